@@ -1,0 +1,12 @@
+# conveyor_add_test(NAME SOURCES... LIBS...)
+# One GoogleTest executable per library; CTest runs it with the offscreen Qt platform so
+# that window tests never need a display.
+function(conveyor_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} conveyor_test_support GTest::gtest GTest::gtest_main conveyor_options)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=disk;${ARG_ENVIRONMENT}"
+    TIMEOUT 600)
+endfunction()

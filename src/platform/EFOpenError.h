@@ -1,0 +1,10 @@
+#pragma once
+
+#include "Exception.h"
+
+// A file that could not be opened for reading.
+class EFOpenError : public Exception
+{
+public:
+    explicit EFOpenError(const QString& fileName);
+};

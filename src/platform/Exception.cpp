@@ -1,0 +1,7 @@
+#include "Exception.h"
+
+Exception::Exception(const QString& message)
+    : FMessage(message)
+    , FUtf8(message.toStdString())
+{
+}

@@ -1,0 +1,41 @@
+#include "TTestFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <stdexcept>
+
+TTestFolder::TTestFolder()
+{
+    if (!FDir.isValid())
+        throw std::runtime_error("cannot create a temporary folder");
+}
+
+QString TTestFolder::Path() const
+{
+    return FDir.path();
+}
+
+QString TTestFolder::Path(const QString& name) const
+{
+    return FDir.filePath(name);
+}
+
+QString TTestFolder::Write(const QString& name, const QByteArray& bytes) const
+{
+    const QString path = Path(name);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        throw std::runtime_error(("cannot write " + path).toStdString());
+    return path;
+}
+
+QByteArray TTestFolder::Read(const QString& name) const
+{
+    QFile file(Path(name));
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error(("cannot read " + Path(name)).toStdString());
+    return file.readAll();
+}
