@@ -1,0 +1,95 @@
+#include "FileAccess.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Writes everything, going on after short writes; a write that fails ends it.
+bool WriteAll(int fd, const QByteArray& bytes)
+{
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+// A new file beside the target, created exclusively so it never takes over another.
+int CreateBeside(const QByteArray& target, QByteArray& name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + ".new-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+bool WriteInPlace(const QByteArray& target, const QByteArray& bytes)
+{
+    // Not truncated first: an interrupted write then leaves the file's length, not nothing.
+    const int fd = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool written
+        = WriteAll(fd, bytes) && ::ftruncate(fd, off_t(bytes.size())) == 0 && ::fdatasync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    return written;
+}
+
+} // namespace
+
+bool IsWritable(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    return faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0;
+}
+
+bool ReplaceFile(const QString& fileName, const QByteArray& bytes)
+{
+    const QFileInfo info(fileName);
+    QString targetName = info.absoluteFilePath();
+    if (info.isSymLink())
+        targetName = info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
+    const QByteArray target = QFile::encodeName(targetName);
+
+    struct stat existing
+    {
+    };
+    const bool exists = ::stat(target.constData(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode))
+        return false;
+
+    QByteArray temporary;
+    const int fd = CreateBeside(target, temporary);
+    if (fd < 0) {
+        const bool folderClosed = errno == EACCES || errno == EPERM || errno == EROFS;
+        return exists && folderClosed && WriteInPlace(target, bytes);
+    }
+    bool written = WriteAll(fd, bytes);
+    if (written && exists)
+        written = ::fchmod(fd, existing.st_mode & 07777) == 0;
+    written = written && ::fdatasync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    written = written && ::rename(temporary.constData(), target.constData()) == 0;
+    if (!written)
+        ::unlink(temporary.constData());
+    return written;
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Whether this process may open the path for writing (or create entries in it, for a
+// folder). Judged with the effective user and groups, the ones an open() is checked
+// against, so a program running with changed privileges gets the true answer.
+bool IsWritable(const QString& path);
+
+// Replaces the file's contents with the bytes, or creates it. The bytes go to a new file
+// beside it, which is flushed to the disk and renamed over the old one, so a crash or a
+// full disk leaves either the old contents or the new, never a truncated file. Where the
+// folder allows no new file but the file itself is writable, it is overwritten in place.
+// A symbolic link is followed, and a replaced file keeps its permissions. False when any
+// step fails; the old file is then as it was, except after a failed in-place write.
+bool ReplaceFile(const QString& fileName, const QByteArray& bytes);

@@ -1,0 +1,338 @@
+#include "TIniFile.h"
+
+#include "EIniFileException.h"
+#include "FileAccess.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <limits>
+
+namespace {
+
+// Longest string a read returns, in characters.
+constexpr qsizetype MaxStringLength = 1023;
+
+bool IsBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+QString TrimBlanks(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
+    return text.mid(begin, end - begin).toString();
+}
+
+// Cuts after the given number of characters without splitting a surrogate pair.
+QString CutToCharacters(const QString& text, qsizetype characters)
+{
+    qsizetype units = 0;
+    for (qsizetype counted = 0; counted < characters && units < text.size(); ++counted) {
+        const bool pair = text[units].isHighSurrogate() && units + 1 < text.size()
+            && text[units + 1].isLowSurrogate();
+        units += pair ? 2 : 1;
+    }
+    return units < text.size() ? text.left(units) : text;
+}
+
+int HexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
+}
+
+// Hexadecimal digits only; the value must fit 32 bits and fills them, so FFFFFFFF is -1.
+qint32 ParseHexadecimal(QStringView digits, qint32 defaultValue)
+{
+    if (digits.isEmpty())
+        return defaultValue;
+    quint64 value = 0;
+    for (QChar c : digits) {
+        const int digit = HexDigit(c);
+        if (digit < 0)
+            return defaultValue;
+        value = value * 16 + quint64(digit);
+        if (value > 0xFFFFFFFFu)
+            return defaultValue;
+    }
+    return qint32(quint32(value));
+}
+
+qint32 ParseInteger(QStringView text, qint32 defaultValue)
+{
+    if (text.size() > 2 && text[0] == QLatin1Char('0')
+        && (text[1] == QLatin1Char('x') || text[1] == QLatin1Char('X')))
+        return ParseHexadecimal(text.mid(2), defaultValue);
+
+    qsizetype i = 0;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
+    if (i < text.size() && text[i] == QLatin1Char('$'))
+        return ParseHexadecimal(text.mid(i + 1), defaultValue);
+
+    bool negative = false;
+    if (i < text.size() && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
+        negative = text[i] == QLatin1Char('-');
+        ++i;
+    }
+    if (i == text.size())
+        return defaultValue;
+    // One past the largest magnitude, 2^31, stops the loop long before 64 bits overflow.
+    constexpr qint64 Limit = qint64(1) << 31;
+    qint64 magnitude = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (u < u'0' || u > u'9')
+            return defaultValue;
+        magnitude = magnitude * 10 + (u - u'0');
+        if (magnitude > Limit)
+            return defaultValue;
+    }
+    const qint64 value = negative ? -magnitude : magnitude;
+    if (value > std::numeric_limits<qint32>::max() || value < std::numeric_limits<qint32>::min())
+        return defaultValue;
+    return qint32(value);
+}
+
+// A line break inside a value would start a line of its own and could forge an entry.
+QString OneLine(const QString& value)
+{
+    QString line = value;
+    line.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return line;
+}
+
+} // namespace
+
+TIniFile::TIniFile(const QString& fileName)
+    : FFileName(fileName)
+{
+    QFile file(fileName);
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        FUnreadable = true;
+        return;
+    }
+    const QByteArray text = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        FUnreadable = true;
+        return;
+    }
+    SetText(text);
+}
+
+TIniFile::TLine TIniFile::ParseLine(const QByteArray& raw)
+{
+    TLine line;
+    line.Raw = raw;
+    QByteArrayView content(raw);
+    if (content.endsWith('\n'))
+        content.chop(1);
+    if (content.endsWith('\r'))
+        content.chop(1);
+    const QString text = TrimBlanks(QString::fromUtf8(content));
+    if (text.startsWith(QLatin1Char('['))) {
+        qsizetype close = text.indexOf(QLatin1Char(']'), 1);
+        if (close < 0)
+            close = text.size();
+        line.Kind = lkSection;
+        line.Name = TrimBlanks(QStringView(text).mid(1, close - 1));
+        return line;
+    }
+    if (text.startsWith(QLatin1Char(';')))
+        return line;
+    const qsizetype equals = text.indexOf(QLatin1Char('='));
+    if (equals <= 0)
+        return line;
+    line.Name = TrimBlanks(QStringView(text).left(equals));
+    if (line.Name.isEmpty())
+        return line;
+    line.Kind = lkEntry;
+    line.Value = TrimBlanks(QStringView(text).mid(equals + 1));
+    return line;
+}
+
+void TIniFile::SetText(const QByteArray& text)
+{
+    FLines.clear();
+    FLineEnd = "\n";
+    bool lineEndKnown = false;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype newline = text.indexOf('\n', start);
+        const qsizetype end = newline < 0 ? text.size() : newline + 1;
+        FLines.append(ParseLine(text.mid(start, end - start)));
+        if (newline >= 0 && !lineEndKnown) {
+            // Lines added later follow the file's own convention.
+            FLineEnd = newline > start && text[newline - 1] == '\r' ? "\r\n" : "\n";
+            lineEndKnown = true;
+        }
+        start = end;
+    }
+}
+
+QByteArray TIniFile::Text() const
+{
+    QByteArray text;
+    for (const TLine& line : FLines)
+        text += line.Raw;
+    return text;
+}
+
+qsizetype TIniFile::FindSection(const QString& section) const
+{
+    for (qsizetype i = 0; i < FLines.size(); ++i) {
+        if (FLines[i].Kind == lkSection
+            && FLines[i].Name.compare(section, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+qsizetype TIniFile::SectionEnd(qsizetype header) const
+{
+    qsizetype i = header + 1;
+    while (i < FLines.size() && FLines[i].Kind != lkSection)
+        ++i;
+    return i;
+}
+
+qsizetype TIniFile::FindKey(qsizetype header, const QString& key) const
+{
+    const qsizetype end = SectionEnd(header);
+    for (qsizetype i = header + 1; i < end; ++i) {
+        if (FLines[i].Kind == lkEntry && FLines[i].Name.compare(key, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+QString TIniFile::ReadString(
+    const QString& section, const QString& key, const QString& defaultValue) const
+{
+    const qsizetype header = FindSection(section);
+    if (header < 0)
+        return defaultValue;
+    const qsizetype entry = FindKey(header, key);
+    if (entry < 0)
+        return defaultValue;
+    return CutToCharacters(FLines[entry].Value, MaxStringLength);
+}
+
+qint32 TIniFile::ReadInteger(const QString& section, const QString& key, qint32 defaultValue) const
+{
+    const qsizetype header = FindSection(section);
+    if (header < 0)
+        return defaultValue;
+    const qsizetype entry = FindKey(header, key);
+    if (entry < 0)
+        return defaultValue;
+    return ParseInteger(CutToCharacters(FLines[entry].Value, MaxStringLength), defaultValue);
+}
+
+bool TIniFile::ReadBool(const QString& section, const QString& key, bool defaultValue) const
+{
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void TIniFile::Terminate(qsizetype index)
+{
+    TLine& line = FLines[index];
+    if (!line.Raw.endsWith('\n'))
+        line.Raw += FLineEnd;
+}
+
+void TIniFile::WriteString(const QString& section, const QString& key, const QString& value)
+{
+    const QString text = OneLine(value);
+    qsizetype header = FindSection(section);
+    if (header < 0) {
+        if (!FLines.isEmpty()) {
+            Terminate(FLines.size() - 1);
+            // A blank line sets the new section apart from what stands before it.
+            if (!FLines.last().Raw.trimmed().isEmpty())
+                FLines.append(ParseLine(FLineEnd));
+        }
+        FLines.append(ParseLine(QByteArray("[") + section.toUtf8() + "]" + FLineEnd));
+        header = FLines.size() - 1;
+    }
+
+    const qsizetype entry = FindKey(header, key);
+    if (entry >= 0) {
+        // The key keeps its spelling in the file; only the value changes.
+        QByteArray raw = FLines[entry].Name.toUtf8() + '=' + text.toUtf8();
+        raw += FLines[entry].Raw.endsWith('\n') ? FLineEnd : QByteArray();
+        FLines[entry] = ParseLine(raw);
+        return;
+    }
+
+    qsizetype after = header;
+    const qsizetype end = SectionEnd(header);
+    for (qsizetype i = header + 1; i < end; ++i) {
+        if (FLines[i].Kind == lkEntry)
+            after = i;
+    }
+    Terminate(after);
+    FLines.insert(after + 1, ParseLine(key.toUtf8() + '=' + text.toUtf8() + FLineEnd));
+}
+
+void TIniFile::WriteInteger(const QString& section, const QString& key, qint32 value)
+{
+    WriteString(section, key, QString::number(value));
+}
+
+void TIniFile::WriteBool(const QString& section, const QString& key, bool value)
+{
+    WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+QStringList TIniFile::ReadSections() const
+{
+    QStringList sections;
+    for (const TLine& line : FLines) {
+        if (line.Kind == lkSection && !sections.contains(line.Name, Qt::CaseInsensitive))
+            sections.append(line.Name);
+    }
+    return sections;
+}
+
+QStringList TIniFile::ReadSection(const QString& section) const
+{
+    QStringList keys;
+    const qsizetype header = FindSection(section);
+    if (header < 0)
+        return keys;
+    const qsizetype end = SectionEnd(header);
+    for (qsizetype i = header + 1; i < end; ++i) {
+        if (FLines[i].Kind == lkEntry && !keys.contains(FLines[i].Name, Qt::CaseInsensitive))
+            keys.append(FLines[i].Name);
+    }
+    return keys;
+}
+
+void TIniFile::UpdateFile() const
+{
+    const QString path = QFileInfo(FFileName).absoluteFilePath();
+    if (FUnreadable || FFileName.isEmpty())
+        throw EIniFileException(path);
+    // A read-only file is refused even where the folder would let a rename replace it.
+    if (QFileInfo::exists(path) && !IsWritable(path))
+        throw EIniFileException(path);
+
+    if (!ReplaceFile(path, Text()))
+        throw EIniFileException(path);
+}
