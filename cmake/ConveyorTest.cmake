@@ -5,6 +5,8 @@ function(conveyor_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} conveyor_test_support GTest::gtest GTest::gtest_main conveyor_options)
+  # Every executable carries the program's version block.
+  target_link_libraries(${name} PRIVATE conveyor_version)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=disk;${ARG_ENVIRONMENT}"
