@@ -1,3 +1,5 @@
+#include "TVerInfo.h"
+
 #include <QCoreApplication>
 #include <QStringList>
 #include <QTextStream>
@@ -32,7 +34,9 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("conveyor-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(CONVEYOR_VERSION));
+    // The version comes from the program file's own version block, as the program's does.
+    const TVerInfo verInfo;
+    QCoreApplication::setApplicationVersion(verInfo.FileVersion());
 
     QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.isEmpty()) {
@@ -45,7 +49,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     if (first == QLatin1String("--version")) {
-        std::printf("Conveyor v%s\n", CONVEYOR_VERSION);
+        std::printf("Conveyor v%s\n", qPrintable(verInfo.FileVersion()));
         return 0;
     }
     for (const TCommandEntry& command : Commands) {
