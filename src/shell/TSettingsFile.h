@@ -1,0 +1,63 @@
+#pragma once
+
+#include "TSettings.h"
+
+#include <QString>
+
+#include <functional>
+
+// The settings file "Conveyor.ini" and the in-memory record it fills, with the values kept
+// beside the record. Every load and save opens the file and releases it at its end.
+class TSettingsFile
+{
+public:
+    // The main window's bounds and its left pane's width, the Window group of a save.
+    struct TWindowLayout
+    {
+        qint32 Top = 0;
+        qint32 Left = 0;
+        qint32 Width = 0;
+        qint32 Height = 0;
+        qint32 LeftPaneWidth = 0;
+    };
+
+    // The folder of the program file with one "/" appended (none after "/" itself).
+    static QString ProgramDirectoryOf(const QString& programFile);
+    // Where the settings file lives: beside the program when that folder is writable or
+    // already holds one (a portable install, a build tree), else in the configuration folder,
+    // so an installed program in a read-only folder can still save.
+    static QString FilePath(const QString& programDirectory, const QString& configFolder);
+    // The user's configuration folder for this application.
+    static QString DefaultConfigFolder();
+    // The text of the time-out error for the chosen port.
+    static QString PortTimeoutMessageFor(bool portIsLPT1);
+
+    // The settings of a program in the given folder (with its trailing "/").
+    explicit TSettingsFile(
+        const QString& programDirectory, const QString& configFolder = DefaultConfigFolder());
+
+    const QString ProgramDirectory;
+    TSettings Settings;
+    QString PortTimeoutMessage = PortTimeoutMessageFor(true);
+    // Asked at every save for the Window group; the owner (the main window) supplies it.
+    // Without it a save writes the record's own window fields.
+    std::function<TWindowLayout()> WindowLayout;
+
+    const QString& FileName() const { return FFileName; }
+    bool Exists() const;
+
+    // The start-up values a load falls back to for the column widths and the window group:
+    // the window centred on the screen at its current size, the designed column widths.
+    void SetStartupDefaults(qint32 screenWidth, qint32 screenHeight, const TWindowLayout& window);
+
+    // Reads every key into Settings, each with its fallback, then PortTimeoutMessage.
+    void LoadSettings();
+    // Writes every key, in file order; the Window group comes from WindowLayout. The record
+    // is left as it is. Raises EIniFileException when the file cannot be written.
+    void SaveSettings() const;
+    // A LastDir that is no longer an existing directory becomes the home folder.
+    void CheckLastDir();
+
+private:
+    QString FFileName;
+};

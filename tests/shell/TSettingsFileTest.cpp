@@ -1,0 +1,332 @@
+#include "TSettingsFile.h"
+#include "EIniFileException.h"
+#include "TTestFolder.h"
+#include "TUnprivileged.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const TSettingsFile::TWindowLayout DesignedWindow { 123, 329, 644, 477, 180 };
+
+QString Home()
+{
+    return QDir::homePath();
+}
+
+// The settings of a program in the test folder, the way start-up prepares them: the
+// window centred on a 1024 x 768 screen, then the file loaded when it exists.
+struct TStartedSettings
+{
+    explicit TStartedSettings(const TTestFolder& folder)
+        : File(folder.Path() + QLatin1Char('/'), folder.Path(QStringLiteral("config")))
+    {
+        File.WindowLayout = [] { return DesignedWindow; };
+        File.SetStartupDefaults(1024, 768, DesignedWindow);
+        if (File.Exists())
+            File.LoadSettings();
+        else
+            File.SaveSettings();
+    }
+
+    TSettingsFile File;
+};
+
+TSettings LoadedFrom(const TTestFolder& folder, const QByteArray& text)
+{
+    folder.Write(QStringLiteral("Conveyor.ini"), text);
+    return TStartedSettings(folder).File.Settings;
+}
+
+} // namespace
+
+TEST(TSettingsFile, AFirstStartCreatesTheFileWithTheCreationValues)
+{
+    TTestFolder folder;
+    const TStartedSettings started(folder);
+    EXPECT_EQ(started.File.FileName(), folder.Path(QStringLiteral("Conveyor.ini")));
+    const QByteArray expected = "[Common]\n"
+                                "Last=0\n"
+                                "TransferPort1=1\n"
+                                "\n"
+                                "[Sound]\n"
+                                "Beep=0\n"
+                                "Play=0\n"
+                                "Wave=\n"
+                                "\n"
+                                "[Directories]\n"
+                                "Default="
+        + Home().toUtf8()
+        + "\n"
+          "Last="
+        + Home().toUtf8()
+        + "\n"
+          "Wildcard=*.v64;*.jap;*.pal;*.usa;*.us\n"
+          "\n"
+          "[Columns]\n"
+          "Column1=1\n"
+          "Column2=1\n"
+          "Column3=1\n"
+          "Column4=1\n"
+          "Column1Width=130\n"
+          "Column2Width=50\n"
+          "Column3Width=100\n"
+          "Column4Width=65\n"
+          "\n"
+          "[Window]\n"
+          "Top=123\n"
+          "Left=329\n"
+          "Width=644\n"
+          "Height=477\n"
+          "Splitter=180\n";
+    EXPECT_EQ(folder.Read(QStringLiteral("Conveyor.ini")), expected);
+
+    // The record is not what the file says about the window: it still holds the centred
+    // start-up bounds, which is where the window opens.
+    EXPECT_EQ(started.File.Settings.WindowTop, 768 / 2 - 477 / 2);
+    EXPECT_EQ(started.File.Settings.WindowLeft, 1024 / 2 - 644 / 2);
+    EXPECT_FALSE(started.File.Settings.RememberLastDir);
+}
+
+TEST(TSettingsFile, MissingKeysFallBackAndTheWindowGroupToTheStartUpValues)
+{
+    TTestFolder folder;
+    const TSettings settings = LoadedFrom(folder, "[Sound]\nBeep=1\n");
+    // Unlike the created file, a file that merely lacks the key reopens the last directory.
+    EXPECT_TRUE(settings.RememberLastDir);
+    EXPECT_TRUE(settings.PortIsLPT1);
+    EXPECT_TRUE(settings.BeepWhenFinished);
+    EXPECT_FALSE(settings.PlayWhenFinished);
+    EXPECT_EQ(settings.WaveFile, QString());
+    EXPECT_EQ(settings.DefaultDir, Home());
+    EXPECT_EQ(settings.LastDir, Home());
+    EXPECT_EQ(settings.Wildcard, QStringLiteral("*.v64;*.jap;*.pal;*.usa;*.us"));
+    EXPECT_EQ(settings.ColumnVisible, (std::array<bool, 4> { true, true, true, true }));
+    EXPECT_EQ(settings.ColumnWidth, (std::array<qint32, 4> { 130, 50, 100, 65 }));
+    EXPECT_EQ(settings.WindowTop, 384 - 238);
+    EXPECT_EQ(settings.WindowLeft, 512 - 322);
+    EXPECT_EQ(settings.WindowWidth, 644);
+    EXPECT_EQ(settings.WindowHeight, 477);
+    EXPECT_EQ(settings.LeftPaneWidth, 180);
+}
+
+TEST(TSettingsFile, ValuesAreReadByTheProfileRules)
+{
+    TTestFolder folder;
+    const TSettings settings = LoadedFrom(folder,
+        "[Columns]\n"
+        "Column1Width=0x20\n"
+        "Column2Width=32px\n"
+        "Column3Width=$10\n"
+        "Column4Width=-5\n"
+        "Column1=2\n"
+        "Column2=0\n"
+        "Column3=yes\n"
+        "[Window]\n"
+        "Top=0xFFFFFFFF\n"
+        "Left=99999999999\n");
+    EXPECT_EQ(settings.ColumnWidth, (std::array<qint32, 4> { 32, 50, 16, -5 }));
+    EXPECT_EQ(settings.ColumnVisible, (std::array<bool, 4> { true, false, true, true }));
+    EXPECT_EQ(settings.WindowTop, -1);
+    EXPECT_EQ(settings.WindowLeft, 512 - 322);
+}
+
+TEST(TSettingsFile, MissingWidthsFallBackToWhatTheRecordHoldsAtThatMoment)
+{
+    TTestFolder folder;
+    folder.Write(QStringLiteral("Conveyor.ini"), "[Columns]\nColumn1Width=140\n");
+    TSettingsFile file(folder.Path() + QLatin1Char('/'), folder.Path(QStringLiteral("config")));
+    file.Settings.ColumnWidth = { 1, 2, 3, 4 };
+    file.Settings.LeftPaneWidth = 99;
+    file.LoadSettings();
+    EXPECT_EQ(file.Settings.ColumnWidth, (std::array<qint32, 4> { 140, 2, 3, 4 }));
+    EXPECT_EQ(file.Settings.LeftPaneWidth, 99);
+}
+
+TEST(TSettingsFile, ThePortChoiceNamesThePortInTheTimeOutMessage)
+{
+    TTestFolder folder;
+    folder.Write(QStringLiteral("Conveyor.ini"), "[Common]\nTransferPort1=0\n");
+    TStartedSettings lpt2(folder);
+    EXPECT_FALSE(lpt2.File.Settings.PortIsLPT1);
+    EXPECT_EQ(lpt2.File.PortTimeoutMessage,
+        QStringLiteral("Warning, could not locate any doctor on LPT2."));
+
+    folder.Write(QStringLiteral("Conveyor.ini"), "[Common]\nTransferPort1=1\n");
+    lpt2.File.LoadSettings();
+    EXPECT_EQ(lpt2.File.PortTimeoutMessage,
+        QStringLiteral("Warning, could not locate any doctor on LPT1."));
+}
+
+TEST(TSettingsFile, ALastDirThatIsNoLongerADirectoryBecomesTheHomeFolder)
+{
+    TTestFolder folder;
+    QDir(folder.Path()).mkdir(QStringLiteral("images"));
+    const QString images = folder.Path(QStringLiteral("images"));
+    folder.Write(QStringLiteral("Conveyor.ini"),
+        "[Directories]\nLast=" + images.toUtf8() + "\nDefault=/nowhere\n");
+
+    TStartedSettings kept(folder);
+    kept.File.CheckLastDir();
+    EXPECT_EQ(kept.File.Settings.LastDir, images);
+
+    QDir(images).removeRecursively();
+    TStartedSettings deleted(folder);
+    EXPECT_EQ(deleted.File.Settings.LastDir, images);
+    deleted.File.CheckLastDir();
+    EXPECT_EQ(deleted.File.Settings.LastDir, Home());
+    // Only LastDir is checked.
+    EXPECT_EQ(deleted.File.Settings.DefaultDir, QStringLiteral("/nowhere"));
+
+    // A file of that name is not a directory either.
+    deleted.File.Settings.LastDir = folder.Path(QStringLiteral("Conveyor.ini"));
+    deleted.File.CheckLastDir();
+    EXPECT_EQ(deleted.File.Settings.LastDir, Home());
+}
+
+TEST(TSettingsFile, AWaveFileKeepsItsFirst1023CharactersAndItsCase)
+{
+    TTestFolder folder;
+    const QByteArray longPath = "/Music/" + QByteArray(1500 - 7, 'W');
+    EXPECT_EQ(LoadedFrom(folder, "[Sound]\nWave=" + longPath + "\n").WaveFile,
+        QString::fromUtf8(longPath.left(1023)));
+    EXPECT_EQ(LoadedFrom(folder, "[Sound]\nWave=/Music/Done.WAV\n").WaveFile,
+        QStringLiteral("/Music/Done.WAV"));
+}
+
+TEST(TSettingsFile, ASaveRewritesKnownKeysInPlaceAndKeepsEverythingElse)
+{
+    TTestFolder folder;
+    folder.Write(QStringLiteral("Conveyor.ini"),
+        "; Conveyor settings, edited by hand\n"
+        "[common]\n"
+        "LAST=1\n"
+        "Theme=dark\n"
+        "\n"
+        "[Plugins]\n"
+        "; none yet\n"
+        "[Window]\n"
+        "splitter=200\n");
+    TStartedSettings started(folder);
+    EXPECT_TRUE(started.File.Settings.RememberLastDir);
+    EXPECT_EQ(started.File.Settings.LeftPaneWidth, 200);
+
+    started.File.Settings.RememberLastDir = false;
+    started.File.Settings.WaveFile = QStringLiteral("/sounds/Fanfare.wav");
+    const TSettings before = started.File.Settings;
+    started.File.WindowLayout = [] {
+        return TSettingsFile::TWindowLayout { 10, 20, 800, 600, 250 };
+    };
+    started.File.SaveSettings();
+    // A save writes the window as it is now but does not copy it into the record.
+    EXPECT_EQ(started.File.Settings, before);
+
+    const QByteArray text = folder.Read(QStringLiteral("Conveyor.ini"));
+    EXPECT_TRUE(text.startsWith("; Conveyor settings, edited by hand\n"
+                                "[common]\n"
+                                "LAST=0\n"
+                                "Theme=dark\n"
+                                "TransferPort1=1\n"
+                                "\n"
+                                "[Plugins]\n"
+                                "; none yet\n"
+                                "[Window]\n"
+                                "splitter=250\n"
+                                "Top=10\n"
+                                "Left=20\n"
+                                "Width=800\n"
+                                "Height=600\n"
+                                "\n"
+                                "[Sound]\n"
+                                "Beep=0\n"
+                                "Play=0\n"
+                                "Wave=/sounds/Fanfare.wav\n"))
+        << text.constData();
+    EXPECT_EQ(text.count("LAST="), 1) << "Common's, with the file's spelling";
+    EXPECT_EQ(text.count("Last="), 1) << "Directories'";
+
+    TSettingsFile again(folder.Path() + QLatin1Char('/'), folder.Path(QStringLiteral("config")));
+    again.LoadSettings();
+    TSettings expected = before;
+    expected.WindowTop = 10;
+    expected.WindowLeft = 20;
+    expected.WindowWidth = 800;
+    expected.WindowHeight = 600;
+    expected.LeftPaneWidth = 250;
+    EXPECT_EQ(again.Settings, expected);
+}
+
+TEST(TSettingsFile, AnUnwritableFileRaisesWithItsFullPathAndLeavesTheRecord)
+{
+    TTestFolder folder;
+    QFile::setPermissions(folder.Path(), QFileDevice::Permissions(0x7777));
+    const QByteArray old = "[Common]\nLast=1\n";
+    const QString path = folder.Write(QStringLiteral("Conveyor.ini"), old);
+    QFile::setPermissions(path, QFileDevice::Permissions(0x4444));
+
+    TStartedSettings started(folder);
+    started.File.Settings.LastDir = QStringLiteral("/images");
+    const TSettings before = started.File.Settings;
+    {
+        TUnprivileged unprivileged;
+        try {
+            started.File.SaveSettings();
+            ADD_FAILURE() << "a read-only settings file was written";
+        } catch (const EIniFileException& error) {
+            EXPECT_EQ(error.Message(), QStringLiteral("Unable to write to ") + path);
+        }
+    }
+    EXPECT_EQ(started.File.Settings, before);
+    EXPECT_EQ(folder.Read(QStringLiteral("Conveyor.ini")), old);
+}
+
+TEST(TSettingsFile, TheFileLivesBesideTheProgramUnlessThatFolderIsClosedToIt)
+{
+    TTestFolder folder;
+    QFile::setPermissions(folder.Path(), QFileDevice::Permissions(0x7777));
+    QDir(folder.Path()).mkdir(QStringLiteral("portable"));
+    QDir(folder.Path()).mkdir(QStringLiteral("installed"));
+    const QString portable = folder.Path(QStringLiteral("portable/"));
+    const QString installed = folder.Path(QStringLiteral("installed/"));
+    const QString config = folder.Path(QStringLiteral("config/Conveyor"));
+    folder.Write(QStringLiteral("portable/Conveyor.ini"), "[Common]\nLast=0\n");
+    QFile::setPermissions(portable, QFileDevice::Permissions(0x5555));
+    QFile::setPermissions(installed, QFileDevice::Permissions(0x5555));
+    {
+        TUnprivileged unprivileged;
+        EXPECT_EQ(TSettingsFile::FilePath(folder.Path() + QLatin1Char('/'), config),
+            folder.Path(QStringLiteral("Conveyor.ini")));
+        EXPECT_EQ(TSettingsFile::FilePath(portable, config), portable + "Conveyor.ini");
+        EXPECT_EQ(TSettingsFile::FilePath(installed, config), config + "/Conveyor.ini");
+
+        // The configuration folder is made at the first save.
+        TSettingsFile file(installed, config);
+        file.SaveSettings();
+        EXPECT_TRUE(QFile::exists(config + "/Conveyor.ini"));
+    }
+    EXPECT_FALSE(QFile::exists(installed + "Conveyor.ini"));
+}
+
+TEST(TSettingsFile, TheProgramDirectoryEndsInExactlyOneSlash)
+{
+    EXPECT_EQ(TSettingsFile::ProgramDirectoryOf(QStringLiteral("/opt/conveyor/bin/conveyor")),
+        QStringLiteral("/opt/conveyor/bin/"));
+    EXPECT_EQ(TSettingsFile::ProgramDirectoryOf(QStringLiteral("/conveyor")), QStringLiteral("/"));
+}
+
+TEST(TSettingsFile, NonsenseInTheFileGivesTheFallbacks)
+{
+    TTestFolder folder;
+    QByteArray nonsense;
+    for (int i = 0; i < 4096; ++i)
+        nonsense.append(char((i * 7919) % 251));
+    const TSettings settings = LoadedFrom(folder, nonsense);
+    TSettings expected;
+    expected.RememberLastDir = true;
+    expected.WindowTop = 384 - 238;
+    expected.WindowLeft = 512 - 322;
+    EXPECT_EQ(settings, expected);
+}
