@@ -89,7 +89,8 @@ qint32 ParseInteger(QStringView text, qint32 defaultValue)
     }
     if (i == text.size())
         return defaultValue;
-    // One past the largest magnitude, 2^31, stops the loop long before 64 bits overflow.
+    // Stopping once past 2^31, the largest magnitude a 32-bit value takes, keeps any run of
+    // digits far from overflowing 64 bits.
     constexpr qint64 Limit = qint64(1) << 31;
     qint64 magnitude = 0;
     for (; i < text.size(); ++i) {
@@ -274,9 +275,11 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
     const qsizetype entry = FindKey(header, key);
     if (entry >= 0) {
         // The key keeps its spelling in the file; only the value changes.
-        QByteArray raw = FLines[entry].Name.toUtf8() + '=' + text.toUtf8();
-        raw += FLines[entry].Raw.endsWith('\n') ? FLineEnd : QByteArray();
-        FLines[entry] = ParseLine(raw);
+        const QByteArray& old = FLines[entry].Raw;
+        const QByteArray lineEnd = old.endsWith("\r\n") ? QByteArray("\r\n")
+            : old.endsWith('\n')                        ? QByteArray("\n")
+                                                        : QByteArray();
+        FLines[entry] = ParseLine(FLines[entry].Name.toUtf8() + '=' + text.toUtf8() + lineEnd);
         return;
     }
 

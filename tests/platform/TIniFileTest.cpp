@@ -163,6 +163,11 @@ TEST(TIniFile, AddedLinesFollowTheFilesLineEndsAndAnUnterminatedLastLine)
     crlf.WriteString(QStringLiteral("Window"), QStringLiteral("Top"), QStringLiteral("5"));
     EXPECT_EQ(crlf.Text(), QByteArray("[Common]\r\nLast=0\r\nNew=1\r\n\r\n[Window]\r\nTop=5\r\n"));
 
+    // A rewritten line keeps its own line end, even in a file of mixed ones.
+    TIniFile mixed = FileHolding("[Common]\r\nLast=1\nBeep=1\r\n");
+    mixed.WriteString(QStringLiteral("Common"), QStringLiteral("Last"), QStringLiteral("0"));
+    EXPECT_EQ(mixed.Text(), QByteArray("[Common]\r\nLast=0\nBeep=1\r\n"));
+
     TIniFile open = FileHolding("[Common]\nLast=1");
     open.WriteString(QStringLiteral("Common"), QStringLiteral("Last"), QStringLiteral("0"));
     EXPECT_EQ(open.Text(), QByteArray("[Common]\nLast=0"));
