@@ -511,6 +511,15 @@ TEST_F(GaugeTest, TextStaysInsideTheFrame)
     }
 }
 
+TEST_F(GaugeTest, UnknownKindFromADamagedDeclarationDrawsNothing)
+{
+    Plain(gkText, bsNone, 20, 20);
+    EXPECT_TRUE(Gauge.setProperty("Kind", 7));
+    const QImage image = Snapshot();
+    EXPECT_EQ(At(image, 0, 0), Black);
+    EXPECT_EQ(At(image, 10, 10), Black);
+}
+
 TEST(BltBitmap, MakeLikeTakesTheTemplatesShape)
 {
     QImage model(7, 5, QImage::Format_RGB32);
