@@ -1,0 +1,6 @@
+#include "EInvalidOperation.h"
+
+EInvalidOperation::EInvalidOperation(const QString& message)
+    : Exception(message)
+{
+}

@@ -1,0 +1,6 @@
+#include "TPanel.h"
+
+TPanel::TPanel(QWidget* parent)
+    : TCustomPanel(parent)
+{
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "TCustomPanel.h"
+
+// The panel the windows place: everything it does comes from TCustomPanel.
+class TPanel : public TCustomPanel
+{
+    Q_OBJECT
+
+public:
+    explicit TPanel(QWidget* parent = nullptr);
+};
