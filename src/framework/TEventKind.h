@@ -3,8 +3,7 @@
 // The events a window's table can bind a handler to.
 enum TEventKind
 {
-    ekClick, // buttons, check and radio boxes (on a change of state), any widget (press and release
-             // inside)
+    ekClick, // buttons; check and radio boxes on a change of state; other widgets by mouse
     ekDblClick,
     ekChange, // combo boxes, line edits, and the framework's own controls
     ekKeyUp, // a key released (not an auto-repeat)
