@@ -1,0 +1,106 @@
+#include "TApplication.h"
+
+#include "Exception.h"
+#include "FrameworkPictures.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <exception>
+
+namespace {
+
+void ShowErrorBox(const QString& caption, const QString& text)
+{
+    std::unique_ptr<QMessageBox> box = TApplication::CreateErrorBox(caption, text);
+    box->exec();
+}
+
+} // namespace
+
+TApplication::TApplication(QObject* parent)
+    : QObject(parent)
+    , FTitle(QCoreApplication::applicationName())
+    , FPresenter(ShowErrorBox)
+{
+    InitFrameworkPictures();
+}
+
+TApplication::~TApplication() = default;
+
+void TApplication::ProcessMessages()
+{
+    QCoreApplication::processEvents();
+}
+
+void TApplication::Guard(const std::function<void()>& handler) noexcept
+{
+    try {
+        handler();
+    } catch (...) {
+        HandleException();
+    }
+}
+
+void TApplication::Guard(TApplication* application, const std::function<void()>& handler) noexcept
+{
+    if (application) {
+        application->Guard(handler);
+        return;
+    }
+    try {
+        handler();
+    } catch (...) {
+        qCritical("%s", qUtf8Printable(CurrentExceptionMessage()));
+    }
+}
+
+void TApplication::HandleException() noexcept
+{
+    ShowException(CurrentExceptionMessage());
+}
+
+void TApplication::ShowException(const QString& message) noexcept
+{
+    try {
+        FPresenter(FTitle, ErrorText(message));
+    } catch (...) {
+        // The box itself failed (out of memory, a presenter that throws): nothing is left
+        // to report it with, and unwinding from here would reach Qt.
+        qCritical("%s: %s", qUtf8Printable(FTitle), qUtf8Printable(message));
+    }
+}
+
+void TApplication::SetErrorPresenter(TErrorPresenter presenter)
+{
+    FPresenter = presenter ? std::move(presenter) : TErrorPresenter(ShowErrorBox);
+}
+
+QString TApplication::ErrorText(const QString& message)
+{
+    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
+        return message + QLatin1Char('.');
+    return message;
+}
+
+QString TApplication::CurrentExceptionMessage()
+{
+    try {
+        throw;
+    } catch (const Exception& error) {
+        return error.Message();
+    } catch (const std::exception& error) {
+        return QString::fromUtf8(error.what());
+    } catch (...) {
+        return QStringLiteral("An unexpected error occurred");
+    }
+}
+
+std::unique_ptr<QMessageBox> TApplication::CreateErrorBox(
+    const QString& caption, const QString& text)
+{
+    auto box = std::make_unique<QMessageBox>(
+        QMessageBox::Critical, caption, text, QMessageBox::Ok, QApplication::activeWindow());
+    box->setDefaultButton(QMessageBox::Ok);
+    return box;
+}

@@ -1,0 +1,25 @@
+#include "TBindableControl.h"
+
+#include "TApplication.h"
+
+TBindableControl::~TBindableControl() = default;
+
+bool TBindableControl::BindEvent(TEventKind, const std::function<void()>&)
+{
+    return false;
+}
+
+void TBindableControl::SetApplication(TApplication* application)
+{
+    FApplication = application;
+}
+
+TApplication* TBindableControl::Application() const
+{
+    return FApplication;
+}
+
+void TBindableControl::Guarded(const std::function<void()>& action) const noexcept
+{
+    TApplication::Guard(FApplication.data(), action);
+}

@@ -1,0 +1,232 @@
+#include "TDirectoryListBox.h"
+
+#include "EInOutError.h"
+#include "FrameworkPictures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+
+#ifdef Q_OS_UNIX
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+constexpr int IndentStep = 10;
+
+// Shifts each item right by its level, as the classic list draws its tree.
+class TIndentDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+        const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem indented = option;
+        indented.rect.setLeft(option.rect.left() + Indent(index));
+        QStyledItemDelegate::paint(painter, indented, index);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(Indent(index), 0);
+    }
+
+private:
+    static int Indent(const QModelIndex& index)
+    {
+        return index.data(TDirectoryListBox::LevelRole).toInt() * IndentStep;
+    }
+};
+
+bool LessByName(const QString& left, const QString& right)
+{
+    const int order = left.compare(right, Qt::CaseInsensitive);
+    return order != 0 ? order < 0 : left < right;
+}
+
+// The folder's subfolders, hidden ones left out, in case-insensitive order. QDir cannot
+// tell why a folder cannot be read, so on Unix the folder is read directly.
+QStringList ReadSubfolders(const QString& folder)
+{
+    QStringList names;
+#ifdef Q_OS_UNIX
+    const QByteArray encoded = QFile::encodeName(folder);
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(encoded.constData()), closedir);
+    if (!dir)
+        throw EInOutError(folder, errno);
+    for (;;) {
+        errno = 0;
+        const dirent* entry = readdir(dir.get());
+        if (!entry) {
+            if (errno != 0)
+                throw EInOutError(folder, errno);
+            break;
+        }
+        if (entry->d_name[0] == '.')
+            continue;
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat status;
+            isFolder = fstatat(dirfd(dir.get()), entry->d_name, &status, 0) == 0
+                && S_ISDIR(status.st_mode);
+        }
+        if (isFolder)
+            names.push_back(QFile::decodeName(entry->d_name));
+    }
+#else
+    const QDir dir(folder);
+    if (!dir.exists())
+        throw EInOutError(folder, ENOENT);
+    if (!dir.isReadable())
+        throw EInOutError(folder, EACCES);
+    names = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+#endif
+    std::sort(names.begin(), names.end(), LessByName);
+    return names;
+}
+
+QString Joined(const QString& folder, const QString& name)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+} // namespace
+
+TDirectoryListBox::TDirectoryListBox(QWidget* parent)
+    : QListWidget(parent)
+{
+    InitFrameworkPictures();
+    setItemDelegate(new TIndentDelegate(this));
+    setIconSize(QSize(16, 16));
+    setUniformItemSizes(false);
+    connect(this, &QListWidget::itemDoubleClicked, this,
+        [this](QListWidgetItem* item) { OpenGuarded(item->data(PathRole).toString()); });
+
+    // A constructor reports nothing: the first folder that can be read is shown.
+    for (const QString& start : { QDir::currentPath(), QDir::homePath(), QDir::rootPath() }) {
+        try {
+            const QString folder = QDir::cleanPath(start);
+            Fill(folder, ReadSubfolders(folder));
+            FDirectory = folder;
+            break;
+        } catch (const EInOutError&) {
+        }
+    }
+}
+
+void TDirectoryListBox::SetDirectory(const QString& path)
+{
+    if (path.isEmpty())
+        throw EInOutError(path, ENOENT);
+    QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const QFileInfo info(folder);
+    if (info.exists() && !info.isDir())
+        folder = info.absolutePath();
+
+    const QStringList subfolders = ReadSubfolders(folder);
+    const bool changed = folder != FDirectory;
+    FDirectory = folder;
+    Fill(folder, subfolders);
+    if (!changed)
+        return;
+
+    std::erase_if(FLinks, [](const TLink& link) { return link.Context.isNull(); });
+    // A link may add or drop links while it runs.
+    const std::vector<TLink> links = FLinks;
+    for (const TLink& link : links)
+        if (link.Context)
+            link.Follow(FDirectory);
+    emit Change();
+}
+
+void TDirectoryListBox::Refresh()
+{
+    Fill(FDirectory, ReadSubfolders(FDirectory));
+}
+
+QString TDirectoryListBox::ItemPath(int row) const
+{
+    const QListWidgetItem* entry = item(row);
+    return entry ? entry->data(PathRole).toString() : QString();
+}
+
+void TDirectoryListBox::AddLink(QObject* context, std::function<void(const QString&)> link)
+{
+    FLinks.push_back({ context, std::move(link) });
+}
+
+bool TDirectoryListBox::BindEvent(TEventKind event, const std::function<void()>& handler)
+{
+    if (event != ekChange)
+        return false;
+    connect(this, &TDirectoryListBox::Change, this, [handler] { handler(); });
+    return true;
+}
+
+void TDirectoryListBox::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentRow() >= 0) {
+        event->accept();
+        OpenGuarded(ItemPath(currentRow()));
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+void TDirectoryListBox::Fill(const QString& directory, const QStringList& subfolders)
+{
+    const QPixmap drive = FrameworkPicture(QStringLiteral("drive-fixed"));
+    const QPixmap open = FrameworkPicture(QStringLiteral("folder-open"));
+    const QPixmap closed = FrameworkPicture(QStringLiteral("folder-closed"));
+
+    clear();
+    const auto add
+        = [this](const QPixmap& picture, const QString& text, const QString& path, int level) {
+              auto* entry = new QListWidgetItem(QIcon(picture), text, this);
+              entry->setData(PathRole, path);
+              entry->setData(LevelRole, level);
+          };
+
+    // The root keeps its separator ("/", or "C:/" elsewhere); every other folder is a name.
+    const qsizetype rootEnd = directory.indexOf(QLatin1Char('/')) + 1;
+    QString path = directory.left(rootEnd);
+    add(drive, path, path, 0);
+    int level = 0;
+    for (const QString& name : directory.mid(rootEnd).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        path = Joined(path, name);
+        add(open, name, path, ++level);
+    }
+    const int current = count() - 1;
+    for (const QString& name : subfolders)
+        add(closed, name, Joined(directory, name), level + 1);
+
+    setCurrentRow(current);
+    scrollToItem(item(current));
+}
+
+void TDirectoryListBox::OpenGuarded(const QString& path)
+{
+    Guarded([this, path] {
+        try {
+            SetDirectory(path);
+        } catch (...) {
+            // The item may stand for a folder that has gone: show what is there now.
+            try {
+                Refresh();
+            } catch (...) {
+            }
+            throw;
+        }
+    });
+}

@@ -1,0 +1,166 @@
+#include "TDriveComboBox.h"
+
+#include "EInOutError.h"
+#include "FrameworkPictures.h"
+#include "TDirectoryListBox.h"
+
+#include <QFileInfo>
+
+#include <cerrno>
+
+namespace {
+
+QString VolumeText(const TVolume& volume)
+{
+    switch (volume.Kind) {
+    case vkHome:
+        return QStringLiteral("Home");
+    case vkFixed:
+    case vkRemovable:
+        break;
+    }
+    const QString name = QFileInfo(volume.Top).fileName();
+    return name.isEmpty() ? volume.Top : name;
+}
+
+QString VolumePicture(const TVolume& volume)
+{
+    switch (volume.Kind) {
+    case vkHome:
+        return QStringLiteral("drive-home");
+    case vkRemovable:
+        return QStringLiteral("drive-removable");
+    case vkFixed:
+        break;
+    }
+    return QStringLiteral("drive-fixed");
+}
+
+} // namespace
+
+TDriveComboBox::TDriveComboBox(QWidget* parent)
+    : QComboBox(parent)
+    , FSource(MountedVolumes)
+{
+    InitFrameworkPictures();
+    setIconSize(QSize(16, 16));
+    connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!FQuiet)
+            Guarded([this, index] { Choose(index); });
+    });
+    Refresh();
+}
+
+QString TDriveComboBox::Drive() const
+{
+    const int index = currentIndex();
+    return index >= 0 && index < FVolumes.size() ? FVolumes[index].Top : QString();
+}
+
+void TDriveComboBox::SetDrive(const QString& top)
+{
+    int index = -1;
+    for (int i = 0; i < FVolumes.size(); ++i)
+        if (FVolumes[i].Top == top)
+            index = i;
+    if (index < 0)
+        throw EInOutError(top, ENOENT);
+    SelectQuietly(index);
+    Choose(index);
+}
+
+void TDriveComboBox::SetDirList(TDirectoryListBox* list)
+{
+    FDirList = list;
+    if (!list)
+        return;
+    list->AddLink(this, [this](const QString& directory) { Follow(directory); });
+    Follow(list->Directory());
+}
+
+void TDriveComboBox::SetVolumeSource(TVolumeSource source)
+{
+    FSource = source ? std::move(source) : TVolumeSource(MountedVolumes);
+    Refresh();
+}
+
+void TDriveComboBox::Refresh()
+{
+    const QString chosen = Drive();
+    FVolumes = FSource();
+
+    FQuiet = true;
+    clear();
+    for (const TVolume& volume : FVolumes) {
+        addItem(QIcon(FrameworkPicture(VolumePicture(volume))), VolumeText(volume), volume.Top);
+        const QString detail = volume.FileSystem.isEmpty()
+            ? volume.Top
+            : QStringLiteral("%1 (%2)").arg(volume.Top, volume.FileSystem);
+        setItemData(count() - 1, detail, Qt::ToolTipRole);
+    }
+    FQuiet = false;
+
+    int index = -1;
+    for (int i = 0; i < FVolumes.size(); ++i)
+        if (FVolumes[i].Top == chosen)
+            index = i;
+    if (index < 0 && FDirList)
+        index = VolumeOf(FVolumes, FDirList->Directory());
+    SelectQuietly(index < 0 && !FVolumes.isEmpty() ? 0 : index);
+}
+
+bool TDriveComboBox::BindEvent(TEventKind event, const std::function<void()>& handler)
+{
+    if (event != ekChange)
+        return false;
+    connect(this, &TDriveComboBox::Change, this, [handler] { handler(); });
+    return true;
+}
+
+void TDriveComboBox::showPopup()
+{
+    Refresh();
+    QComboBox::showPopup();
+}
+
+void TDriveComboBox::Choose(int index)
+{
+    if (index < 0 || index >= FVolumes.size())
+        return;
+    if (FDirList) {
+        const QString top = FVolumes[index].Top;
+        const QString last = FLastFolders.value(top);
+        try {
+            if (!last.isEmpty() && last != top && QFileInfo(last).isDir()) {
+                try {
+                    FDirList->SetDirectory(last);
+                } catch (const EInOutError&) {
+                    FDirList->SetDirectory(top);
+                }
+            } else {
+                FDirList->SetDirectory(top);
+            }
+        } catch (...) {
+            // Show the volume the list is still on.
+            SelectQuietly(VolumeOf(FVolumes, FDirList->Directory()));
+            throw;
+        }
+    }
+    emit Change();
+}
+
+void TDriveComboBox::Follow(const QString& directory)
+{
+    const int index = VolumeOf(FVolumes, directory);
+    if (index < 0)
+        return;
+    FLastFolders.insert(FVolumes[index].Top, directory);
+    SelectQuietly(index);
+}
+
+void TDriveComboBox::SelectQuietly(int index)
+{
+    FQuiet = true;
+    setCurrentIndex(index);
+    FQuiet = false;
+}

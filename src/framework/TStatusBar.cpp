@@ -1,0 +1,7 @@
+#include "TStatusBar.h"
+
+TStatusBar::TStatusBar(QWidget* parent)
+    : QStatusBar(parent)
+{
+    setSizeGripEnabled(true);
+}

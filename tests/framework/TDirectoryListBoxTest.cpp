@@ -1,0 +1,233 @@
+#include "TDirectoryListBox.h"
+#include "EInOutError.h"
+#include "QtPrinters.h"
+#include "TApplication.h"
+#include "TErrorRecorder.h"
+#include "TMouse.h"
+#include "TTestFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+class TDirectoryListBoxTest : public ::testing::Test
+{
+protected:
+    TDirectoryListBoxTest()
+        : Errors(Application)
+    {
+        for (const char* folder :
+            { "roms/Zelda", "roms/alpha", "roms/Beta", "roms/.hidden", "roms/Beta/deep", "other" })
+            QDir().mkpath(Folder.Path(folder));
+        Folder.Write("roms/game.v64", "x");
+        QFile::link(Folder.Path("other"), Folder.Path("roms/linked"));
+        QFile::link(Folder.Path("nowhere"), Folder.Path("roms/dangling"));
+        List.SetApplication(&Application);
+        List.resize(200, 400);
+        List.show();
+        QObject::connect(
+            &List, &TDirectoryListBox::Change, [this] { Changes.push_back(List.Directory()); });
+    }
+
+    QStringList Texts() const
+    {
+        QStringList texts;
+        for (int row = 0; row < List.count(); ++row)
+            texts << List.item(row)->text();
+        return texts;
+    }
+
+    int Row(const QString& text) const
+    {
+        const QList<QListWidgetItem*> found = List.findItems(text, Qt::MatchExactly);
+        return found.isEmpty() ? -1 : List.row(found.front());
+    }
+
+    void DoubleClick(const QString& text)
+    {
+        const int row = Row(text);
+        ASSERT_GE(row, 0) << text.toStdString();
+        QListWidgetItem* item = List.item(row);
+        List.scrollToItem(item);
+        ::DoubleClick(List.viewport(), List.visualItemRect(item).center());
+    }
+
+    TApplication Application;
+    TErrorRecorder Errors;
+    TTestFolder Folder;
+    TDirectoryListBox List;
+    QStringList Changes;
+};
+
+} // namespace
+
+TEST_F(TDirectoryListBoxTest, ListsThePathFromTheRootDownThenTheSubfolders)
+{
+    const QString roms = QDir::cleanPath(Folder.Path("roms"));
+    List.SetDirectory(roms);
+    EXPECT_EQ(List.Directory(), roms);
+
+    QStringList expected { "/" };
+    expected << roms.mid(1).split('/');
+    const int current = int(expected.size()) - 1;
+    expected << "alpha"
+             << "Beta"
+             << "linked"
+             << "Zelda";
+    EXPECT_EQ(Texts(), expected)
+        << "no files, no hidden or dangling entries, case-insensitive order";
+
+    EXPECT_EQ(List.currentRow(), current);
+    EXPECT_EQ(List.ItemPath(0), "/");
+    EXPECT_EQ(List.ItemPath(current), roms);
+    EXPECT_EQ(List.ItemPath(current + 2), roms + "/Beta");
+    for (int row = 0; row <= current; ++row)
+        EXPECT_EQ(List.item(row)->data(TDirectoryListBox::LevelRole).toInt(), row);
+    EXPECT_EQ(List.item(current + 1)->data(TDirectoryListBox::LevelRole).toInt(), current + 1);
+    EXPECT_FALSE(List.item(0)->icon().isNull());
+    // The indentation shows in the items' widths.
+    EXPECT_GT(List.visualItemRect(List.item(current)).width(), 0);
+}
+
+TEST_F(TDirectoryListBoxTest, TheRootListsItsOwnSubfolders)
+{
+    List.SetDirectory("/");
+    EXPECT_EQ(List.Directory(), "/");
+    EXPECT_EQ(List.currentRow(), 0);
+    EXPECT_GE(Row("tmp"), 1);
+    EXPECT_EQ(List.ItemPath(Row("tmp")), "/tmp");
+}
+
+TEST_F(TDirectoryListBoxTest, DoubleClickAndEnterOpenAFolderWithOneChangeEach)
+{
+    const QString roms = QDir::cleanPath(Folder.Path("roms"));
+    List.SetDirectory(roms);
+    Changes.clear();
+
+    DoubleClick("Beta");
+    EXPECT_EQ(List.Directory(), roms + "/Beta");
+    EXPECT_EQ(Changes, QStringList { roms + "/Beta" });
+    EXPECT_EQ(Texts().back(), "deep");
+
+    // Up to a folder of the path with the keyboard.
+    List.setFocus();
+    List.setCurrentRow(Row("roms"));
+    QTest::keyClick(&List, Qt::Key_Return);
+    EXPECT_EQ(List.Directory(), roms);
+    EXPECT_EQ(Changes, (QStringList { roms + "/Beta", roms }));
+
+    // A single click only selects.
+    const int alpha = Row("alpha");
+    QTest::mouseClick(
+        List.viewport(), Qt::LeftButton, {}, List.visualItemRect(List.item(alpha)).center());
+    EXPECT_EQ(List.currentRow(), alpha);
+    EXPECT_EQ(List.Directory(), roms);
+
+    // Opening the folder already shown raises no change.
+    QTest::keyClick(&List, Qt::Key_Up);
+    List.setCurrentRow(Row("roms"));
+    QTest::keyClick(&List, Qt::Key_Enter);
+    EXPECT_EQ(Changes.size(), 2);
+    EXPECT_TRUE(Errors.Boxes.empty());
+}
+
+TEST_F(TDirectoryListBoxTest, AFilePathOpensTheFolderThatHoldsIt)
+{
+    List.SetDirectory(Folder.Path("roms/game.v64"));
+    EXPECT_EQ(List.Directory(), QDir::cleanPath(Folder.Path("roms")));
+    EXPECT_EQ(Changes.size(), 1);
+}
+
+TEST_F(TDirectoryListBoxTest, AFolderThatCannotBeOpenedChangesNothing)
+{
+    const QString roms = QDir::cleanPath(Folder.Path("roms"));
+    List.SetDirectory(roms);
+    Changes.clear();
+    const QStringList before = Texts();
+
+    try {
+        List.SetDirectory(Folder.Path("missing"));
+        FAIL() << "no error";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Message(),
+            "Cannot open folder " + Folder.Path("missing") + ": No such file or directory");
+        EXPECT_EQ(error.ErrorCode(), ENOENT);
+    }
+    QFile::link(Folder.Path("loop2"), Folder.Path("loop1"));
+    QFile::link(Folder.Path("loop1"), Folder.Path("loop2"));
+    EXPECT_THROW(List.SetDirectory(Folder.Path("loop1")), EInOutError);
+    EXPECT_THROW(List.SetDirectory(""), EInOutError);
+
+    EXPECT_EQ(List.Directory(), roms);
+    EXPECT_EQ(Texts(), before);
+    EXPECT_TRUE(Changes.isEmpty());
+}
+
+TEST_F(TDirectoryListBoxTest, AVanishedSubfolderShowsTheErrorBoxAndTheListCatchesUp)
+{
+    const QString roms = QDir::cleanPath(Folder.Path("roms"));
+    List.SetDirectory(roms);
+    Changes.clear();
+    ASSERT_TRUE(QDir(Folder.Path("roms/alpha")).removeRecursively());
+
+    DoubleClick("alpha");
+
+    ASSERT_EQ(Errors.Boxes.size(), 1u);
+    EXPECT_EQ(
+        Errors.Boxes[0].Text, "Cannot open folder " + roms + "/alpha: No such file or directory.");
+    EXPECT_EQ(List.Directory(), roms);
+    EXPECT_TRUE(Changes.isEmpty());
+    EXPECT_EQ(Row("alpha"), -1) << "the gone folder is no longer offered";
+
+    // The list still works.
+    DoubleClick("Zelda");
+    EXPECT_EQ(List.Directory(), roms + "/Zelda");
+}
+
+TEST_F(TDirectoryListBoxTest, AnUnreadableFolderShowsTheErrorBox)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root reads every folder";
+    const QString roms = QDir::cleanPath(Folder.Path("roms"));
+    List.SetDirectory(roms);
+    ASSERT_TRUE(QFile::setPermissions(Folder.Path("roms/Beta"), QFileDevice::WriteOwner));
+    DoubleClick("Beta");
+    QFile::setPermissions(Folder.Path("roms/Beta"),
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_EQ(Errors.Boxes.size(), 1u);
+    EXPECT_EQ(Errors.Boxes[0].Text, "Cannot open folder " + roms + "/Beta: Permission denied.");
+    EXPECT_EQ(List.Directory(), roms);
+}
+
+TEST_F(TDirectoryListBoxTest, LinksFollowBeforeTheChangeEventAndTheirFailuresStopIt)
+{
+    QStringList order;
+    QObject follower;
+    List.AddLink(&follower, [&](const QString& directory) {
+        order << "link " + QDir(directory).dirName();
+        if (directory.endsWith("Zelda"))
+            throw Exception("Cannot read Zelda");
+    });
+    QObject::connect(&List, &TDirectoryListBox::Change, [&] { order << "change"; });
+
+    List.SetDirectory(Folder.Path("roms"));
+    EXPECT_EQ(order, (QStringList { "link roms", "change" }));
+
+    DoubleClick("Zelda");
+    EXPECT_EQ(order, (QStringList { "link roms", "change", "link Zelda" }));
+    EXPECT_EQ(Errors.LastText(), "Cannot read Zelda.");
+
+    // A link whose context has gone is dropped.
+    {
+        QObject shortLived;
+        List.AddLink(&shortLived, [&](const QString&) { order << "gone"; });
+    }
+    List.SetDirectory(Folder.Path("other"));
+    EXPECT_FALSE(order.contains("gone"));
+}
