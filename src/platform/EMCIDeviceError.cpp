@@ -1,0 +1,6 @@
+#include "EMCIDeviceError.h"
+
+EMCIDeviceError::EMCIDeviceError(const QString& message)
+    : Exception(message)
+{
+}

@@ -1,0 +1,6 @@
+#include "TClock.h"
+
+QTime TClock::Now() const
+{
+    return QTime::currentTime();
+}
