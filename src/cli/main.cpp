@@ -1,3 +1,6 @@
+#include "SendCommand.h"
+#include "SimulateCommand.h"
+
 #include <QCoreApplication>
 #include <QStringList>
 #include <QTextStream>
@@ -11,9 +14,13 @@ namespace {
 // Exit statuses shared by every command.
 constexpr int ExitUsage = 2;
 
-const char* const Usage =
-    "Usage:\n"
-    "  conveyor-cli --help | --version\n";
+const char* const Usage
+    = "Usage:\n"
+      "  conveyor-cli send [--port lpt1|lpt2] [--simulate DIR | --peer SOCKET] FILE...\n"
+      "  conveyor-cli simulate --listen SOCKET --out DIR [--ack-delay N] [--stall-after N]\n"
+      "                        [--absent] [--once]\n"
+      "  conveyor-cli --help | --version\n"
+      "A command followed by --help tells more about it.\n";
 
 struct TCommandEntry
 {
@@ -23,7 +30,8 @@ struct TCommandEntry
 
 // Each command takes the arguments after its name and returns the process exit status.
 const TCommandEntry Commands[] = {
-    {"", nullptr},
+    { "send", SendCommand },
+    { "simulate", SimulateCommand },
 };
 
 } // namespace
