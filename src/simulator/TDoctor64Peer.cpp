@@ -120,6 +120,9 @@ bool TDoctor64Peer::Serve(int client)
     std::vector<std::uint8_t> replies;
     std::size_t kept = 0; // bytes of an incomplete message carried over
     for (;;) {
+        // A signal may have come while messages were being applied rather than in recv.
+        if (Stopping())
+            return false;
         const ssize_t done = ::recv(client, input.data() + kept, ReceiveChunk, 0);
         if (done < 0) {
             if (errno == EINTR) {
