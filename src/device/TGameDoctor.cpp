@@ -87,19 +87,25 @@ void TGameDoctor::SendBytes(const std::uint8_t* buffer, std::int32_t count)
 {
     const std::uint16_t data = FPortAddress;
     const std::uint16_t control = FPortAddress + 2;
+    // This loop is the transfer's hot path, so it reads and writes through a port held in
+    // a register (what ReadPort and WritePort do, without reloading it for every access)
+    // and runs both halves of the exchange through one path: before each byte it waits
+    // until bit 1 reads as the strobe bit written last (WaitBitClear(control, 2) in the
+    // low phase, WaitBitSet(control, 2) in the high one), then puts the byte on the data
+    // register and flips the strobe.
+    TPortIo* const port = FPortIo;
     // The phase lives in the control register, so consecutive calls carry on the
     // alternation where the previous one stopped.
-    bool high = ReadPort(control) & StrobeMask;
+    bool high = port->Read(control) & StrobeMask;
     for (std::int32_t i = 0; i < count; ++i) {
-        if (high) {
-            WaitBitSet(control, AcknowledgeMask, WaitLimit);
-            WritePort(data, buffer[i]);
-            WritePort(control, ControlLow);
-        } else {
-            WaitBitClear(control, AcknowledgeMask, WaitLimit);
-            WritePort(data, buffer[i]);
-            WritePort(control, ControlHigh);
+        const std::uint8_t answer = high ? AcknowledgeMask : 0;
+        std::int32_t reads = WaitLimit;
+        while ((port->Read(control) & AcknowledgeMask) != answer) {
+            if (--reads == 0)
+                TimedOut();
         }
+        port->Write(data, buffer[i]);
+        port->Write(control, high ? ControlLow : ControlHigh);
         high = !high;
     }
 }
