@@ -77,6 +77,16 @@ TDoctor64Peer::TDoctor64Peer(TPortIo& device, const QString& socketPath)
             throw EPortAccess(
                 QStringLiteral("Cannot listen at %1: a file that is not a socket is in the way")
                     .arg(socketPath));
+        // A socket that still takes connections belongs to a running peer, not a dead one.
+        const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const bool alive = probe >= 0
+            && ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+        if (probe >= 0)
+            ::close(probe);
+        if (alive)
+            throw EPortAccess(
+                QStringLiteral("Cannot listen at %1: another device peer is listening there")
+                    .arg(socketPath));
         ::unlink(path.constData());
     }
 

@@ -13,7 +13,8 @@ class TDoctor64Peer
 {
 public:
     // Binds and listens at once, so a client may connect as soon as this returns. A stale
-    // socket left by an earlier run is replaced; any other file in the way is an error.
+    // socket left by an earlier run is replaced; a live peer's socket or any other file in
+    // the way is an error.
     TDoctor64Peer(TPortIo& device, const QString& socketPath);
     ~TDoctor64Peer();
     TDoctor64Peer(const TDoctor64Peer&) = delete;

@@ -419,6 +419,11 @@ TEST(TDoctor64Peer, ReplacesAStaleSocketButNoOtherFile)
         const int client = ConnectTo(path);
         EXPECT_GE(client, 0);
         ::close(client);
+        // A peer that is alive keeps its socket.
+        EXPECT_THROW(TDoctor64Peer(device, path), EPortAccess);
+        const int again = ConnectTo(path);
+        EXPECT_GE(again, 0);
+        ::close(again);
     }
     EXPECT_FALSE(QFile::exists(path)) << "the socket outlived its server";
 
