@@ -163,6 +163,30 @@ TEST(CliSend, DeliversAListToTheSimulatorWithALinePerTenthOnAPipe)
     EXPECT_EQ(lines.last(), QStringLiteral("chess.usa: 100 %"));
 }
 
+TEST(CliSend, DrawsOneUpdatingBarOnATerminal)
+{
+    // script(1) runs the command on a pseudo-terminal and copies what it printed.
+    const QString script = QStringLiteral("/usr/bin/script");
+    if (!QFile::exists(script))
+        GTEST_SKIP() << "no script(1) to provide a terminal";
+    TTestFolder folder;
+    const QString path = folder.Write(QStringLiteral("racer.v64"), RandomBytes(512 * 1024, 7));
+    const QString out = folder.Path(QStringLiteral("received"));
+    const QString command = QStringLiteral("'%1' send --simulate '%2' '%3'")
+                                .arg(QStringLiteral(CONVEYOR_CLI), out, path);
+    QProcess process;
+    process.start(script, { QStringLiteral("-qec"), command, QStringLiteral("/dev/null") });
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0);
+    const QString screen = QString::fromUtf8(process.readAllStandardOutput());
+    EXPECT_TRUE(screen.contains(
+        QStringLiteral("\rracer.v64 100 % [########################] 4.0 of 4.0 MBit")))
+        << qPrintable(screen);
+    EXPECT_TRUE(screen.contains(QStringLiteral("MBit/s")));
+    EXPECT_FALSE(screen.contains(QStringLiteral("racer.v64: "))) << "lines instead of a bar";
+    EXPECT_EQ(folder.Read(QStringLiteral("received/RACER.V64")), RandomBytes(512 * 1024, 7));
+}
+
 TEST(CliSend, NoDeviceExitsWithThreeAfterThePortsWarning)
 {
     TTestFolder folder;
