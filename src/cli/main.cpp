@@ -1,3 +1,5 @@
+#include "SendCommand.h"
+#include "SimulateCommand.h"
 #include "TVerInfo.h"
 
 #include <QCoreApplication>
@@ -13,9 +15,13 @@ namespace {
 // Exit statuses shared by every command.
 constexpr int ExitUsage = 2;
 
-const char* const Usage =
-    "Usage:\n"
-    "  conveyor-cli --help | --version\n";
+const char* const Usage
+    = "Usage:\n"
+      "  conveyor-cli send [--port lpt1|lpt2] [--simulate DIR | --peer SOCKET] FILE...\n"
+      "  conveyor-cli simulate --listen SOCKET --out DIR [--ack-delay N] [--stall-after N]\n"
+      "                        [--absent] [--once]\n"
+      "  conveyor-cli --help | --version\n"
+      "A command followed by --help tells more about it.\n";
 
 struct TCommandEntry
 {
@@ -25,7 +31,8 @@ struct TCommandEntry
 
 // Each command takes the arguments after its name and returns the process exit status.
 const TCommandEntry Commands[] = {
-    {"", nullptr},
+    { "send", SendCommand },
+    { "simulate", SimulateCommand },
 };
 
 } // namespace

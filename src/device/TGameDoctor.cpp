@@ -1,0 +1,238 @@
+#include "TGameDoctor.h"
+
+#include "EFOpenError.h"
+#include "EPortTimeout.h"
+#include "EReadError.h"
+#include "THardwarePortIo.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr std::uint8_t SelectMask = 8;
+constexpr std::uint8_t AcknowledgeMask = 2;
+constexpr std::uint8_t StrobeMask = 1;
+constexpr std::uint8_t ControlLow = 4;
+constexpr std::uint8_t ControlHigh = 5;
+constexpr int MaxDeviceName = 30;
+constexpr int MinDeviceName = 11;
+constexpr int MinBase = 8;
+constexpr int MaxExtension = 12;
+constexpr int TextBufferSize = 256;
+
+} // namespace
+
+TGameDoctor::TGameDoctor(QObject* owner)
+    : QObject(owner)
+    , FHardware(std::make_unique<THardwarePortIo>())
+    , FPortIo(FHardware.get())
+    , FBlock(std::make_unique<std::uint8_t[]>(BlockSize))
+{
+}
+
+TGameDoctor::~TGameDoctor() = default;
+
+void TGameDoctor::SetPort(TParallelPort port)
+{
+    FPort = port;
+    if (port == ppLPT1)
+        FPortAddress = LPT1Address;
+    else if (port == ppLPT2)
+        FPortAddress = LPT2Address;
+}
+
+void TGameDoctor::SetPortIo(TPortIo* port)
+{
+    FPortIo = port ? port : FHardware.get();
+}
+
+QString TGameDoctor::TimeoutText(TParallelPort port)
+{
+    return port == ppLPT2 ? QStringLiteral("Warning, could not locate any doctor on LPT2.")
+                          : QStringLiteral("Warning, could not locate any doctor on LPT1.");
+}
+
+void TGameDoctor::TimedOut()
+{
+    if (FOnTimeout)
+        FOnTimeout();
+    throw EPortTimeout(FTimeoutMessage ? FTimeoutMessage() : TimeoutText(FPort));
+}
+
+void TGameDoctor::StartHandshake()
+{
+    const std::uint16_t data = FPortAddress;
+    const std::uint16_t control = FPortAddress + 2;
+    WritePort(data, 0);
+    WritePort(control, ControlLow);
+    WaitBitClear(control, SelectMask, WaitLimit);
+    WritePort(data, 0xAA);
+    WritePort(control, 0);
+    WaitBitSet(control, SelectMask, WaitLimit);
+    WritePort(control, ControlLow);
+    WaitBitClear(control, SelectMask, WaitLimit);
+    WritePort(data, 0x55);
+    WritePort(control, 0);
+    WaitBitSet(control, SelectMask, WaitLimit);
+    WritePort(control, ControlLow);
+    WaitBitClear(control, SelectMask, WaitLimit);
+}
+
+void TGameDoctor::SendBytes(const std::uint8_t* buffer, std::int32_t count)
+{
+    const std::uint16_t data = FPortAddress;
+    const std::uint16_t control = FPortAddress + 2;
+    // This loop is the transfer's hot path, so it reads and writes through a port held in
+    // a register (what ReadPort and WritePort do, without reloading it for every access)
+    // and runs both halves of the exchange through one path: before each byte it waits
+    // until bit 1 reads as the strobe bit written last (WaitBitClear(control, 2) in the
+    // low phase, WaitBitSet(control, 2) in the high one), then puts the byte on the data
+    // register and flips the strobe.
+    TPortIo* const port = FPortIo;
+    // The phase lives in the control register, so consecutive calls carry on the
+    // alternation where the previous one stopped.
+    bool high = port->Read(control) & StrobeMask;
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::uint8_t answer = high ? AcknowledgeMask : 0;
+        std::int32_t reads = WaitLimit;
+        while ((port->Read(control) & AcknowledgeMask) != answer) {
+            if (--reads == 0)
+                TimedOut();
+        }
+        port->Write(data, buffer[i]);
+        port->Write(control, high ? ControlLow : ControlHigh);
+        high = !high;
+    }
+}
+
+void TGameDoctor::SendText(const QByteArray& text)
+{
+    std::array<std::uint8_t, TextBufferSize> buffer {};
+    const auto count = std::min<qsizetype>(text.size(), TextBufferSize - 1);
+    std::memcpy(buffer.data(), text.constData(), static_cast<std::size_t>(count));
+    SendBytes(buffer.data(), static_cast<std::int32_t>(count));
+}
+
+void TGameDoctor::SendInteger(std::int32_t value)
+{
+    const auto bits = static_cast<std::uint32_t>(value);
+    const std::array<std::uint8_t, 4> buffer = {
+        static_cast<std::uint8_t>(bits),
+        static_cast<std::uint8_t>(bits >> 8),
+        static_cast<std::uint8_t>(bits >> 16),
+        static_cast<std::uint8_t>(bits >> 24),
+    };
+    SendBytes(buffer.data(), static_cast<std::int32_t>(buffer.size()));
+}
+
+void TGameDoctor::SendFileHeader(std::int32_t size, const QByteArray& name)
+{
+    SendInteger(size);
+    QByteArray padded = name;
+    while (padded.size() < MinDeviceName)
+        padded.append(' ');
+    SendText(padded);
+}
+
+QByteArray TGameDoctor::FormatDeviceName(const QString& path)
+{
+    // Windows-style separators count as well as '/', so a name built from either kind of
+    // path is the same field.
+    const QByteArray bytes = QFile::encodeName(path);
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes.at(i);
+        if (c == '/' || c == '\\' || c == ':')
+            start = i + 1;
+    }
+    QByteArray name = bytes.mid(start);
+    for (char& c : name) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+
+    const qsizetype dot = name.indexOf('.');
+    QByteArray field = dot < 0 ? name : name.left(dot);
+    field.truncate(MaxDeviceName);
+    while (field.size() < MinBase)
+        field.append(' ');
+    if (dot >= 0) {
+        field.append(name.mid(dot + 1, MaxExtension));
+        field.truncate(MaxDeviceName);
+    }
+    while (field.size() < MinDeviceName)
+        field.append(' ');
+    return field;
+}
+
+void TGameDoctor::Report(TGameDoctorAction action, const QString& fileName, std::uint8_t fileNumber,
+    std::uint8_t progress)
+{
+    if (FOnProgress)
+        FOnProgress(action, fileName, fileNumber, progress);
+}
+
+void TGameDoctor::SendFile(const QString& fileName)
+{
+    SendFiles(QStringList { fileName });
+}
+
+void TGameDoctor::SendFiles(const QStringList& fileNames)
+{
+    if (fileNames.isEmpty())
+        return;
+    try {
+        Report(gaConnecting, fileNames.first(), 1, 0);
+        StartHandshake();
+        Report(gaConnected, fileNames.first(), 1, 0);
+        QByteArray command("GD6R");
+        command.append(static_cast<char>(fileNames.size() & 0xFF));
+        SendText(command);
+        for (qsizetype i = 0; i < fileNames.size(); ++i)
+            SendOneFile(fileNames.at(i), static_cast<std::uint8_t>((i + 1) & 0xFF));
+    } catch (...) {
+        // Whatever reached the port before the failure still goes out; a second failure
+        // while doing so must not hide the first.
+        try {
+            FPortIo->Flush();
+        } catch (...) {
+        }
+        throw;
+    }
+    FPortIo->Flush();
+}
+
+void TGameDoctor::SendOneFile(const QString& path, std::uint8_t fileNumber)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw EFOpenError(path);
+    const qint64 size = file.size();
+    // The size field is a signed 32-bit number; a larger file would announce a wrong size
+    // and the device would take the rest of the stream for something else.
+    if (size > std::numeric_limits<std::int32_t>::max())
+        throw Exception(QStringLiteral("File too large to send: %1 (%2 bytes; at most %3)")
+                            .arg(path)
+                            .arg(size)
+                            .arg(std::numeric_limits<std::int32_t>::max()));
+    SendFileHeader(static_cast<std::int32_t>(size), FormatDeviceName(path));
+
+    qint64 position = 0;
+    while (position < size) {
+        // Never more than the announced size, even if the file grows meanwhile.
+        const qint64 wanted = std::min<qint64>(BlockSize, size - position);
+        const qint64 got = file.read(reinterpret_cast<char*>(FBlock.get()), wanted);
+        // A file that shrank or cannot be read would otherwise keep the loop here for ever.
+        if (got <= 0)
+            throw EReadError(path);
+        SendBytes(FBlock.get(), static_cast<std::int32_t>(got));
+        position += got;
+        const double percent = static_cast<double>(position) / static_cast<double>(size) * 100.0;
+        Report(gaSending, path, fileNumber, static_cast<std::uint8_t>(percent));
+    }
+}

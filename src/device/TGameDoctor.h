@@ -1,0 +1,130 @@
+#pragma once
+
+#include "TPortIo.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class THardwarePortIo;
+
+enum TParallelPort : std::uint8_t
+{
+    ppLPT1 = 0,
+    ppLPT2 = 1,
+};
+
+enum TGameDoctorAction : std::uint8_t
+{
+    gaConnecting = 0,
+    gaConnected = 1,
+    gaSending = 2,
+};
+
+// Action, FileName, FileNumber, Progress.
+using TProgressEvent = std::function<void(TGameDoctorAction, QString, std::uint8_t, std::uint8_t)>;
+using TTimeoutHook = std::function<void()>;
+using TMessageProvider = std::function<QString()>;
+
+// The transfer component: talks to a Doctor64 on one parallel port and sends it files.
+// It knows nothing of windows or settings; its owner supplies the progress handler, the
+// hook that runs when the device stops answering, and the text of that warning.
+class TGameDoctor : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr std::uint16_t LPT1Address = 0x378;
+    static constexpr std::uint16_t LPT2Address = 0x278;
+    static constexpr std::int32_t WaitLimit = 1000000;
+    static constexpr int BlockSize = 0x8000;
+
+    explicit TGameDoctor(QObject* owner = nullptr);
+    ~TGameDoctor() override;
+
+    TParallelPort Port() const { return FPort; }
+    void SetPort(TParallelPort port);
+    std::uint16_t PortAddress() const { return FPortAddress; }
+
+    // The registers are reached through port; nullptr goes back to the real hardware.
+    // The component does not own port.
+    void SetPortIo(TPortIo* port);
+    TPortIo* PortIo() const { return FPortIo; }
+
+    const TProgressEvent& OnProgress() const { return FOnProgress; }
+    void SetOnProgress(TProgressEvent handler) { FOnProgress = std::move(handler); }
+    void SetOnTimeout(TTimeoutHook hook) { FOnTimeout = std::move(hook); }
+    // The warning carried by EPortTimeout, asked for at the moment a wait runs out.
+    // Without a provider it is the warning for the component's own port.
+    void SetTimeoutMessage(TMessageProvider provider) { FTimeoutMessage = std::move(provider); }
+
+    // "Warning, could not locate any doctor on LPT1." and its LPT2 twin.
+    static QString TimeoutText(TParallelPort port);
+
+    std::uint8_t ReadPort(std::uint16_t address) { return FPortIo->Read(address); }
+    void WritePort(std::uint16_t address, std::uint8_t value) { FPortIo->Write(address, value); }
+
+    // Both poll address until (value & mask) is non-zero, or zero, and return that value.
+    // limit counts reads: 0 waits for ever, a negative limit times out without a read.
+    std::uint8_t WaitBitSet(std::uint16_t address, std::uint8_t mask, std::int32_t limit);
+    std::uint8_t WaitBitClear(std::uint16_t address, std::uint8_t mask, std::int32_t limit);
+
+    void StartHandshake();
+    void SendBytes(const std::uint8_t* buffer, std::int32_t count);
+
+    void SendFile(const QString& fileName);
+    void SendFiles(const QStringList& fileNames);
+    void SendText(const QByteArray& text);
+    void SendInteger(std::int32_t value);
+    void SendFileHeader(std::int32_t size, const QByteArray& name);
+    static QByteArray FormatDeviceName(const QString& path);
+
+private:
+    [[noreturn]] void TimedOut();
+    void SendOneFile(const QString& path, std::uint8_t fileNumber);
+    void Report(TGameDoctorAction action, const QString& fileName, std::uint8_t fileNumber,
+        std::uint8_t progress);
+
+    TParallelPort FPort = ppLPT1;
+    std::uint16_t FPortAddress = LPT1Address;
+    TProgressEvent FOnProgress;
+    TTimeoutHook FOnTimeout;
+    TMessageProvider FTimeoutMessage;
+    std::unique_ptr<THardwarePortIo> FHardware;
+    TPortIo* FPortIo;
+    std::unique_ptr<std::uint8_t[]> FBlock;
+};
+
+// The polls are the hot path of a transfer: kept inline, with the rare time-out out of line.
+inline std::uint8_t TGameDoctor::WaitBitSet(
+    std::uint16_t address, std::uint8_t mask, std::int32_t limit)
+{
+    std::int32_t n = limit == 0 ? 1 : limit;
+    while (n > 0) {
+        const std::uint8_t value = ReadPort(address);
+        if (value & mask)
+            return value;
+        if (limit != 0)
+            --n;
+    }
+    TimedOut();
+}
+
+inline std::uint8_t TGameDoctor::WaitBitClear(
+    std::uint16_t address, std::uint8_t mask, std::int32_t limit)
+{
+    std::int32_t n = limit == 0 ? 1 : limit;
+    while (n > 0) {
+        const std::uint8_t value = ReadPort(address);
+        if (!(value & mask))
+            return value;
+        if (limit != 0)
+            --n;
+    }
+    TimedOut();
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "Exception.h"
+
+// A file that was open but stopped delivering bytes before its end.
+class EReadError : public Exception
+{
+public:
+    explicit EReadError(const QString& fileName);
+};

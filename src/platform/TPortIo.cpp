@@ -1,0 +1,7 @@
+#include "TPortIo.h"
+
+TPortIo::~TPortIo() = default;
+
+void TPortIo::Flush()
+{
+}

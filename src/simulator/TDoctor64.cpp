@@ -1,0 +1,290 @@
+#include "TDoctor64.h"
+
+#include "Exception.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+#include <cstring>
+
+namespace {
+
+constexpr std::uint8_t StrobeBit = 0x01;
+constexpr std::uint8_t AcknowledgeBit = 0x02;
+constexpr std::uint8_t SelectBit = 0x08;
+// Received data goes to disk in pieces of this size; a file is never held whole.
+constexpr std::size_t WriteChunk = 0x10000;
+constexpr std::uint8_t Magic[4] = { 'G', 'D', '6', 'R' };
+
+QString Trimmed(const QByteArray& bytes)
+{
+    QString text;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        // Control characters and separators cannot be part of a file name in the folder.
+        if (byte < 0x20 || byte == 0x7F || byte == '/' || byte == '\\')
+            text += QLatin1Char('_');
+        else
+            text += QChar(byte);
+    }
+    return text.trimmed();
+}
+
+} // namespace
+
+TDoctor64::TDoctor64(const QString& outputFolder, std::uint16_t baseAddress)
+    : FOutputFolder(outputFolder)
+    , FBase(baseAddress)
+    , FBuffer(WriteChunk)
+{
+}
+
+TDoctor64::~TDoctor64()
+{
+    DropFile(false);
+}
+
+QString TDoctor64::FileNameFor(const QByteArray& field)
+{
+    const QString base = Trimmed(field.left(8));
+    const QString extension = Trimmed(field.mid(8, 3));
+    QString name = extension.isEmpty() ? base : base + QLatin1Char('.') + extension;
+    if (name.isEmpty())
+        return QStringLiteral("NONAME");
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        name.fill(QLatin1Char('_'));
+    return name;
+}
+
+std::uint8_t TDoctor64::Read(std::uint16_t address)
+{
+    ++FReads;
+    if (address == FBase + 2) {
+        if (FAbsent)
+            return FControl;
+        if (FAckPending) {
+            if (FAckCountdown == 0) {
+                FAcknowledge = FStrobe;
+                FAckPending = false;
+            } else {
+                --FAckCountdown;
+            }
+        }
+        return static_cast<std::uint8_t>((FControl & ~(AcknowledgeBit | SelectBit))
+            | (FAcknowledge ? AcknowledgeBit : 0) | (FSelect ? SelectBit : 0));
+    }
+    if (address == FBase)
+        return FData;
+    if (address == FBase + 1)
+        return 0;
+    // No port hardware at this address: the bus floats high.
+    return 0xFF;
+}
+
+void TDoctor64::Write(std::uint16_t address, std::uint8_t value)
+{
+    ++FWrites;
+    if (address == FBase)
+        FData = value;
+    else if (address == FBase + 2)
+        WriteControl(value);
+}
+
+void TDoctor64::WriteControl(std::uint8_t value)
+{
+    FControl = value;
+    if (FAbsent || FIgnoreHandshake)
+        return;
+    // Whatever the device was doing, this opens a new delivery; an aborted one must never
+    // keep the next from getting through.
+    if (value == 0 && FData == 0xAA) {
+        BeginHandshake();
+        return;
+    }
+    switch (FHandshake) {
+    case hsIdle:
+        break;
+    case hsFirstHigh:
+        if (value == 4) {
+            FSelect = false;
+            FHandshake = hsFirstLow;
+        }
+        break;
+    case hsFirstLow:
+        if (value == 0 && FData == 0x55) {
+            FSelect = true;
+            FHandshake = hsSecondHigh;
+        }
+        break;
+    case hsSecondHigh:
+        if (value == 4) {
+            FSelect = false;
+            FAcknowledge = false;
+            FAckPending = false;
+            FStrobe = false;
+            FHandshake = hsStreaming;
+            ++FHandshakes;
+            FStream = ssMagic;
+            FFieldFill = 0;
+            FStreamBytes = 0;
+            FTrailing = 0;
+            FStreamError.clear();
+        }
+        break;
+    case hsStreaming:
+        if (static_cast<bool>(value & StrobeBit) != FStrobe) {
+            FStrobe = !FStrobe;
+            Latch(FData);
+        }
+        break;
+    }
+}
+
+void TDoctor64::BeginHandshake()
+{
+    DropFile(true);
+    FHandshake = hsFirstHigh;
+    FSelect = true;
+    FAcknowledge = false;
+    FAckPending = false;
+}
+
+void TDoctor64::Latch(std::uint8_t byte)
+{
+    if (FStallAfter >= 0 && FStreamBytes >= static_cast<std::uint64_t>(FStallAfter))
+        return;
+    ++FStreamBytes;
+    if (FLatency == 0) {
+        FAcknowledge = FStrobe;
+    } else {
+        FAckPending = true;
+        FAckCountdown = FLatency;
+    }
+    Decode(byte);
+}
+
+void TDoctor64::Decode(std::uint8_t byte)
+{
+    switch (FStream) {
+    case ssMagic:
+        FField[static_cast<std::size_t>(FFieldFill++)] = byte;
+        if (FFieldFill == 4) {
+            FFieldFill = 0;
+            if (std::memcmp(FField.data(), Magic, 4) == 0) {
+                FStream = ssCount;
+            } else {
+                FStreamError = QStringLiteral("The stream does not start with GD6R");
+                FStream = ssTrailing;
+                FTrailing += 4;
+            }
+        }
+        break;
+    case ssCount:
+        FFilesLeft = byte;
+        FStream = FFilesLeft == 0 ? ssTrailing : ssSize;
+        break;
+    case ssSize:
+        FField[static_cast<std::size_t>(FFieldFill++)] = byte;
+        if (FFieldFill == 4) {
+            FFieldFill = 0;
+            FSize = static_cast<std::uint32_t>(FField[0])
+                | static_cast<std::uint32_t>(FField[1]) << 8
+                | static_cast<std::uint32_t>(FField[2]) << 16
+                | static_cast<std::uint32_t>(FField[3]) << 24;
+            FStream = ssName;
+        }
+        break;
+    case ssName:
+        FField[static_cast<std::size_t>(FFieldFill++)] = byte;
+        if (FFieldFill == 11) {
+            FFieldFill = 0;
+            OpenFile();
+            if (FSize == 0)
+                FinishFile();
+            else
+                FStream = ssData;
+        }
+        break;
+    case ssData:
+        FBuffer[FBufferFill++] = static_cast<char>(byte);
+        ++FReceived;
+        if (FBufferFill == FBuffer.size())
+            FlushData();
+        if (FReceived == FSize)
+            FinishFile();
+        break;
+    case ssTrailing:
+        ++FTrailing;
+        break;
+    }
+}
+
+void TDoctor64::OpenFile()
+{
+    FFileName = FileNameFor(
+        QByteArray(reinterpret_cast<const char*>(FField.data()), static_cast<qsizetype>(11)));
+    FReceived = 0;
+    FBufferFill = 0;
+    QDir().mkpath(FOutputFolder);
+    FFile = std::make_unique<QSaveFile>(QDir(FOutputFolder).filePath(FFileName));
+    if (!FFile->open(QIODevice::WriteOnly)) {
+        const QString reason = FFile->errorString();
+        FFile.reset();
+        FStream = ssTrailing;
+        throw Exception(QStringLiteral("The simulator cannot store %1 in %2: %3")
+                            .arg(FFileName, FOutputFolder, reason));
+    }
+}
+
+void TDoctor64::FlushData()
+{
+    if (FBufferFill == 0)
+        return;
+    const auto size = static_cast<qint64>(FBufferFill);
+    FBufferFill = 0;
+    if (FFile->write(FBuffer.data(), size) != size) {
+        const QString reason = FFile->errorString();
+        DropFile(true);
+        FStream = ssTrailing;
+        throw Exception(QStringLiteral("The simulator cannot write %1: %2").arg(FFileName, reason));
+    }
+}
+
+void TDoctor64::FinishFile()
+{
+    FlushData();
+    if (!FFile->commit()) {
+        const QString reason = FFile->errorString();
+        FFile.reset();
+        FileEnded(false);
+        FStream = ssTrailing;
+        throw Exception(QStringLiteral("The simulator cannot write %1: %2").arg(FFileName, reason));
+    }
+    FFile.reset();
+    FileEnded(true);
+    FStream = --FFilesLeft > 0 ? ssSize : ssTrailing;
+}
+
+void TDoctor64::DropFile(bool report)
+{
+    if (!FFile)
+        return;
+    FFile->cancelWriting();
+    FFile.reset();
+    FBufferFill = 0;
+    if (report)
+        FileEnded(false);
+}
+
+void TDoctor64::FileEnded(bool complete)
+{
+    FFiles.push_back(TReceivedFile { FFileName, FSize, FReceived, complete });
+    if (FOnFileEnded)
+        FOnFileEnded(FFiles.back());
+}
+
+void TDoctor64::EndStream()
+{
+    DropFile(true);
+    FStream = ssTrailing;
+}

@@ -1,0 +1,140 @@
+#pragma once
+
+#include "TPortIo.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QSaveFile;
+
+// One file as the device took it from a stream.
+struct TReceivedFile
+{
+    QString Name; // the name it was stored under in the output folder
+    std::uint32_t DeclaredSize = 0;
+    std::uint64_t ReceivedBytes = 0;
+    bool Complete = false;
+};
+
+// A Doctor64 on a parallel port, with the port's registers. It answers the start
+// handshake and acknowledges each strobe the way the transfer component expects, decodes
+// the stream ("GD6R", the file count, then size, 11-byte name and data per file) and
+// writes each received file into an output folder as it arrives. A file only appears
+// under its name once it is complete; an interrupted one is dropped.
+//
+// Fault modes stand in for the ways a real device lets the sender down: absent (nothing
+// drives the lines), stalling after a number of stream bytes, or never answering the
+// handshake.
+class TDoctor64 : public TPortIo
+{
+public:
+    explicit TDoctor64(const QString& outputFolder, std::uint16_t baseAddress = 0x378);
+    ~TDoctor64() override;
+    TDoctor64(const TDoctor64&) = delete;
+    TDoctor64& operator=(const TDoctor64&) = delete;
+
+    std::uint8_t Read(std::uint16_t address) override;
+    void Write(std::uint16_t address, std::uint8_t value) override;
+
+    void SetAbsent(bool absent) { FAbsent = absent; }
+    void SetIgnoreHandshake(bool ignore) { FIgnoreHandshake = ignore; }
+    // Stop acknowledging once this many bytes of a stream were taken; negative: never.
+    void SetStallAfter(std::int64_t bytes) { FStallAfter = bytes; }
+    // The acknowledge line follows a strobe only after this many control-register reads.
+    void SetAcknowledgeLatency(int reads) { FLatency = reads < 0 ? 0 : reads; }
+    // Runs for every file the device finished or had to drop.
+    void SetOnFileEnded(std::function<void(const TReceivedFile&)> handler)
+    {
+        FOnFileEnded = std::move(handler);
+    }
+
+    // The sender is gone (its connection closed): a file still arriving is dropped.
+    void EndStream();
+
+    std::uint16_t BaseAddress() const { return FBase; }
+    QString OutputFolder() const { return FOutputFolder; }
+    const std::vector<TReceivedFile>& Files() const { return FFiles; }
+    int Handshakes() const { return FHandshakes; }
+    bool Streaming() const { return FHandshake == hsStreaming; }
+    // Of the stream since the last handshake:
+    std::uint64_t StreamBytes() const { return FStreamBytes; }
+    std::uint64_t TrailingBytes() const { return FTrailing; }
+    QString StreamError() const { return FStreamError; }
+    // Register accesses since creation, on any address.
+    std::uint64_t Reads() const { return FReads; }
+    std::uint64_t Writes() const { return FWrites; }
+
+    // The file name for an 11-byte name field: base and extension trimmed and joined by
+    // a dot; anything that could leave the output folder is replaced.
+    static QString FileNameFor(const QByteArray& field);
+
+private:
+    enum THandshakeState : std::uint8_t
+    {
+        hsIdle,
+        hsFirstHigh,
+        hsFirstLow,
+        hsSecondHigh,
+        hsStreaming,
+    };
+    enum TStreamState : std::uint8_t
+    {
+        ssMagic,
+        ssCount,
+        ssSize,
+        ssName,
+        ssData,
+        ssTrailing,
+    };
+
+    void WriteControl(std::uint8_t value);
+    void BeginHandshake();
+    void Latch(std::uint8_t byte);
+    void Decode(std::uint8_t byte);
+    void OpenFile();
+    void FlushData();
+    void FinishFile();
+    void DropFile(bool report);
+    void FileEnded(bool complete);
+
+    QString FOutputFolder;
+    std::uint16_t FBase;
+    bool FAbsent = false;
+    bool FIgnoreHandshake = false;
+    std::int64_t FStallAfter = -1;
+    int FLatency = 0;
+    std::function<void(const TReceivedFile&)> FOnFileEnded;
+
+    std::uint8_t FData = 0;
+    std::uint8_t FControl = 0;
+    bool FSelect = false;
+    bool FAcknowledge = false;
+    bool FStrobe = false;
+    bool FAckPending = false;
+    int FAckCountdown = 0;
+    THandshakeState FHandshake = hsIdle;
+    int FHandshakes = 0;
+    std::uint64_t FReads = 0;
+    std::uint64_t FWrites = 0;
+
+    TStreamState FStream = ssMagic;
+    std::array<std::uint8_t, 11> FField {};
+    int FFieldFill = 0;
+    int FFilesLeft = 0;
+    std::uint32_t FSize = 0;
+    std::uint64_t FReceived = 0;
+    std::uint64_t FStreamBytes = 0;
+    std::uint64_t FTrailing = 0;
+    QString FStreamError;
+    QString FFileName;
+    std::unique_ptr<QSaveFile> FFile;
+    std::vector<char> FBuffer;
+    std::size_t FBufferFill = 0;
+    std::vector<TReceivedFile> FFiles;
+};

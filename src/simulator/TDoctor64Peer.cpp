@@ -1,0 +1,179 @@
+#include "TDoctor64Peer.h"
+
+#include "EPortAccess.h"
+#include "TPortIo.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t ReceiveChunk = 0x10000;
+
+QString SystemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Closes a client connection on every way out of serving it.
+class TClientHandle
+{
+public:
+    explicit TClientHandle(int handle)
+        : FHandle(handle)
+    {
+    }
+    ~TClientHandle() { ::close(FHandle); }
+    TClientHandle(const TClientHandle&) = delete;
+    TClientHandle& operator=(const TClientHandle&) = delete;
+
+private:
+    int FHandle;
+};
+
+bool SendAll(int handle, const std::vector<std::uint8_t>& bytes)
+{
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t done = ::send(handle, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        sent += static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+} // namespace
+
+TDoctor64Peer::TDoctor64Peer(TPortIo& device, const QString& socketPath)
+    : FDevice(device)
+    , FSocketPath(socketPath)
+{
+    const QByteArray path = QFile::encodeName(socketPath);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || static_cast<std::size_t>(path.size()) >= sizeof(address.sun_path))
+        throw EPortAccess(QStringLiteral("Cannot listen at %1: the socket path is empty or "
+                                         "longer than %2 bytes")
+                              .arg(socketPath)
+                              .arg(sizeof(address.sun_path) - 1));
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+
+    struct stat status
+    {
+    };
+    if (::lstat(path.constData(), &status) == 0) {
+        if (!S_ISSOCK(status.st_mode))
+            throw EPortAccess(
+                QStringLiteral("Cannot listen at %1: a file that is not a socket is in the way")
+                    .arg(socketPath));
+        // A socket that still takes connections belongs to a running peer, not a dead one.
+        const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const bool alive = probe >= 0
+            && ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+        if (probe >= 0)
+            ::close(probe);
+        if (alive)
+            throw EPortAccess(
+                QStringLiteral("Cannot listen at %1: another device peer is listening there")
+                    .arg(socketPath));
+        ::unlink(path.constData());
+    }
+
+    FListener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (FListener < 0)
+        throw EPortAccess(QStringLiteral("Cannot create a socket: %1").arg(SystemError(errno)));
+    if (::bind(FListener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0
+        || ::listen(FListener, 4) != 0) {
+        const int error = errno;
+        ::close(FListener);
+        throw EPortAccess(
+            QStringLiteral("Cannot listen at %1: %2").arg(socketPath, SystemError(error)));
+    }
+}
+
+TDoctor64Peer::~TDoctor64Peer()
+{
+    ::close(FListener);
+    ::unlink(QFile::encodeName(FSocketPath).constData());
+}
+
+bool TDoctor64Peer::ServeOne()
+{
+    for (;;) {
+        if (Stopping())
+            return false;
+        const int client = ::accept4(FListener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client >= 0) {
+            const TClientHandle guard(client);
+            return Serve(client);
+        }
+        if (errno != EINTR && errno != ECONNABORTED)
+            throw EPortAccess(QStringLiteral("Cannot accept a connection at %1: %2")
+                                  .arg(FSocketPath, SystemError(errno)));
+    }
+}
+
+bool TDoctor64Peer::Serve(int client)
+{
+    std::vector<std::uint8_t> input(ReceiveChunk + 4);
+    std::vector<std::uint8_t> replies;
+    std::size_t kept = 0; // bytes of an incomplete message carried over
+    for (;;) {
+        // A signal may have come while messages were being applied rather than in recv.
+        if (Stopping())
+            return false;
+        const ssize_t done = ::recv(client, input.data() + kept, ReceiveChunk, 0);
+        if (done < 0) {
+            if (errno == EINTR) {
+                if (Stopping())
+                    return false;
+                continue;
+            }
+            if (errno == ECONNRESET)
+                return true;
+            throw EPortAccess(
+                QStringLiteral("Cannot read from the client: %1").arg(SystemError(errno)));
+        }
+        if (done == 0)
+            return true;
+
+        const std::size_t end = kept + static_cast<std::size_t>(done);
+        std::size_t at = 0;
+        while (at < end) {
+            const std::uint8_t kind = input[at];
+            const std::size_t length = kind == 'W' ? 4 : kind == 'R' ? 3 : 0;
+            if (length == 0)
+                throw EPortAccess(
+                    QStringLiteral("The client sent an unknown message (0x%1); connection closed")
+                        .arg(kind, 2, 16, QLatin1Char('0')));
+            if (end - at < length)
+                break;
+            const auto address = static_cast<std::uint16_t>(input[at + 1] | input[at + 2] << 8);
+            if (kind == 'W')
+                FDevice.Write(address, input[at + 3]);
+            else
+                replies.push_back(FDevice.Read(address));
+            at += length;
+        }
+        kept = end - at;
+        std::memmove(input.data(), input.data() + at, kept);
+        // The client waits for its answer before it sends anything more, so everything
+        // owed goes out before the next blocking receive.
+        if (!replies.empty()) {
+            if (!SendAll(client, replies))
+                return true;
+            replies.clear();
+        }
+    }
+}

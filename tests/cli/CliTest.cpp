@@ -1,0 +1,310 @@
+#include "TTestFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+struct TRun
+{
+    int Status = -1;
+    QString Out;
+    QString Err;
+};
+
+TRun Cli(const QStringList& arguments, int timeoutMs = 120000)
+{
+    QProcess process;
+    process.start(QStringLiteral(CONVEYOR_CLI), arguments);
+    TRun run;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        run.Err = QStringLiteral("(did not finish)");
+        return run;
+    }
+    run.Status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    run.Out = QString::fromUtf8(process.readAllStandardOutput());
+    run.Err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+QByteArray RandomBytes(qsizetype size, quint32 seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator generator(seed);
+    for (char& byte : bytes)
+        byte = static_cast<char>(generator.generate() & 0xFF);
+    return bytes;
+}
+
+QStringList Lines(const QString& text)
+{
+    return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// conveyor-cli simulate in the background, ready once it said it listens.
+class TSimulatorProcess
+{
+public:
+    explicit TSimulatorProcess(const QStringList& arguments)
+    {
+        FProcess.start(
+            QStringLiteral(CONVEYOR_CLI), QStringList { QStringLiteral("simulate") } + arguments);
+        while (!FOut.contains("listening on") && FProcess.waitForReadyRead(10000))
+            FOut += FProcess.readAllStandardOutput();
+    }
+    ~TSimulatorProcess()
+    {
+        if (FProcess.state() != QProcess::NotRunning) {
+            FProcess.kill();
+            FProcess.waitForFinished();
+        }
+    }
+
+    bool Listening() const { return FOut.contains("listening on"); }
+    void Terminate() { ::kill(static_cast<pid_t>(FProcess.processId()), SIGTERM); }
+    TRun Finish(int timeoutMs = 30000)
+    {
+        TRun run;
+        if (FProcess.waitForFinished(timeoutMs))
+            run.Status = FProcess.exitStatus() == QProcess::NormalExit ? FProcess.exitCode() : -2;
+        run.Out = QString::fromUtf8(FOut + FProcess.readAllStandardOutput());
+        run.Err = QString::fromUtf8(FProcess.readAllStandardError());
+        return run;
+    }
+
+private:
+    QProcess FProcess;
+    QByteArray FOut;
+};
+
+} // namespace
+
+// ---- Usage -------------------------------------------------------------------------
+
+TEST(CliUsage, WrongUsageExitsWithTwo)
+{
+    const QStringList cases[] = {
+        {},
+        { QStringLiteral("deliver") },
+        { QStringLiteral("send") },
+        { QStringLiteral("send"), QStringLiteral("--port"), QStringLiteral("lpt3"),
+            QStringLiteral("a.v64") },
+        { QStringLiteral("send"), QStringLiteral("--simulate"), QStringLiteral("d"),
+            QStringLiteral("--peer"), QStringLiteral("s"), QStringLiteral("a.v64") },
+        { QStringLiteral("send"), QStringLiteral("--absent"), QStringLiteral("a.v64") },
+        { QStringLiteral("send"), QStringLiteral("--bogus"), QStringLiteral("a.v64") },
+        { QStringLiteral("simulate"), QStringLiteral("--out"), QStringLiteral("d") },
+        { QStringLiteral("simulate"), QStringLiteral("--listen"), QStringLiteral("s"),
+            QStringLiteral("--out"), QStringLiteral("d"), QStringLiteral("--stall-after"),
+            QStringLiteral("many") },
+    };
+    for (const QStringList& arguments : cases) {
+        const TRun run = Cli(arguments);
+        EXPECT_EQ(run.Status, 2) << qPrintable(arguments.join(QLatin1Char(' ')));
+        EXPECT_FALSE(run.Err.isEmpty());
+    }
+}
+
+TEST(CliUsage, HelpAndVersion)
+{
+    const TRun help = Cli({ QStringLiteral("--help") });
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_TRUE(help.Out.contains(QStringLiteral("conveyor-cli send")));
+    EXPECT_TRUE(help.Out.contains(QStringLiteral("conveyor-cli simulate")));
+    const TRun version = Cli({ QStringLiteral("--version") });
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_TRUE(version.Out.startsWith(QStringLiteral("Conveyor v")));
+    const TRun sendHelp = Cli({ QStringLiteral("send"), QStringLiteral("--help") });
+    EXPECT_EQ(sendHelp.Status, 0);
+    EXPECT_TRUE(sendHelp.Out.contains(QStringLiteral("--peer SOCKET")));
+}
+
+// ---- Sending to the built-in simulator ---------------------------------------------
+
+TEST(CliSend, DeliversAListToTheSimulatorWithALinePerTenthOnAPipe)
+{
+    TTestFolder folder;
+    const QByteArray racer = RandomBytes(1024 * 1024 + 5, 1);
+    const QByteArray chess = RandomBytes(1000, 2);
+    const QString racerPath = folder.Write(QStringLiteral("racer.v64"), racer);
+    const QString chessPath = folder.Write(QStringLiteral("chess.usa"), chess);
+    const QString out = folder.Path(QStringLiteral("received"));
+
+    const TRun run
+        = Cli({ QStringLiteral("send"), QStringLiteral("--simulate"), out, racerPath, chessPath });
+    ASSERT_EQ(run.Status, 0) << qPrintable(run.Err);
+    EXPECT_EQ(folder.Read(QStringLiteral("received/RACER.V64")), racer);
+    EXPECT_EQ(folder.Read(QStringLiteral("received/CHESS.USA")), chess);
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("Delivered 2 files (1049581 bytes) on LPT1")))
+        << qPrintable(run.Out);
+    EXPECT_TRUE(run.Out.contains(QStringLiteral("Simulator stored RACER.V64 (1048581 bytes)")));
+
+    const QStringList lines = Lines(run.Err);
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_EQ(lines[0], QStringLiteral("Looking for the Doctor64 on LPT1..."));
+    EXPECT_EQ(lines[1], QStringLiteral("Connected to the Doctor64 on LPT1."));
+    EXPECT_FALSE(run.Err.contains(QLatin1Char('\r'))) << "a bar was drawn into a pipe";
+    // One line per tenth reached: of the 33 blocks' 3, 6, 9, 12, 15, ... 100 only 3, 12,
+    // 21, ... 93 and 100 start a new tenth.
+    const QStringList racerLines = lines.filter(QStringLiteral("racer.v64: "));
+    EXPECT_EQ(racerLines.size(), 11);
+    EXPECT_EQ(racerLines.first(), QStringLiteral("racer.v64: 3 %"));
+    EXPECT_EQ(racerLines[1], QStringLiteral("racer.v64: 12 %"));
+    EXPECT_EQ(racerLines.last(), QStringLiteral("racer.v64: 100 %"));
+    EXPECT_EQ(lines.last(), QStringLiteral("chess.usa: 100 %"));
+}
+
+TEST(CliSend, DrawsOneUpdatingBarOnATerminal)
+{
+    // script(1) runs the command on a pseudo-terminal and copies what it printed.
+    const QString script = QStringLiteral("/usr/bin/script");
+    if (!QFile::exists(script))
+        GTEST_SKIP() << "no script(1) to provide a terminal";
+    TTestFolder folder;
+    const QString path = folder.Write(QStringLiteral("racer.v64"), RandomBytes(512 * 1024, 7));
+    const QString out = folder.Path(QStringLiteral("received"));
+    const QString command = QStringLiteral("'%1' send --simulate '%2' '%3'")
+                                .arg(QStringLiteral(CONVEYOR_CLI), out, path);
+    QProcess process;
+    process.start(script, { QStringLiteral("-qec"), command, QStringLiteral("/dev/null") });
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0);
+    const QString screen = QString::fromUtf8(process.readAllStandardOutput());
+    EXPECT_TRUE(screen.contains(
+        QStringLiteral("\rracer.v64 100 % [########################] 4.0 of 4.0 MBit")))
+        << qPrintable(screen);
+    EXPECT_TRUE(screen.contains(QStringLiteral("MBit/s")));
+    EXPECT_FALSE(screen.contains(QStringLiteral("racer.v64: "))) << "lines instead of a bar";
+    EXPECT_EQ(folder.Read(QStringLiteral("received/RACER.V64")), RandomBytes(512 * 1024, 7));
+}
+
+TEST(CliSend, NoDeviceExitsWithThreeAfterThePortsWarning)
+{
+    TTestFolder folder;
+    const QString path = folder.Write(QStringLiteral("racer.v64"), QByteArray("N64"));
+    const QString out = folder.Path(QStringLiteral("received"));
+    const std::pair<QString, QString> ports[] = {
+        { QStringLiteral("lpt1"), QStringLiteral("Warning, could not locate any doctor on LPT1.") },
+        { QStringLiteral("lpt2"), QStringLiteral("Warning, could not locate any doctor on LPT2.") },
+    };
+    for (const auto& [port, warning] : ports) {
+        const TRun run = Cli({ QStringLiteral("send"), QStringLiteral("--port"), port,
+            QStringLiteral("--simulate"), out, QStringLiteral("--absent"), path });
+        EXPECT_EQ(run.Status, 3) << qPrintable(run.Err);
+        EXPECT_EQ(Lines(run.Err).last(), warning);
+    }
+}
+
+TEST(CliSend, DeviceThatStallsMidFileExitsWithThreeAndStoresNothing)
+{
+    TTestFolder folder;
+    const QString path = folder.Write(QStringLiteral("racer.v64"), RandomBytes(200000, 3));
+    const QString out = folder.Path(QStringLiteral("received"));
+    const TRun run = Cli({ QStringLiteral("send"), QStringLiteral("--simulate"), out,
+        QStringLiteral("--stall-after"), QStringLiteral("100000"), path });
+    EXPECT_EQ(run.Status, 3);
+    EXPECT_EQ(
+        Lines(run.Err).last(), QStringLiteral("Warning, could not locate any doctor on LPT1."));
+    EXPECT_TRUE(QDir(out).entryList(QDir::Files).isEmpty());
+}
+
+TEST(CliSend, UnreadableFileFailsBeforeThePortIsTouched)
+{
+    TTestFolder folder;
+    const QString good = folder.Write(QStringLiteral("racer.v64"), QByteArray("N64"));
+    const QString missing = folder.Path(QStringLiteral("missing.v64"));
+    const QString out = folder.Path(QStringLiteral("received"));
+    const TRun run
+        = Cli({ QStringLiteral("send"), QStringLiteral("--simulate"), out, good, missing });
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Err.trimmed(), QStringLiteral("conveyor-cli: Cannot open file ") + missing);
+    EXPECT_FALSE(QFile::exists(folder.Path(QStringLiteral("received/RACER.V64"))));
+}
+
+// ---- Virtual port between two processes --------------------------------------------
+
+TEST(CliVirtualPort, SimulatorPeerReceivesWhatSendDelivers)
+{
+    TTestFolder folder;
+    const QByteArray first = RandomBytes(60000, 4);
+    const QByteArray second = RandomBytes(20000, 5);
+    const QString firstPath = folder.Write(QStringLiteral("first.v64"), first);
+    const QString secondPath = folder.Write(QStringLiteral("second.usa"), second);
+    const QString socket = folder.Path(QStringLiteral("doctor.sock"));
+    const QString out = folder.Path(QStringLiteral("received"));
+
+    TSimulatorProcess simulator({ QStringLiteral("--listen"), socket, QStringLiteral("--out"), out,
+        QStringLiteral("--once") });
+    ASSERT_TRUE(simulator.Listening());
+    const TRun send
+        = Cli({ QStringLiteral("send"), QStringLiteral("--peer"), socket, firstPath, secondPath });
+    EXPECT_EQ(send.Status, 0) << qPrintable(send.Err);
+    const TRun served = simulator.Finish();
+    EXPECT_EQ(served.Status, 0) << qPrintable(served.Err);
+    EXPECT_TRUE(served.Out.contains(QStringLiteral("Received FIRST.V64 (60000 bytes)\n")))
+        << qPrintable(served.Out);
+    EXPECT_TRUE(served.Out.contains(QStringLiteral("Received SECOND.USA (20000 bytes)\n")));
+    EXPECT_EQ(folder.Read(QStringLiteral("received/FIRST.V64")), first);
+    EXPECT_EQ(folder.Read(QStringLiteral("received/SECOND.USA")), second);
+    EXPECT_FALSE(QFile::exists(socket));
+}
+
+TEST(CliVirtualPort, PeerThatGoesAwayEndsTheTransferWithAClearError)
+{
+    TTestFolder folder;
+    const QString path = folder.Write(QStringLiteral("racer.v64"), RandomBytes(4 * 1024 * 1024, 6));
+    const QString socket = folder.Path(QStringLiteral("doctor.sock"));
+    const QString out = folder.Path(QStringLiteral("received"));
+
+    TSimulatorProcess simulator(
+        { QStringLiteral("--listen"), socket, QStringLiteral("--out"), out });
+    ASSERT_TRUE(simulator.Listening());
+    QProcess send;
+    send.setReadChannel(QProcess::StandardError);
+    send.start(QStringLiteral(CONVEYOR_CLI),
+        { QStringLiteral("send"), QStringLiteral("--peer"), socket, path });
+    QByteArray progress;
+    // Once the first block is through, the device is in the middle of the file.
+    while (!progress.contains("racer.v64: ") && send.waitForReadyRead(60000))
+        progress += send.readAllStandardError();
+    ASSERT_TRUE(progress.contains("racer.v64: "));
+    simulator.Terminate();
+    const TRun served = simulator.Finish();
+    EXPECT_EQ(served.Status, 0) << qPrintable(served.Err);
+    EXPECT_TRUE(served.Out.contains(QStringLiteral("Dropped RACER.V64"))) << qPrintable(served.Out);
+
+    ASSERT_TRUE(send.waitForFinished(20000));
+    EXPECT_EQ(send.exitCode(), 1);
+    EXPECT_EQ(Lines(QString::fromUtf8(progress + send.readAllStandardError())).last(),
+        QStringLiteral("conveyor-cli: The device peer closed the connection"));
+    EXPECT_TRUE(QDir(out).entryList(QDir::Files).isEmpty());
+    EXPECT_FALSE(QFile::exists(socket));
+}
+
+TEST(CliVirtualPort, MissingPeerIsNamed)
+{
+    TTestFolder folder;
+    const QString path = folder.Write(QStringLiteral("racer.v64"), QByteArray("N64"));
+    const QString socket = folder.Path(QStringLiteral("nobody.sock"));
+    const TRun run = Cli({ QStringLiteral("send"), QStringLiteral("--peer"), socket, path });
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_TRUE(run.Err.contains(QStringLiteral("Cannot connect to the device peer at ") + socket))
+        << qPrintable(run.Err);
+}
+
+// QProcess wants an application object.
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

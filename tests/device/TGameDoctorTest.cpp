@@ -1,0 +1,793 @@
+#include "TGameDoctor.h"
+#include "EFOpenError.h"
+#include "EPortAccess.h"
+#include "EPortTimeout.h"
+#include "EReadError.h"
+#include "TDoctor64.h"
+#include "TRecordingPort.h"
+#include "TTestFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+#include <exception>
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::uint16_t Data1 = 0x378;
+constexpr std::uint16_t Control1 = 0x37A;
+
+struct TEvent
+{
+    TGameDoctorAction Action;
+    QString FileName;
+    std::uint8_t FileNumber;
+    std::uint8_t Progress;
+
+    bool operator==(const TEvent&) const = default;
+};
+
+void Record(TGameDoctor& doctor, std::vector<TEvent>& events)
+{
+    doctor.SetOnProgress([&events](TGameDoctorAction action, QString fileName,
+                             std::uint8_t fileNumber, std::uint8_t progress) {
+        events.push_back({ action, fileName, fileNumber, progress });
+    });
+}
+
+QByteArray RandomBytes(qsizetype size, quint32 seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator generator(seed);
+    for (char& byte : bytes)
+        byte = static_cast<char>(generator.generate() & 0xFF);
+    return bytes;
+}
+
+QByteArray Bytes(std::initializer_list<int> values)
+{
+    QByteArray bytes;
+    for (const int value : values)
+        bytes.append(static_cast<char>(value));
+    return bytes;
+}
+
+// How many of this process's open files are the file at path.
+int OpenHandles(const QString& path)
+{
+    const std::filesystem::path target = std::filesystem::canonical(path.toStdString());
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        const auto link = std::filesystem::read_symlink(entry.path(), error);
+        count += !error && link == target;
+    }
+    return count;
+}
+
+// The data bytes the port latched: each data write followed by a strobe change.
+QByteArray StreamOf(const std::vector<TPortAccess>& trace, std::uint16_t base)
+{
+    QByteArray stream;
+    std::uint8_t data = 0;
+    int control = -1;
+    bool streaming = false;
+    for (const TPortAccess& access : trace) {
+        if (access.Kind != TPortAccess::akWrite)
+            continue;
+        if (access.Address == base) {
+            data = access.Value;
+        } else if (access.Address == base + 2) {
+            if (streaming && ((access.Value ^ control) & 1))
+                stream.append(static_cast<char>(data));
+            // The start handshake ends with control 4 after data 0x55.
+            if (!streaming && access.Value == 4 && data == 0x55 && control == 0)
+                streaming = true;
+            control = access.Value;
+        }
+    }
+    return stream;
+}
+
+// A device that acknowledges every strobe, but only after a number of control reads;
+// at the start its acknowledge line still shows the opposite of the strobe bit.
+class TLaggingDevice : public TPortIo
+{
+public:
+    TLaggingDevice(std::uint8_t control, int latency)
+        : FControl(control)
+        , FAcknowledge(!(control & 1))
+        , FLatency(latency)
+        , FCountdown(latency)
+    {
+    }
+
+    std::uint8_t Read(std::uint16_t address) override
+    {
+        if (address != Control1)
+            return 0;
+        if (FPending) {
+            if (FCountdown == 0) {
+                FAcknowledge = FControl & 1;
+                FPending = false;
+            } else {
+                --FCountdown;
+            }
+        }
+        return static_cast<std::uint8_t>((FControl & ~2) | (FAcknowledge ? 2 : 0));
+    }
+
+    void Write(std::uint16_t address, std::uint8_t value) override
+    {
+        if (address != Control1)
+            return;
+        if ((value ^ FControl) & 1) {
+            FPending = true;
+            FCountdown = FLatency;
+        }
+        FControl = value;
+    }
+
+private:
+    std::uint8_t FControl;
+    bool FAcknowledge;
+    int FLatency;
+    int FCountdown;
+    bool FPending = true;
+};
+
+// The accesses of a successful start handshake against the simulator.
+std::vector<TPortAccess> HandshakeTrace(std::uint16_t base)
+{
+    const std::uint16_t control = base + 2;
+    return {
+        WriteOf(base, 0),
+        WriteOf(control, 4),
+        ReadOf(control, 4),
+        WriteOf(base, 0xAA),
+        WriteOf(control, 0),
+        ReadOf(control, 8),
+        WriteOf(control, 4),
+        ReadOf(control, 4),
+        WriteOf(base, 0x55),
+        WriteOf(control, 0),
+        ReadOf(control, 8),
+        WriteOf(control, 4),
+        ReadOf(control, 4),
+    };
+}
+
+// What an immediately answering device sees for these SendBytes calls after the
+// handshake: one phase read per call, then read, data, strobe for every byte.
+void AppendExchange(
+    std::vector<TPortAccess>& trace, std::uint16_t base, const std::vector<QByteArray>& calls)
+{
+    const std::uint16_t control = base + 2;
+    std::uint8_t strobe = 4;
+    const auto controlRead = [&strobe] { return static_cast<std::uint8_t>(strobe == 4 ? 4 : 7); };
+    for (const QByteArray& call : calls) {
+        trace.push_back(ReadOf(control, controlRead()));
+        for (const char byte : call) {
+            trace.push_back(ReadOf(control, controlRead()));
+            trace.push_back(WriteOf(base, static_cast<std::uint8_t>(byte)));
+            strobe = strobe == 4 ? 5 : 4;
+            trace.push_back(WriteOf(control, strobe));
+        }
+    }
+}
+
+} // namespace
+
+// ---- Port choice -------------------------------------------------------------------
+
+TEST(TGameDoctorPort, StartsOnLPT1AndFollowsThePortSetting)
+{
+    TGameDoctor doctor;
+    EXPECT_EQ(doctor.Port(), ppLPT1);
+    EXPECT_EQ(doctor.PortAddress(), 0x378);
+    doctor.SetPort(ppLPT2);
+    EXPECT_EQ(doctor.Port(), ppLPT2);
+    EXPECT_EQ(doctor.PortAddress(), 0x278);
+    doctor.SetPort(ppLPT1);
+    EXPECT_EQ(doctor.PortAddress(), 0x378);
+    // A value outside the enumeration is kept but moves nothing.
+    doctor.SetPort(static_cast<TParallelPort>(7));
+    EXPECT_EQ(doctor.Port(), static_cast<TParallelPort>(7));
+    EXPECT_EQ(doctor.PortAddress(), 0x378);
+}
+
+TEST(TGameDoctorPort, ReadAndWriteGoThroughTheInstalledPort)
+{
+    TRecordingPort port;
+    port.Answer = [](std::uint16_t address) { return static_cast<std::uint8_t>(address & 0xFF); };
+    TGameDoctor doctor;
+    doctor.SetPortIo(&port);
+    EXPECT_EQ(doctor.ReadPort(0x279), 0x79);
+    doctor.WritePort(0x27A, 0x5A);
+    EXPECT_EQ(port.Trace, (std::vector { ReadOf(0x279, 0x79), WriteOf(0x27A, 0x5A) }));
+}
+
+// ---- Bounded waits -----------------------------------------------------------------
+
+TEST(TGameDoctorWait, ReturnsAtTheFirstReadThatMeetsTheCondition)
+{
+    TRecordingPort port;
+    std::vector<std::uint8_t> answers;
+    port.Answer = [&](std::uint16_t) {
+        const std::uint8_t value = answers.front();
+        answers.erase(answers.begin());
+        return value;
+    };
+    TGameDoctor doctor;
+    doctor.SetPortIo(&port);
+
+    answers = { 0xF7, 0xF7, 0x08, 0x00 };
+    EXPECT_EQ(doctor.WaitBitSet(Control1, 8, 1000000), 0x08);
+    EXPECT_EQ(port.ReadCount, 3u);
+
+    port.ReadCount = 0;
+    answers = { 0x02, 0x02, 0xFD, 0xFF };
+    EXPECT_EQ(doctor.WaitBitClear(Control1, 2, 1000000), 0xFD);
+    EXPECT_EQ(port.ReadCount, 3u);
+
+    // Any bit of the mask will do for a set wait; every bit must be clear for a clear wait.
+    port.ReadCount = 0;
+    answers = { 0x00, 0x02 };
+    EXPECT_EQ(doctor.WaitBitSet(Control1, 0x0A, 10), 0x02);
+    answers = { 0x08, 0x02, 0xF5 };
+    EXPECT_EQ(doctor.WaitBitClear(Control1, 0x0A, 10), 0xF5);
+}
+
+TEST(TGameDoctorWait, LimitCountsReadsAndTheHookRunsBeforeTheException)
+{
+    TRecordingPort port;
+    port.Recording = false;
+    port.Answer = [](std::uint16_t) { return 0xF7; };
+    TGameDoctor doctor;
+    doctor.SetPortIo(&port);
+    std::size_t readsAtHook = 0;
+    bool raisedBeforeHook = true;
+    doctor.SetOnTimeout([&] {
+        readsAtHook = port.ReadCount;
+        raisedBeforeHook = std::uncaught_exceptions() > 0;
+    });
+
+    EXPECT_THROW(doctor.WaitBitSet(Control1, 8, 1000000), EPortTimeout);
+    EXPECT_EQ(port.ReadCount, 1000000u);
+    EXPECT_EQ(readsAtHook, 1000000u);
+    EXPECT_FALSE(raisedBeforeHook);
+
+    port.ReadCount = 0;
+    EXPECT_THROW(doctor.WaitBitClear(Control1, 2, 1), EPortTimeout);
+    EXPECT_EQ(port.ReadCount, 1u);
+}
+
+TEST(TGameDoctorWait, NegativeLimitTimesOutWithoutARead)
+{
+    TRecordingPort port;
+    port.Answer = [](std::uint16_t) { return 0xFF; };
+    TGameDoctor doctor;
+    doctor.SetPortIo(&port);
+    int hooks = 0;
+    doctor.SetOnTimeout([&hooks] { ++hooks; });
+    EXPECT_THROW(doctor.WaitBitSet(Control1, 8, -1), EPortTimeout);
+    EXPECT_THROW(doctor.WaitBitClear(Control1, 8, -5), EPortTimeout);
+    EXPECT_TRUE(port.Trace.empty());
+    EXPECT_EQ(hooks, 2);
+}
+
+TEST(TGameDoctorWait, LimitZeroWaitsBeyondAnyBound)
+{
+    TRecordingPort port;
+    port.Recording = false;
+    port.Answer = [&port](std::uint16_t) { return port.ReadCount >= 3000000 ? 0x08 : 0x00; };
+    TGameDoctor doctor;
+    doctor.SetPortIo(&port);
+    doctor.SetOnTimeout([] { ADD_FAILURE() << "a wait without limit timed out"; });
+    EXPECT_EQ(doctor.WaitBitSet(Control1, 8, 0), 0x08);
+    EXPECT_EQ(port.ReadCount, 3000001u);
+}
+
+TEST(TGameDoctorWait, MessageComesFromTheProviderAtTheMomentOfRaising)
+{
+    TRecordingPort port;
+    TGameDoctor doctor;
+    doctor.SetPortIo(&port);
+
+    try {
+        doctor.WaitBitSet(Control1, 8, -1);
+        FAIL();
+    } catch (const EPortTimeout& error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("Warning, could not locate any doctor on LPT1."));
+    }
+    doctor.SetPort(ppLPT2);
+    try {
+        doctor.WaitBitSet(Control1, 8, -1);
+        FAIL();
+    } catch (const EPortTimeout& error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("Warning, could not locate any doctor on LPT2."));
+    }
+
+    QString shared = QStringLiteral("first");
+    doctor.SetTimeoutMessage([&shared] { return shared; });
+    shared = TGameDoctor::TimeoutText(ppLPT1);
+    try {
+        doctor.WaitBitSet(Control1, 8, -1);
+        FAIL();
+    } catch (const EPortTimeout& error) {
+        // The owner's text wins over the component's own port.
+        EXPECT_EQ(error.Message(), QStringLiteral("Warning, could not locate any doctor on LPT1."));
+    }
+}
+
+// ---- Byte exchange -----------------------------------------------------------------
+
+TEST(TGameDoctorExchange, StrobeLowFirstWritesFiveFourFiveAndWaitsBeforeEachByte)
+{
+    TLaggingDevice device(4, 2);
+    TRecordingPort port(&device);
+    TGameDoctor doctor;
+    doctor.SetPortIo(&port);
+    const std::uint8_t bytes[] = { 0x11, 0x22, 0x33 };
+    doctor.SendBytes(bytes, 3);
+    // Phase read, then for each byte: poll until bit 1 matches the strobe, data, strobe.
+    EXPECT_EQ(port.Trace,
+        (std::vector {
+            ReadOf(Control1, 6),
+            ReadOf(Control1, 6),
+            ReadOf(Control1, 4),
+            WriteOf(Data1, 0x11),
+            WriteOf(Control1, 5),
+            ReadOf(Control1, 5),
+            ReadOf(Control1, 5),
+            ReadOf(Control1, 7),
+            WriteOf(Data1, 0x22),
+            WriteOf(Control1, 4),
+            ReadOf(Control1, 6),
+            ReadOf(Control1, 6),
+            ReadOf(Control1, 4),
+            WriteOf(Data1, 0x33),
+            WriteOf(Control1, 5),
+        }));
+}
+
+TEST(TGameDoctorExchange, StrobeHighFirstWritesFourFiveFourAndWaitsForBitOneSet)
+{
+    TLaggingDevice device(5, 2);
+    TRecordingPort port(&device);
+    TGameDoctor doctor;
+    doctor.SetPortIo(&port);
+    const std::uint8_t bytes[] = { 0x11, 0x22, 0x33 };
+    doctor.SendBytes(bytes, 3);
+    EXPECT_EQ(port.Trace,
+        (std::vector {
+            ReadOf(Control1, 5),
+            ReadOf(Control1, 5),
+            ReadOf(Control1, 7),
+            WriteOf(Data1, 0x11),
+            WriteOf(Control1, 4),
+            ReadOf(Control1, 6),
+            ReadOf(Control1, 6),
+            ReadOf(Control1, 4),
+            WriteOf(Data1, 0x22),
+            WriteOf(Control1, 5),
+            ReadOf(Control1, 5),
+            ReadOf(Control1, 5),
+            ReadOf(Control1, 7),
+            WriteOf(Data1, 0x33),
+            WriteOf(Control1, 4),
+        }));
+}
+
+TEST(TGameDoctorExchange, IntegersGoLeastSignificantByteFirstAndTextsWithoutTerminator)
+{
+    TLaggingDevice device(4, 0);
+    TRecordingPort port(&device);
+    TGameDoctor doctor;
+    doctor.SetPortIo(&port);
+    doctor.SendInteger(8388608);
+    doctor.SendInteger(16777216);
+    doctor.SendInteger(-1);
+    doctor.SendText(QByteArray("GD6R"));
+    doctor.SendFileHeader(0x01020304, QByteArray("AB"));
+    const auto writes = [&port] {
+        QByteArray data;
+        for (const TPortAccess& access : port.Trace)
+            if (access.Kind == TPortAccess::akWrite && access.Address == Data1)
+                data.append(static_cast<char>(access.Value));
+        return data;
+    }();
+    EXPECT_EQ(writes,
+        Bytes({ 0x00, 0x00, 0x80, 0x00, 0x00, 0x00, 0x00, 0x01, 0xFF, 0xFF, 0xFF, 0xFF })
+            + QByteArray("GD6R") + Bytes({ 0x04, 0x03, 0x02, 0x01 }) + QByteArray("AB         "));
+}
+
+// ---- Device names ------------------------------------------------------------------
+
+TEST(TGameDoctorNames, FollowTheFieldRules)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        { "C:\\IMAGES\\racer.v64", "RACER   V64" },
+        { "chess.usa", "CHESS   USA" },
+        { "readme", "README     " },
+        { "speedracer64.v64", "SPEEDRACER64V64" },
+        { "a.b.v64", "A       B.V64" },
+        { "/home/user/images/Racer.V64", "RACER   V64" },
+        { "C:", "           " },
+        { "C:\\IMAGES\\", "           " },
+        { "/home/user/", "           " },
+        { "x.abcdefghijklmnop", "X       ABCDEFGHIJKL" },
+        { "abcdefghijklmnopqrstuvwxyz0123456789.v64", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123" },
+        { "abcdefghijklmnopqrstuvwxyz.extension", "ABCDEFGHIJKLMNOPQRSTUVWXYZEXTE" },
+        { ".hidden", "        HIDDEN" },
+        { "name.", "NAME       " },
+    };
+    for (const auto& [path, field] : cases)
+        EXPECT_EQ(TGameDoctor::FormatDeviceName(QString::fromUtf8(path)), QByteArray(field))
+            << path;
+}
+
+TEST(TGameDoctorNames, OnlyAsciiLettersAreUpperCased)
+{
+    // "ä" stays the two bytes UTF-8 gives it; digits and signs stay as they are.
+    EXPECT_EQ(TGameDoctor::FormatDeviceName(QStringLiteral("bär-1_x.v64")),
+        QByteArray("B\xC3\xA4R-1_XV64"));
+}
+
+// ---- Transfers ---------------------------------------------------------------------
+
+class TTransfer : public ::testing::Test
+{
+protected:
+    TTestFolder Folder;
+    TDoctor64 Device { Folder.Path(QStringLiteral("received")) };
+    TRecordingPort Port { &Device };
+    TGameDoctor Doctor;
+    std::vector<TEvent> Events;
+
+    void SetUp() override { Doctor.SetPortIo(&Port); }
+};
+
+TEST_F(TTransfer, SmallFileGoesOutByteForByteAfterTheHandshake)
+{
+    const QString path = Folder.Write(QStringLiteral("racer.v64"), QByteArray("N64"));
+    Record(Doctor, Events);
+    Doctor.SendFile(path);
+
+    std::vector<TPortAccess> expected = HandshakeTrace(Data1);
+    AppendExchange(expected, Data1,
+        { QByteArray("GD6R\x01"), Bytes({ 3, 0, 0, 0 }), QByteArray("RACER   V64"),
+            QByteArray("N64") });
+    EXPECT_EQ(Port.Trace, expected);
+    EXPECT_EQ(Events,
+        (std::vector<TEvent> { { gaConnecting, path, 1, 0 }, { gaConnected, path, 1, 0 },
+            { gaSending, path, 1, 100 } }));
+    EXPECT_EQ(Folder.Read(QStringLiteral("received/RACER.V64")), QByteArray("N64"));
+}
+
+TEST_F(TTransfer, WithoutAHandlerTheStreamIsTheSame)
+{
+    const QByteArray content = RandomBytes(70000, 7);
+    const QString path = Folder.Write(QStringLiteral("chess.usa"), content);
+    Record(Doctor, Events);
+    Doctor.SendFile(path);
+    const std::vector<TPortAccess> withHandler = Port.Trace;
+
+    Port.Trace.clear();
+    Doctor.SetOnProgress(nullptr);
+    Doctor.SendFile(path);
+    EXPECT_EQ(Port.Trace, withHandler);
+    EXPECT_EQ(Events.size(), 5u);
+}
+
+TEST_F(TTransfer, WorksTheSameOnLPT2)
+{
+    TDoctor64 device(Folder.Path(QStringLiteral("lpt2")), TGameDoctor::LPT2Address);
+    TRecordingPort port(&device);
+    Doctor.SetPortIo(&port);
+    Doctor.SetPort(ppLPT2);
+    const QString path = Folder.Write(QStringLiteral("readme"), QByteArray("AB"));
+    Doctor.SendFile(path);
+    std::vector<TPortAccess> expected = HandshakeTrace(0x278);
+    AppendExchange(expected, 0x278,
+        { QByteArray("GD6R\x01"), Bytes({ 2, 0, 0, 0 }), QByteArray("README     "),
+            QByteArray("AB") });
+    EXPECT_EQ(port.Trace, expected);
+    EXPECT_EQ(Folder.Read(QStringLiteral("lpt2/README")), QByteArray("AB"));
+}
+
+TEST_F(TTransfer, EmptyListDoesNothingAtAll)
+{
+    Record(Doctor, Events);
+    Doctor.SendFiles({});
+    EXPECT_TRUE(Port.Trace.empty());
+    EXPECT_TRUE(Events.empty());
+}
+
+TEST_F(TTransfer, EmptyFileSendsSizeAndNameButNoDataAndNoSendingEvent)
+{
+    const QString path = Folder.Write(QStringLiteral("empty.pal"), QByteArray());
+    Record(Doctor, Events);
+    Doctor.SendFile(path);
+    EXPECT_EQ(StreamOf(Port.Trace, Data1),
+        QByteArray("GD6R\x01") + Bytes({ 0, 0, 0, 0 }) + QByteArray("EMPTY   PAL"));
+    EXPECT_EQ(Events.size(), 2u);
+    ASSERT_EQ(Device.Files().size(), 1u);
+    EXPECT_TRUE(Device.Files().front().Complete);
+    EXPECT_TRUE(QFile::exists(Folder.Path(QStringLiteral("received/EMPTY.PAL"))));
+}
+
+TEST_F(TTransfer, BlockBoundariesGiveOneEventPerBlock)
+{
+    const QString exact = Folder.Write(QStringLiteral("exact.v64"), RandomBytes(32768, 1));
+    const QString over = Folder.Write(QStringLiteral("over.v64"), RandomBytes(32769, 2));
+    Port.Recording = false;
+    Record(Doctor, Events);
+    Doctor.SendFiles({ exact, over });
+    EXPECT_EQ(Events,
+        (std::vector<TEvent> { { gaConnecting, exact, 1, 0 }, { gaConnected, exact, 1, 0 },
+            { gaSending, exact, 1, 100 }, { gaSending, over, 2, 99 },
+            { gaSending, over, 2, 100 } }));
+    EXPECT_EQ(Folder.Read(QStringLiteral("received/EXACT.V64")), RandomBytes(32768, 1));
+    EXPECT_EQ(Folder.Read(QStringLiteral("received/OVER.V64")), RandomBytes(32769, 2));
+}
+
+TEST_F(TTransfer, SixtyFourMegabitImageArrivesWholeWithItsProgressValues)
+{
+    const QByteArray content = RandomBytes(8388608, 64);
+    const QString path = Folder.Write(QStringLiteral("RACER.V64"), content);
+    Port.Recording = false;
+    Record(Doctor, Events);
+    Doctor.SendFile(path);
+
+    ASSERT_EQ(Events.size(), 2u + 256u);
+    std::vector<int> progress;
+    for (std::size_t k = 2; k < Events.size(); ++k) {
+        EXPECT_EQ(Events[k].Action, gaSending);
+        progress.push_back(Events[k].Progress);
+    }
+    for (int k = 1; k <= 256; ++k)
+        EXPECT_EQ(progress[static_cast<std::size_t>(k - 1)], k * 100 / 256) << "block " << k;
+    EXPECT_EQ((std::vector<int>(progress.begin(), progress.begin() + 6)),
+        (std::vector<int> { 0, 0, 1, 1, 1, 2 }));
+    EXPECT_EQ(Device.TrailingBytes(), 0u);
+    EXPECT_EQ(Folder.Read(QStringLiteral("received/RACER.V64")), content);
+    // The header precedes the data: 5 + 4 + 11 bytes, with the size 00 00 80 00.
+    EXPECT_EQ(Device.StreamBytes(), 8388608u + 20u);
+}
+
+TEST_F(TTransfer, TwoHundredFiftySixEntriesSendCountByteZero)
+{
+    QStringList paths;
+    for (int i = 0; i < 256; ++i)
+        paths << Folder.Write(
+            QStringLiteral("f%1.bin").arg(i), QByteArray(1, static_cast<char>(i)));
+    Record(Doctor, Events);
+    Doctor.SendFiles(paths);
+    const QByteArray stream = StreamOf(Port.Trace, Data1);
+    EXPECT_EQ(stream.left(5), QByteArray("GD6R") + Bytes({ 0x00 }));
+    // Each entry: size 1, its name, its byte.
+    EXPECT_EQ(stream.size(), 5 + 256 * (4 + 11 + 1));
+    EXPECT_EQ(stream.mid(5, 16), Bytes({ 1, 0, 0, 0 }) + QByteArray("F0      BIN") + Bytes({ 0 }));
+    EXPECT_EQ(stream.right(16), Bytes({ 1, 0, 0, 0 }) + QByteArray("F255    BIN") + Bytes({ 255 }));
+    ASSERT_EQ(Events.size(), 2u + 256u);
+    EXPECT_EQ(Events[2].FileNumber, 1);
+    EXPECT_EQ(Events[256].FileNumber, 255);
+    EXPECT_EQ(Events[257].FileNumber, 0);
+    EXPECT_EQ(Events[257].FileName, paths.last());
+}
+
+TEST_F(TTransfer, MissingFileStopsAfterTheEarlierEntriesWithoutTheTimeoutHook)
+{
+    const QString first = Folder.Write(QStringLiteral("first.v64"), QByteArray("1234"));
+    const QString missing = Folder.Path(QStringLiteral("missing.v64"));
+    bool hookRan = false;
+    Doctor.SetOnTimeout([&hookRan] { hookRan = true; });
+    try {
+        Doctor.SendFiles({ first, missing });
+        FAIL() << "no error for a missing file";
+    } catch (const EFOpenError& error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("Cannot open file ") + missing);
+    }
+    EXPECT_FALSE(hookRan);
+    EXPECT_EQ(StreamOf(Port.Trace, Data1),
+        QByteArray("GD6R\x02") + Bytes({ 4, 0, 0, 0 }) + QByteArray("FIRST   V64")
+            + QByteArray("1234"));
+    EXPECT_EQ(Folder.Read(QStringLiteral("received/FIRST.V64")), QByteArray("1234"));
+}
+
+// ---- Failing files -----------------------------------------------------------------
+
+TEST_F(TTransfer, FileThatShrinksDuringTheTransferEndsWithAReadError)
+{
+    const QString path = Folder.Write(QStringLiteral("shrink.v64"), RandomBytes(3 * 32768, 3));
+    Port.Recording = false;
+    Doctor.SetOnProgress([&](TGameDoctorAction action, QString, std::uint8_t, std::uint8_t) {
+        if (action == gaSending)
+            QFile::resize(path, 32768);
+    });
+    try {
+        Doctor.SendFile(path);
+        FAIL() << "the transfer did not end";
+    } catch (const EReadError& error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("Read error on ") + path);
+    }
+    EXPECT_EQ(OpenHandles(path), 0);
+    EXPECT_EQ(Device.StreamBytes(), 20u + 32768u);
+}
+
+TEST_F(TTransfer, FileThatGrowsDuringTheTransferSendsOnlyItsAnnouncedSize)
+{
+    const QByteArray content = RandomBytes(2 * 32768 + 100, 4);
+    const QString path = Folder.Write(QStringLiteral("grow.v64"), content);
+    Port.Recording = false;
+    Doctor.SetOnProgress([&](TGameDoctorAction action, QString, std::uint8_t, std::uint8_t) {
+        if (action == gaSending) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::Append));
+            file.write(QByteArray(5000, 'x'));
+        }
+    });
+    Doctor.SendFile(path);
+    EXPECT_EQ(Device.TrailingBytes(), 0u);
+    EXPECT_EQ(Folder.Read(QStringLiteral("received/GROW.V64")), content);
+}
+
+TEST_F(TTransfer, FileAboveTheSizeFieldIsRefusedBeforeItsHeader)
+{
+    const QString path = Folder.Path(QStringLiteral("huge.v64"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(qint64(1) << 31));
+    }
+    try {
+        Doctor.SendFile(path);
+        FAIL() << "a file of 2 GiB was sent";
+    } catch (const Exception& error) {
+        EXPECT_TRUE(error.Message().startsWith(QStringLiteral("File too large to send: ") + path));
+    }
+    EXPECT_EQ(StreamOf(Port.Trace, Data1), QByteArray("GD6R\x01"));
+    EXPECT_EQ(OpenHandles(path), 0);
+}
+
+// ---- Devices that do not answer ----------------------------------------------------
+
+class TTimeout : public ::testing::TestWithParam<TParallelPort>
+{
+protected:
+    TTestFolder Folder;
+    std::uint16_t Base() const { return GetParam() == ppLPT1 ? 0x378 : 0x278; }
+    QString Warning() const
+    {
+        return GetParam() == ppLPT1
+            ? QStringLiteral("Warning, could not locate any doctor on LPT1.")
+            : QStringLiteral("Warning, could not locate any doctor on LPT2.");
+    }
+};
+
+TEST_P(TTimeout, AbsentDeviceTimesOutInTheFirstHandshakeWaitThatCannotBeMet)
+{
+    TDoctor64 device(Folder.Path(QStringLiteral("out")), Base());
+    device.SetAbsent(true);
+    TRecordingPort port(&device);
+    port.Recording = false;
+    TGameDoctor doctor;
+    doctor.SetPort(GetParam());
+    doctor.SetPortIo(&port);
+    std::vector<TEvent> events;
+    Record(doctor, events);
+    std::size_t readsAtHook = 0;
+    doctor.SetOnTimeout([&] { readsAtHook = port.ReadCount; });
+    const QString path = Folder.Write(QStringLiteral("racer.v64"), QByteArray("N64"));
+    try {
+        doctor.SendFile(path);
+        FAIL() << "an absent device answered";
+    } catch (const EPortTimeout& error) {
+        EXPECT_EQ(error.Message(), Warning());
+    }
+    // One read for the first wait (bit 3 reads clear), a million for the second.
+    EXPECT_EQ(port.ReadCount, 1000001u);
+    EXPECT_EQ(readsAtHook, 1000001u);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events.front().Action, gaConnecting);
+    // Data 0, control 4, data 0xAA, control 0; nothing after the failed wait.
+    EXPECT_EQ(device.Writes(), 4u);
+    EXPECT_EQ(OpenHandles(path), 0);
+}
+
+TEST_P(TTimeout, DeviceThatStopsAcknowledgingMidFileEndsTheTransferWithTheFileClosed)
+{
+    TDoctor64 device(Folder.Path(QStringLiteral("out")), Base());
+    device.SetStallAfter(20 + 40000);
+    TGameDoctor doctor;
+    doctor.SetPort(GetParam());
+    doctor.SetPortIo(&device);
+    int hooks = 0;
+    int handlesAtHook = -1;
+    const QString path = Folder.Write(QStringLiteral("racer.v64"), RandomBytes(100000, 5));
+    doctor.SetOnTimeout([&] {
+        ++hooks;
+        handlesAtHook = OpenHandles(path);
+    });
+    try {
+        doctor.SendFile(path);
+        FAIL() << "a stalled device answered";
+    } catch (const EPortTimeout& error) {
+        EXPECT_EQ(error.Message(), Warning());
+    }
+    EXPECT_EQ(hooks, 1);
+    EXPECT_EQ(handlesAtHook, 1);
+    EXPECT_EQ(OpenHandles(path), 0);
+    EXPECT_EQ(device.StreamBytes(), 40020u);
+    EXPECT_FALSE(QFile::exists(Folder.Path(QStringLiteral("out/RACER.V64"))));
+}
+
+TEST_P(TTimeout, DeviceThatNeverAnswersTheHandshakeTimesOut)
+{
+    TDoctor64 device(Folder.Path(QStringLiteral("out")), Base());
+    device.SetIgnoreHandshake(true);
+    TGameDoctor doctor;
+    doctor.SetPort(GetParam());
+    doctor.SetPortIo(&device);
+    const QString path = Folder.Write(QStringLiteral("racer.v64"), QByteArray("N64"));
+    try {
+        doctor.SendFile(path);
+        FAIL();
+    } catch (const EPortTimeout& error) {
+        EXPECT_EQ(error.Message(), Warning());
+    }
+    EXPECT_EQ(device.Reads(), 1000001u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ports, TTimeout, ::testing::Values(ppLPT1, ppLPT2),
+    [](const auto& info) { return info.param == ppLPT1 ? "LPT1" : "LPT2"; });
+
+TEST_F(TTransfer, SecondTransferAfterAnAbortedOneArrivesWhole)
+{
+    const QByteArray content = RandomBytes(3 * 1024 * 1024 + 17, 6);
+    const QString path = Folder.Write(QStringLiteral("racer.v64"), content);
+    Port.Recording = false;
+    Device.SetStallAfter(1000000);
+    EXPECT_THROW(Doctor.SendFile(path), EPortTimeout);
+    Device.SetStallAfter(-1);
+    Doctor.SendFile(path);
+    EXPECT_EQ(Device.Handshakes(), 2);
+    ASSERT_EQ(Device.Files().size(), 2u);
+    EXPECT_FALSE(Device.Files()[0].Complete);
+    EXPECT_TRUE(Device.Files()[1].Complete);
+    EXPECT_EQ(Folder.Read(QStringLiteral("received/RACER.V64")), content);
+}
+
+// ---- The real port ------------------------------------------------------------------
+
+// Run in a child process that gave up root rights first, so no real port is ever touched.
+TEST(TGameDoctorHardware, WithoutPortRightsTheFirstAccessNamesTheAddressNotATimeout)
+{
+    const TTestFolder folder;
+    const QString path = folder.Write(QStringLiteral("racer.v64"), QByteArray("N64"));
+    const auto attempt = [&path](TParallelPort port) {
+        if (::geteuid() == 0 && ::setresuid(65534, 65534, 65534) != 0)
+            std::_Exit(10);
+        TGameDoctor doctor;
+        doctor.SetPort(port);
+        try {
+            doctor.SendFile(path);
+        } catch (const EPortTimeout&) {
+            std::_Exit(11);
+        } catch (const EPortAccess& error) {
+            std::fprintf(stderr, "%s\n", error.what());
+            std::_Exit(0);
+        }
+        std::_Exit(12);
+    };
+    EXPECT_EXIT(attempt(ppLPT1), ::testing::ExitedWithCode(0),
+        "parallel port at 0x378.*(cap_sys_rawio|This system lets no program)");
+    EXPECT_EXIT(attempt(ppLPT2), ::testing::ExitedWithCode(0),
+        "parallel port at 0x278.*(cap_sys_rawio|This system lets no program)");
+}
