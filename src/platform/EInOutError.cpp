@@ -1,0 +1,7 @@
+#include "EInOutError.h"
+
+EInOutError::EInOutError(int errorCode, const QString& message)
+    : Exception(message)
+    , FErrorCode(errorCode)
+{
+}
