@@ -1,3 +1,6 @@
+#include "InfoCommand.h"
+#include "ListCommand.h"
+
 #include <QCoreApplication>
 #include <QStringList>
 #include <QTextStream>
@@ -13,6 +16,8 @@ constexpr int ExitUsage = 2;
 
 const char* const Usage =
     "Usage:\n"
+    "  conveyor-cli list [--mask MASK] [--tsv] DIR\n"
+    "  conveyor-cli info FILE\n"
     "  conveyor-cli --help | --version\n";
 
 struct TCommandEntry
@@ -23,7 +28,8 @@ struct TCommandEntry
 
 // Each command takes the arguments after its name and returns the process exit status.
 const TCommandEntry Commands[] = {
-    {"", nullptr},
+    { "list", ListCommand },
+    { "info", InfoCommand },
 };
 
 } // namespace
