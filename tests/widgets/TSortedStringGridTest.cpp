@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <random>
 
 namespace {
 
@@ -32,6 +33,14 @@ protected:
         Grid.SetRowCount(int(rows.size()));
         for (int row = 0; row < int(rows.size()); ++row)
             Grid.SetRowTexts(row, rows[std::size_t(row)]);
+    }
+
+    static QStringList Column(const std::vector<TTextRow>& rows, int column)
+    {
+        QStringList texts;
+        for (const TTextRow& row : rows)
+            texts.append(row[std::size_t(column)]);
+        return texts;
     }
 
     QStringList Column(int column) const
@@ -125,6 +134,29 @@ TEST_F(SortedGrid, SortsLikeThePlainRowsAndTheRealNameMovesWithItsRow)
     }
     // Two rows named A: which comes first is the partition steps' choice, the same in both.
     EXPECT_EQ(Column(ccBaseName), (QStringList { "A", "A", "KART", "MARIO", "ZELDA" }));
+}
+
+TEST_F(SortedGrid, GridAndPlainRowsAlwaysAgreeOnTheOrderOfEqualKeys)
+{
+    std::mt19937 random(7);
+    const char* keys[] = { "A", "a", "B", "-- MBIT", "000 MBit", "" };
+    for (int round = 0; round < 100; ++round) {
+        std::vector<TTextRow> rows;
+        const int count = int(random() % 40) + 1;
+        for (int i = 0; i < count; ++i)
+            rows.push_back(
+                { QString::fromLatin1(keys[random() % std::size(keys)]), QString::number(i) });
+        Grid.SetFixedRows(0);
+        Grid.SetColCount(2);
+        Grid.SetRowCount(count);
+        for (int row = 0; row < count; ++row)
+            Grid.SetRowTexts(row, rows[std::size_t(row)]);
+        const TSortDirection direction = round % 2 ? sdDescending : sdAscending;
+        // Setting the direction sorts once.
+        Grid.SetSortDirection(direction);
+        SortTextRows(rows, 0, 0, direction);
+        ASSERT_EQ(Column(1), Column(rows, 1)) << "round " << round;
+    }
 }
 
 TEST_F(SortedGrid, ExchangeRowsMovesEveryColumn)
