@@ -8,20 +8,33 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
-class StringGrid : public ::testing::Test
+// One application for the whole run, destroyed at its end so that nothing it set up is left.
+class TApplicationEnvironment : public ::testing::Environment
 {
-protected:
-    static void SetUpTestSuite()
+public:
+    void SetUp() override
     {
         static int argc = 1;
         static char name[] = "framework_tests";
         static char* argv[] = { name, nullptr };
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
+        FApplication = std::make_unique<QApplication>(argc, argv);
     }
+    void TearDown() override { FApplication.reset(); }
 
+private:
+    std::unique_ptr<QApplication> FApplication;
+};
+
+[[maybe_unused]] ::testing::Environment* const Application
+    = ::testing::AddGlobalTestEnvironment(new TApplicationEnvironment);
+
+class StringGrid : public ::testing::Test
+{
+protected:
     void Fill()
     {
         for (int row = 0; row < Grid.RowCount(); ++row)

@@ -9,22 +9,34 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <memory>
 #include <random>
 
 namespace {
 
-class SortedGrid : public ::testing::Test
+// One application for the whole run, destroyed at its end so that nothing it set up is left.
+class TApplicationEnvironment : public ::testing::Environment
 {
-protected:
-    static void SetUpTestSuite()
+public:
+    void SetUp() override
     {
         static int argc = 1;
         static char name[] = "widgets_tests";
         static char* argv[] = { name, nullptr };
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
+        FApplication = std::make_unique<QApplication>(argc, argv);
     }
+    void TearDown() override { FApplication.reset(); }
 
+private:
+    std::unique_ptr<QApplication> FApplication;
+};
+
+[[maybe_unused]] ::testing::Environment* const Application
+    = ::testing::AddGlobalTestEnvironment(new TApplicationEnvironment);
+
+class SortedGrid : public ::testing::Test
+{
+protected:
     // The catalogue's table: no fixed rows, the row's texts and its real name.
     void Catalogue(const std::vector<TTextRow>& rows)
     {
