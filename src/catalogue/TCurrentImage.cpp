@@ -5,10 +5,13 @@
 #include "IoErrorText.h"
 #include "TImageHeader.h"
 
+#include <stdexcept>
+
 std::optional<TCurrentImage> ExamineCurrentImage(
     const QString& selectedDirectory, std::span<const QString> row)
 {
-    Q_ASSERT(row.size() >= std::size_t(CatalogueColumnCount));
+    if (row.size() < std::size_t(CatalogueColumnCount))
+        throw std::invalid_argument("a catalogue row has fewer than seven texts");
     if (row[ccFileName].isEmpty())
         return std::nullopt;
     TCurrentImage image;

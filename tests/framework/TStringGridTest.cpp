@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QHeaderView>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -157,19 +156,6 @@ TEST_F(StringGrid, CellGeometryLeavesRoomForTheGridLines)
     EXPECT_EQ(Grid.ColWidths(0), 30);
     Grid.SetFixedRows(0);
     EXPECT_TRUE(Grid.horizontalHeader()->isHidden());
-}
-
-TEST_F(StringGrid, OptionsChooseRowSelectionAndThumbTracking)
-{
-    Grid.SetOptions(goRowSelect | goThumbTracking);
-    EXPECT_EQ(Grid.selectionBehavior(), QAbstractItemView::SelectRows);
-    EXPECT_TRUE(Grid.verticalScrollBar()->hasTracking());
-    Grid.SetOptions(goVertLine);
-    EXPECT_EQ(Grid.selectionBehavior(), QAbstractItemView::SelectItems);
-    EXPECT_FALSE(Grid.verticalScrollBar()->hasTracking());
-    Grid.SetScrollBars(ssVertical);
-    EXPECT_EQ(Grid.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    EXPECT_EQ(Grid.verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
 }
 
 TEST_F(StringGrid, ClickTellsARowChosenByMouseOrKeyboard)
