@@ -411,6 +411,10 @@ void TFMain::FormActivate()
 
 void TFMain::FormResize()
 {
+    // The size given before the window came on screen arrives as it is shown, while the
+    // window system still moves the frame into place; start-up saved that layout already.
+    if (!isVisible())
+        return;
     FSettingsFile.SaveSettings();
     ApplyColumnLayout();
 }
