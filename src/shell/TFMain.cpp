@@ -16,6 +16,7 @@
 #include "TFileListBox.h"
 #include "TGameDoctor.h"
 #include "TVerInfo.h"
+#include "TVolume.h"
 #include "TWavePlayer.h"
 #include "ui_TFMain.h"
 
