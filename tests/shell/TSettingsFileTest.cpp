@@ -1,5 +1,6 @@
 #include "TSettingsFile.h"
 #include "EIniFileException.h"
+#include "QtPrinters.h"
 #include "TTestFolder.h"
 #include "TUnprivileged.h"
 

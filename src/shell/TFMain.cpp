@@ -1,0 +1,702 @@
+#include "TFMain.h"
+
+#include "CatalogueRow.h"
+#include "ClassifyImageFile.h"
+#include "EInOutError.h"
+#include "FrameworkPictures.h"
+#include "HeaderButtons.h"
+#include "IoErrorText.h"
+#include "RenameFile.h"
+#include "ShellPictures.h"
+#include "TAlign.h"
+#include "TApplication.h"
+#include "TBeeper.h"
+#include "TCurrentImage.h"
+#include "TEventBinder.h"
+#include "TFileListBox.h"
+#include "TGameDoctor.h"
+#include "TVerInfo.h"
+#include "TVolume.h"
+#include "TWavePlayer.h"
+#include "ui_TFMain.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QTimer>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// How many characters can be typed into the new-name edit; a longer name put there by the
+// program stays whole.
+constexpr int NewNameTypingLimit = 8;
+
+// The designed place of the window; a first start writes it into the new settings file.
+constexpr int DesignedLeft = 329;
+constexpr int DesignedTop = 123;
+
+// Directory-tree heights with the rename panel hidden and shown.
+constexpr int TreeHeightAlone = 308;
+constexpr int TreeHeightWithRenamePanel = 89;
+
+// The 3-pixel splitter that follows each of the first three header panels.
+constexpr int HeaderSplitterWidth = 3;
+
+// Puts text into an edit whose typing limit it may exceed. A line edit cuts any text to
+// its maximum length, so the limit is raised to the text's length; typing cannot add to
+// such a text, deleting lowers the limit again until it is back at its own.
+void SetLongText(QLineEdit* edit, const QString& text, int typingLimit)
+{
+    edit->setMaxLength(std::max<int>(typingLimit, int(text.size())));
+    edit->setText(text);
+}
+
+// A name the rename may use: no path separator or other character a file name cannot hold,
+// and not a name of the folder itself or its parent.
+bool IsPlainFileName(const QString& name)
+{
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+#ifdef Q_OS_WIN
+    const QString refused = QStringLiteral("\\/:*?\"<>|");
+#else
+    const QString refused = QStringLiteral("/");
+#endif
+    return std::none_of(name.begin(), name.end(),
+        [&refused](QChar c) { return c.isNull() || refused.contains(c); });
+}
+
+} // namespace
+
+const QStringList TFMain::FilterMasks = {
+    QStringLiteral("*.v64;*.jap;*.pal;*.usa;*.us"),
+    QStringLiteral("*.v64"),
+    QStringLiteral("*.jap"),
+    QStringLiteral("*.pal"),
+    QStringLiteral("*.usa;*.us"),
+    QStringLiteral("v64_ver*.*"),
+    QStringLiteral("*.*"),
+};
+
+const TEventBinding<TFMain> TFMain::EventTable[] = {
+    { "", ekCreate, &TFMain::FormCreate },
+    { "", ekActivate, &TFMain::FormActivate },
+    { "", ekResize, &TFMain::FormResize },
+    { "", ekClose, &TFMain::FormClose },
+    { "Timer1", ekTimer, &TFMain::Timer1Timer },
+    { "Splitter1", ekMoved, &TFMain::Splitter1Moved },
+    { "Splitter2", ekMoved, &TFMain::Splitter2Moved },
+    { "Splitter3", ekMoved, &TFMain::Splitter3Moved },
+    { "Splitter4", ekMoved, &TFMain::Splitter4Moved },
+    { "SpeedButton2", ekClick, &TFMain::SpeedButton2Click },
+    { "SpeedButton3", ekClick, &TFMain::SpeedButton3Click },
+    { "SpeedButton4", ekClick, &TFMain::SpeedButton4Click },
+    { "SpeedButton5", ekClick, &TFMain::SpeedButton5Click },
+    { "SpeedButton6", ekClick, &TFMain::SpeedButton6Click },
+    { "SpeedButton8", ekClick, &TFMain::SpeedButton8Click },
+    { "SpeedButton9", ekClick, &TFMain::SpeedButton9Click },
+    { "SpeedButton10", ekClick, &TFMain::SpeedButton10Click },
+    { "SpeedButton11", ekClick, &TFMain::SpeedButton11Click },
+    { "SpeedButton12", ekClick, &TFMain::SpeedButton12Click },
+    { "SpeedButton13", ekClick, &TFMain::SpeedButton13Click },
+    { "DriveComboBox1", ekChange, &TFMain::DriveComboBox1Change },
+    { "DirectoryListBox1", ekChange, &TFMain::DirectoryListBox1Change },
+    { "ComboBox1", ekChange, &TFMain::ComboBox1Change },
+    { "Edit1", ekKeyUp, &TFMain::Edit1KeyUp },
+    { "CheckBox1", ekClick, &TFMain::CheckBox1Click },
+};
+
+TFMain::TFMain(TApplication& application, const QString& programFile, QWidget* parent)
+    : QWidget(parent)
+    , FApplication(application)
+    , FUi(std::make_unique<Ui::TFMain>())
+    , FSettingsFile(TSettingsFile::ProgramDirectoryOf(programFile))
+    , FGameDoctor1(std::make_unique<TGameDoctor>())
+    , FMediaPlayer1(std::make_unique<TWavePlayer>())
+    , FBeeper(std::make_unique<TBeeper>())
+    , FVerInfo1(std::make_unique<TVerInfo>())
+{
+    InitFrameworkPictures();
+    InitShellPictures();
+    FUi->setupUi(this);
+    move(DesignedLeft, DesignedTop);
+    FGameDoctor1->setObjectName(QStringLiteral("GameDoctor1"));
+    FVerInfo1->setObjectName(QStringLiteral("VerInfo1"));
+
+    FFileListBox1 = new TFileListBox(this);
+    FFileListBox1->setObjectName(QStringLiteral("FileListBox1"));
+    FTimer1 = new QTimer(this);
+    FTimer1->setObjectName(QStringLiteral("Timer1"));
+    FTimer1->setSingleShot(true);
+    FTimer1->setInterval(1);
+
+    FImageList1 = { QPixmap(QStringLiteral(":/images/header-descending.png")),
+        QPixmap(QStringLiteral(":/images/header-ascending.png")),
+        QPixmap(QStringLiteral(":/images/header-blank.png")) };
+
+    TSortedStringGrid* grid = FUi->StringGrid1;
+    grid->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRowSelect
+        | goThumbTracking);
+    grid->SetScrollBars(ssVertical);
+    FUi->Panel8->SetColor(palette().color(QPalette::Base));
+
+    // The file list follows the directory tree, which follows the drive box.
+    FUi->DirectoryListBox1->AddLink(
+        this, [this](const QString& directory) { FFileListBox1->SetDirectory(directory); });
+    FUi->DriveComboBox1->SetDirList(FUi->DirectoryListBox1);
+    // Two events the binder has no row for: a fresh reading of the invisible file list,
+    // and the table's choice of a row by mouse or keyboard.
+    connect(FFileListBox1, &TFileListBox::Change, this, Guarded(&TFMain::FileListBox1Change));
+    connect(grid, &TStringGrid::Click, this, Guarded(&TFMain::StringGrid1Click));
+    connect(FUi->Edit1, &QLineEdit::textEdited, this, [this](const QString& text) {
+        FUi->Edit1->setMaxLength(std::max<int>(NewNameTypingLimit, int(text.size())));
+    });
+
+    FSettingsFile.WindowLayout = [this] { return CurrentWindowLayout(); };
+    KeepAligned(this);
+    TEventBinder::Bind(FApplication, *this, EventTable);
+    FCreated = true;
+    // Armed only now, so the first scan lists what start-up chose, even when a step of
+    // start-up failed.
+    FTimer1->start();
+}
+
+TFMain::~TFMain() = default;
+
+// -- For the other windows -------------------------------------------------------------
+
+void TFMain::SetStatusText(const QString& text)
+{
+    FUi->Label6->setText(text);
+}
+
+QString TFMain::StatusText() const
+{
+    return FUi->Label6->text();
+}
+
+TPanel* TFMain::Panel2() const
+{
+    return FUi->Panel2;
+}
+
+QString TFMain::SelectedDirectory() const
+{
+    return ::SelectedDirectory(FFileListBox1->Directory());
+}
+
+std::span<const QString> TFMain::CurrentRow() const
+{
+    return FUi->StringGrid1->RowTexts(FUi->StringGrid1->Row());
+}
+
+QString TFMain::CurrentImageName() const
+{
+    return FUi->StringGrid1->Cells(ccImageName, FUi->StringGrid1->Row());
+}
+
+QString TFMain::CurrentSizeText() const
+{
+    return FUi->StringGrid1->Cells(ccSize, FUi->StringGrid1->Row());
+}
+
+QString TFMain::CurrentFileName() const
+{
+    return FUi->StringGrid1->Cells(ccFileName, FUi->StringGrid1->Row());
+}
+
+QString TFMain::CurrentRealName() const
+{
+    return FUi->StringGrid1->Cells(ccRealName, FUi->StringGrid1->Row());
+}
+
+void TFMain::SetPreferencesWindow(QWidget* window)
+{
+    FPreferencesWindow = window;
+}
+
+void TFMain::SetAboutWindow(QWidget* window)
+{
+    FAboutWindow = window;
+}
+
+void TFMain::SetDeliveryJob(std::function<void()> job)
+{
+    FDeliveryJob = std::move(job);
+}
+
+void TFMain::AppendToCaption(const QString& text)
+{
+    const QString caption = windowTitle() + text;
+    setWindowTitle(caption);
+    FApplication.SetTitle(caption);
+}
+
+// -- Start-up and layout ---------------------------------------------------------------
+
+void TFMain::FormCreate()
+{
+    // 1. Caption and the application's title, which the error boxes carry.
+    const QString caption = QStringLiteral("Conveyor v") + FVerInfo1->FileVersion();
+    setWindowTitle(caption);
+    FApplication.SetTitle(caption);
+
+    // 2-3. What a load falls back to: centred at the designed size, the designed columns.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen ? screen->geometry().size() : QSize(width(), height());
+    FSettingsFile.SetStartupDefaults(
+        screenSize.width(), screenSize.height(), CurrentWindowLayout());
+
+    // 4. ProgramDirectory was found when the settings file was made, beside programFile.
+    // 5.
+    FApplication.ProcessMessages();
+
+    // 6-7.
+    if (FSettingsFile.Exists())
+        FSettingsFile.LoadSettings();
+    else
+        FSettingsFile.SaveSettings();
+    FSettingsFile.CheckLastDir();
+
+    // 8.
+    const TSettings& settings = Settings();
+    move(settings.WindowLeft, settings.WindowTop);
+    resize(settings.WindowWidth, settings.WindowHeight);
+    SetLeftPaneWidth(settings.LeftPaneWidth);
+
+    // 9-12.
+    ChooseStartDirectory();
+    ApplyColumnLayout();
+    FFileListBox1->SetMask(Settings().Wildcard);
+    SelectFilterItem(Settings().Wildcard);
+
+    // 13. The delivery job (TMongo) is created here, suspended, and held for "Deliver"
+    // (SetDeliveryJob).
+}
+
+void TFMain::ChooseStartDirectory()
+{
+    const TSettings& settings = Settings();
+    QString directory = settings.RememberLastDir ? settings.LastDir : settings.DefaultDir;
+    // A default folder that has gone is treated like a last folder that has gone, so that
+    // start-up goes on to its end.
+    if (!QFileInfo(directory).isDir())
+        directory = QDir::homePath();
+    try {
+        FUi->DirectoryListBox1->SetDirectory(directory);
+    } catch (const EInOutError& error) {
+        // A folder that exists but cannot be read: say so and start at home.
+        FApplication.ShowException(error.Message());
+        FUi->DirectoryListBox1->SetDirectory(QDir::homePath());
+    }
+    // When the tree already showed that folder it raised no change, so the file list may
+    // not have read it yet.
+    FFileListBox1->SetDirectory(FUi->DirectoryListBox1->Directory());
+}
+
+void TFMain::SelectFilterItem(const QString& mask)
+{
+    // Chosen from code, as settings are applied: the mask is already in force and nothing
+    // needs saving, so the change handler is not run.
+    const QSignalBlocker quiet(FUi->ComboBox1);
+    FUi->ComboBox1->setCurrentIndex(int(FilterMasks.indexOf(mask)));
+}
+
+void TFMain::SetLeftPaneWidth(int width)
+{
+    FUi->Panel17->resize(width, FUi->Panel17->height());
+    AlignControls(FUi->Panel1);
+}
+
+TSettingsFile::TWindowLayout TFMain::CurrentWindowLayout() const
+{
+    return { y(), x(), width(), height(), FUi->Panel17->width() };
+}
+
+void TFMain::ApplyColumnLayout()
+{
+    // The window's own size may have changed a moment ago, before its children were
+    // placed again.
+    AlignTree(this);
+
+    // 1.
+    FUi->Label11->setGeometry(FUi->Panel29->contentsRect());
+    // 2.
+    ShowSortMarkers();
+    // 3-4. The "Image Name" panel fills the header, whatever width it is given.
+    for (int button = 0; button < HeaderButtonCount; ++button) {
+        QWidget* panel = HeaderPanel(button);
+        const int width = Settings().ColumnVisible[button] ? Settings().ColumnWidth[button] : 0;
+        panel->resize(std::max(width, 0), panel->height());
+    }
+    AlignControls(FUi->Panel9);
+    // 5.
+    for (int button = 0; button < HeaderButtonCount; ++button)
+        HeaderButton(button)->resize(HeaderPanel(button)->width(), HeaderButton(button)->height());
+
+    // 6. Each of the first three columns takes its panel and the splitter after it, so the
+    // columns line up with the header; columns 4 to 6 lie beyond the right edge.
+    TSortedStringGrid* grid = FUi->StringGrid1;
+    const int points = grid->font().pointSize() > 0 ? grid->font().pointSize() : 8;
+    grid->SetDefaultRowHeight(2 * points);
+    grid->SetGridLineWidth(0);
+    grid->SetColWidths(ccBaseName, FUi->Panel10->width() + HeaderSplitterWidth);
+    grid->SetColWidths(ccExtension, FUi->Panel11->width() + HeaderSplitterWidth);
+    grid->SetColWidths(ccImageName, FUi->Panel12->width() + HeaderSplitterWidth);
+    grid->SetColWidths(ccSize, FUi->Panel18->width());
+
+    // 7-8.
+    FUi->Panel7->resize(FUi->GroupBox1->width() - 15, FUi->Panel7->height());
+    FUi->DriveComboBox1->resize(FUi->Panel21->width(), FUi->DriveComboBox1->height());
+    FUi->ComboBox1->resize(FUi->Panel21->width(), FUi->ComboBox1->height());
+}
+
+QWidget* TFMain::HeaderPanel(int button) const
+{
+    QWidget* const panels[HeaderButtonCount]
+        = { FUi->Panel10, FUi->Panel11, FUi->Panel12, FUi->Panel18 };
+    return panels[button];
+}
+
+TSpeedButton* TFMain::HeaderButton(int button) const
+{
+    TSpeedButton* const buttons[HeaderButtonCount]
+        = { FUi->SpeedButton2, FUi->SpeedButton3, FUi->SpeedButton4, FUi->SpeedButton5 };
+    return buttons[button];
+}
+
+void TFMain::SetHeaderGlyph(int button, int index)
+{
+    HeaderButton(button)->SetGlyph(FImageList1.value(index));
+}
+
+void TFMain::ShowSortMarkers()
+{
+    const TSortedStringGrid* grid = FUi->StringGrid1;
+    const bool hasFile = !grid->Cells(ccFileName, grid->Row()).isEmpty();
+    for (int button = 0; button < HeaderButtonCount; ++button) {
+        int marker = hmBlank;
+        if (hasFile && button == grid->SortColumn())
+            marker = grid->SortDirection() == sdAscending ? hmAscending : hmDescending;
+        SetHeaderGlyph(button, marker);
+    }
+}
+
+void TFMain::StoreColumnWidths()
+{
+    for (int button = 0; button < HeaderButtonCount; ++button)
+        Settings().ColumnWidth[button] = HeaderPanel(button)->width();
+}
+
+void TFMain::ShowDialog(QWidget* window)
+{
+    if (!window)
+        return;
+    setEnabled(false);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+// -- Handlers of the window ------------------------------------------------------------
+
+void TFMain::FormActivate()
+{
+    ApplyColumnLayout();
+}
+
+void TFMain::FormResize()
+{
+    // The size given before the window came on screen arrives as it is shown, while the
+    // window system still moves the frame into place; start-up saved that layout already.
+    if (!isVisible())
+        return;
+    FSettingsFile.SaveSettings();
+    ApplyColumnLayout();
+}
+
+void TFMain::FormClose()
+{
+    FSettingsFile.SaveSettings();
+}
+
+void TFMain::Timer1Timer()
+{
+    FTimer1->stop();
+    ReadCatalogue();
+}
+
+void TFMain::Splitter1Moved()
+{
+    StoreColumnWidths();
+    ApplyColumnLayout();
+}
+
+void TFMain::Splitter2Moved()
+{
+    StoreColumnWidths();
+    ApplyColumnLayout();
+}
+
+void TFMain::Splitter3Moved()
+{
+    StoreColumnWidths();
+    ApplyColumnLayout();
+}
+
+void TFMain::Splitter4Moved()
+{
+    // The left pane's width is read by every save; it is not kept in Settings here.
+    StoreColumnWidths();
+    ApplyColumnLayout();
+}
+
+void TFMain::SpeedButton11Click()
+{
+    ShowDialog(FPreferencesWindow);
+}
+
+void TFMain::SpeedButton12Click()
+{
+    ShowDialog(FAboutWindow);
+}
+
+void TFMain::SpeedButton13Click()
+{
+    close();
+}
+
+void TFMain::SpeedButton8Click()
+{
+    // "Deliver": the delivery job resets its progress figures and runs its body here.
+    if (CurrentFileName().isEmpty()) {
+        SetStatusText(QStringLiteral("No File Selected!"));
+        return;
+    }
+    if (FDeliveryJob)
+        FDeliveryJob();
+}
+
+// -- The catalogue listing -------------------------------------------------------------
+
+void TFMain::DriveComboBox1Change()
+{
+    // The drive box has moved its linked tree already, to the folder last shown on that
+    // drive; a tree left elsewhere is brought to the drive's top.
+    const TDriveComboBox* drives = FUi->DriveComboBox1;
+    const int shown = VolumeOf(drives->Volumes(), FUi->DirectoryListBox1->Directory());
+    if (!drives->Drive().isEmpty() && shown != drives->currentIndex())
+        FUi->DirectoryListBox1->SetDirectory(drives->Drive());
+}
+
+void TFMain::DirectoryListBox1Change()
+{
+    SetStatusText(QStringLiteral(" Getting filelist..."));
+    FUi->Label11->clear();
+    Settings().LastDir = FFileListBox1->Directory();
+    FSettingsFile.SaveSettings();
+}
+
+void TFMain::FileListBox1Change()
+{
+    // Arming an armed timer changes nothing: several readings before it fires give one
+    // scan. During start-up the constructor arms it once start-up is over.
+    if (FCreated && !FTimer1->isActive())
+        FTimer1->start();
+}
+
+void TFMain::ComboBox1Change()
+{
+    const int item = FUi->ComboBox1->currentIndex();
+    if (item < 0 || item >= FilterMasks.size())
+        return;
+    const QString& mask = FilterMasks[item];
+    Settings().Wildcard = mask;
+    // Reads the folder again only when the mask is a new one.
+    FFileListBox1->SetMask(mask);
+    FSettingsFile.SaveSettings();
+}
+
+void TFMain::SpeedButton10Click()
+{
+    FTimer1->stop();
+    FFileListBox1->Update();
+}
+
+void TFMain::StringGrid1Click()
+{
+    ShowCurrentImage();
+    UpdateNewNamePreview();
+}
+
+void TFMain::ReadCatalogue()
+{
+    TAnimate* animate = FUi->Animate2;
+    animate->show();
+    animate->raise();
+    animate->SetActive(true);
+    // The scan hands no control back to the message loop, so the animation is drawn now.
+    animate->repaint();
+    struct THideAnimation
+    {
+        TAnimate* Animate;
+        ~THideAnimation()
+        {
+            Animate->hide();
+            Animate->SetActive(false);
+        }
+    } hide { animate };
+
+    TSortedStringGrid* grid = FUi->StringGrid1;
+    const QStringList items = FFileListBox1->Items();
+    grid->SetRowCount(0);
+    grid->SetRowCount(std::max(int(items.size()), 1));
+    SetStatusText(QStringLiteral(" Reading file information..."));
+    FUi->Label11->setText(QStringLiteral(" 0 Files"));
+    for (int button = 0; button < HeaderButtonCount; ++button)
+        SetHeaderGlyph(button, hmBlank);
+    for (int column = 0; column < grid->ColCount(); ++column)
+        grid->SetCells(column, 0, QString());
+    FUi->Edit3->clear();
+    FUi->Edit4->clear();
+    FUi->Edit5->clear();
+    FShownRealName.clear();
+
+    const QString directory = SelectedDirectory();
+    std::vector<QString> row(std::size_t(grid->ColCount()));
+    for (int i = 0; i < items.size(); ++i) {
+        FUi->Label11->setText(QString::number(i + 1) + QStringLiteral(" Files "));
+        ClassifyImageFile(directory, items[i], row);
+        grid->SetRowTexts(i, row);
+    }
+    if (!items.isEmpty()) {
+        SetHeaderGlyph(ccBaseName, hmAscending);
+        for (int button = 1; button < HeaderButtonCount; ++button)
+            SetHeaderGlyph(button, hmBlank);
+    }
+
+    grid->SetSortColumn(ccBaseName);
+    grid->SetSortDirection(sdAscending);
+    SetStatusText(QStringLiteral("  Done..."));
+    grid->SetRow(0);
+    ShowCurrentImage();
+    emit CatalogueRead();
+}
+
+void TFMain::ShowCurrentImage()
+{
+    const std::optional<TCurrentImage> image
+        = ExamineCurrentImage(SelectedDirectory(), CurrentRow());
+    if (!image)
+        return;
+    FUi->Edit3->setText(image->FileName);
+    SetLongText(FUi->Edit1, image->NewName, NewNameTypingLimit);
+    FUi->Edit5->setText(image->ImageName);
+    FUi->Edit4->setText(image->System);
+    FCurrentSystem = image->CurrentSystem;
+    FShownRealName = image->RealName;
+}
+
+// -- The header buttons ----------------------------------------------------------------
+
+void TFMain::HeaderButtonClick(int column)
+{
+    ::HeaderButtonClick(*FUi->StringGrid1, column,
+        [this](int button, THeaderMarker marker) { SetHeaderGlyph(button, marker); });
+}
+
+void TFMain::SpeedButton2Click()
+{
+    HeaderButtonClick(ccBaseName);
+}
+
+void TFMain::SpeedButton3Click()
+{
+    HeaderButtonClick(ccExtension);
+}
+
+void TFMain::SpeedButton4Click()
+{
+    HeaderButtonClick(ccImageName);
+}
+
+void TFMain::SpeedButton5Click()
+{
+    HeaderButtonClick(ccSize);
+}
+
+// -- The rename panel ------------------------------------------------------------------
+
+void TFMain::SpeedButton9Click()
+{
+    // The tree fills what the panel leaves, so the height given to it is the designed one
+    // of each state.
+    if (!FUi->Panel5->isHidden()) {
+        FUi->Panel5->hide();
+        FUi->DirectoryListBox1->resize(FUi->DirectoryListBox1->width(), TreeHeightAlone);
+    } else {
+        FUi->Panel5->show();
+        FUi->DirectoryListBox1->resize(FUi->DirectoryListBox1->width(), TreeHeightWithRenamePanel);
+    }
+    AlignControls(FUi->Panel17);
+}
+
+QString TFMain::NewNameExtension() const
+{
+    if (FUi->CheckBox1->isChecked() && FCurrentSystem.size() >= 3)
+        return QLatin1Char('.') + FCurrentSystem;
+    return QStringLiteral(".v64");
+}
+
+void TFMain::UpdateNewNamePreview()
+{
+    FUi->Label13->setText(FUi->Edit1->text() + NewNameExtension());
+}
+
+void TFMain::Edit1KeyUp()
+{
+    UpdateNewNamePreview();
+}
+
+void TFMain::CheckBox1Click()
+{
+    UpdateNewNamePreview();
+}
+
+void TFMain::SpeedButton6Click()
+{
+    const QString name = FUi->Edit1->text();
+    if (name.isEmpty()) {
+        SetStatusText(QStringLiteral("Please enter a filename..."));
+        return;
+    }
+    // Typed text must never move a file out of its folder.
+    if (!IsPlainFileName(name)) {
+        SetStatusText(QStringLiteral("Please enter a filename without path characters..."));
+        return;
+    }
+    if (FShownRealName.isEmpty()) {
+        SetStatusText(QStringLiteral("No File Selected!"));
+        return;
+    }
+    const QString directory = SelectedDirectory();
+    try {
+        RenameFile(directory + FShownRealName, directory + name + NewNameExtension());
+    } catch (const EInOutError& error) {
+        // Nothing changed on disk; the typed name stays for another try.
+        SetStatusText(QStringLiteral(" Rename failed: ") + IoErrorText(error.ErrorCode()));
+        return;
+    }
+    SetLongText(FUi->Edit1, QString(), NewNameTypingLimit);
+    FFileListBox1->Update();
+}
+
+std::function<void()> TFMain::Guarded(void (TFMain::*handler)())
+{
+    return [this, handler] { FApplication.Guard([this, handler] { (this->*handler)(); }); };
+}

@@ -1,0 +1,187 @@
+#pragma once
+
+#include "TEventBinding.h"
+#include "TSettingsFile.h"
+
+#include <QList>
+#include <QPixmap>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <span>
+
+class QLabel;
+class QTimer;
+class TApplication;
+class TBeeper;
+class TFileListBox;
+class TGameDoctor;
+class TPanel;
+class TSpeedButton;
+class TVerInfo;
+class TWavePlayer;
+
+namespace Ui {
+class TFMain;
+}
+
+// The main window: the toolbar, the left pane that chooses what the catalogue table lists
+// (drive box, file-type filter, directory tree, the rename panel), the column header and
+// the table, and the status line. It owns the transfer component, the hidden file list,
+// the media player, the version reader and the timer that defers every catalogue scan, and
+// it keeps the settings file that every window shares.
+//
+// The other windows reach what they need through the public members below; each one is
+// handed in once it exists (SetPreferencesWindow, SetAboutWindow, SetDeliveryJob).
+class TFMain : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The settings file lives beside programFile (TSettingsFile decides the folder). The
+    // window reads it, or creates it, while it is being built; handler errors go to
+    // application's error box. Build it, then show it.
+    TFMain(TApplication& application, const QString& programFile, QWidget* parent = nullptr);
+    ~TFMain() override;
+
+    // -- For the other windows ---------------------------------------------------------
+
+    TApplication& Application() const { return FApplication; }
+    // Conveyor.ini and the Settings record every window edits live.
+    TSettingsFile& SettingsFile() { return FSettingsFile; }
+    TSettings& Settings() { return FSettingsFile.Settings; }
+    // The transfer component; its port and port I/O are chosen by whoever owns the device
+    // (the preferences for LPT1/LPT2, the entry for a simulator).
+    TGameDoctor& GameDoctor1() { return *FGameDoctor1; }
+    // Plays the completion sound and the previews.
+    TWavePlayer& MediaPlayer1() { return *FMediaPlayer1; }
+    // The beep of a finished delivery; the entry hands it the system's beep.
+    TBeeper& Beeper() { return *FBeeper; }
+    const TVerInfo& VerInfo1() const { return *FVerInfo1; }
+
+    // Lays out the column header, the table's columns and the left pane's choosers from
+    // Settings. The preferences call it after a column was shown or hidden.
+    void ApplyColumnLayout();
+
+    // The status line (Label6): one text at a time, blanks kept.
+    void SetStatusText(const QString& text);
+    QString StatusText() const;
+    // The status line's panel, along the bottom edge.
+    TPanel* Panel2() const;
+
+    // The listed directory with its trailing "/": a row's file is this + its real name.
+    QString SelectedDirectory() const;
+    // Texts of the table's current row: the image name (column 2), the size text (3), the
+    // upper-cased file name (5) and the file's name on disk (6). Empty without a file.
+    QString CurrentImageName() const;
+    QString CurrentSizeText() const;
+    QString CurrentFileName() const;
+    QString CurrentRealName() const;
+    // The television system of the image examined last ("GER", "USA", "JAP", "PAL" or
+    // empty).
+    const QString& CurrentSystem() const { return FCurrentSystem; }
+
+    // The windows "Preferences" and "About" show. While one is open the main window is
+    // disabled; the window enables it again (setEnabled(true)) when it closes. They must
+    // be windows of their own, not children of this one, or they would be disabled too.
+    void SetPreferencesWindow(QWidget* window);
+    void SetAboutWindow(QWidget* window);
+    // What "Deliver" runs once the selected row has a file: the delivery job's body.
+    void SetDeliveryJob(std::function<void()> job);
+
+    // Appends to the caption and to the application's title, which the error boxes show:
+    // the entry marks a simulated device this way.
+    void AppendToCaption(const QString& text);
+
+    // -- Handlers, bound by name in the window's event table ---------------------------
+
+    void FormCreate();
+    void FormActivate();
+    void FormResize();
+    void FormClose();
+    void Timer1Timer();
+    void Splitter1Moved();
+    void Splitter2Moved();
+    void Splitter3Moved();
+    void Splitter4Moved();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    void SpeedButton5Click();
+    void SpeedButton6Click();
+    void SpeedButton8Click();
+    void SpeedButton9Click();
+    void SpeedButton10Click();
+    void SpeedButton11Click();
+    void SpeedButton12Click();
+    void SpeedButton13Click();
+    void DriveComboBox1Change();
+    void DirectoryListBox1Change();
+    void FileListBox1Change();
+    void ComboBox1Change();
+    void StringGrid1Click();
+    void Edit1KeyUp();
+    void CheckBox1Click();
+
+    // -- The catalogue ------------------------------------------------------------------
+
+    // Lists every file of the file list into the table, sorted by file name, and shows
+    // the first row in the current-status group.
+    void ReadCatalogue();
+    // Fills the current-status group and CurrentSystem from the current row.
+    void ShowCurrentImage();
+    void UpdateNewNamePreview();
+    // ".v64", or "." and the current system when the check box asks for it.
+    QString NewNameExtension() const;
+    // Gives a header button (0 "Filename" to 3 "Mbit") picture index of ImageList1.
+    void SetHeaderGlyph(int button, int index);
+
+    // The filter's masks, item by item.
+    static const QStringList FilterMasks;
+    // The 9 x 13 header markers: 0 descending, 1 ascending, 2 none.
+    const QList<QPixmap>& ImageList1() const { return FImageList1; }
+
+signals:
+    // A scan has filled the table.
+    void CatalogueRead();
+
+private:
+    TSpeedButton* HeaderButton(int button) const;
+    QWidget* HeaderPanel(int button) const;
+    // Sets the markers from the sort in force; all blank while the table holds no file.
+    void ShowSortMarkers();
+    void HeaderButtonClick(int column);
+    void StoreColumnWidths();
+    void SetLeftPaneWidth(int width);
+    void ChooseStartDirectory();
+    void SelectFilterItem(const QString& mask);
+    void ShowDialog(QWidget* window);
+    TSettingsFile::TWindowLayout CurrentWindowLayout() const;
+    std::span<const QString> CurrentRow() const;
+    // Runs a handler that Qt calls through a signal, inside the application's guard.
+    std::function<void()> Guarded(void (TFMain::*handler)());
+
+    static const TEventBinding<TFMain> EventTable[];
+
+    TApplication& FApplication;
+    std::unique_ptr<Ui::TFMain> FUi;
+    TSettingsFile FSettingsFile;
+    std::unique_ptr<TGameDoctor> FGameDoctor1;
+    std::unique_ptr<TWavePlayer> FMediaPlayer1;
+    std::unique_ptr<TBeeper> FBeeper;
+    std::unique_ptr<TVerInfo> FVerInfo1;
+    TFileListBox* FFileListBox1;
+    QTimer* FTimer1;
+    QList<QPixmap> FImageList1;
+    QString FCurrentSystem;
+    // The name on disk of the file the current-status group shows: the one a rename
+    // renames.
+    QString FShownRealName;
+    QPointer<QWidget> FPreferencesWindow;
+    QPointer<QWidget> FAboutWindow;
+    std::function<void()> FDeliveryJob;
+    bool FCreated = false;
+};

@@ -1,0 +1,146 @@
+#include "ProgramFile.h"
+#include "ShellPictures.h"
+#include "TApplication.h"
+#include "TBeeper.h"
+#include "TCommandLine.h"
+#include "TDoctor64.h"
+#include "TFMain.h"
+#include "TGameDoctor.h"
+#include "TShellOpen.h"
+#include "TSocketPortIo.h"
+#include "TVerInfo.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QEvent>
+#include <QSplashScreen>
+#include <QTimer>
+#include <QUrl>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int ExitUsage = 2;
+
+// The program ends when its main window closes, whatever other window is still open.
+class TQuitOnClose : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Close)
+            QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+QStringList RawArguments(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+// Answers --help and --version, or reports wrong usage; true when the program has nothing
+// more to do.
+bool Answered(const TCommandLine& line, const QString& caption, int& status)
+{
+    if (!line.Error.isEmpty()) {
+        std::fprintf(
+            stderr, "conveyor: %s\nTry 'conveyor --help' for more.\n", qPrintable(line.Error));
+        status = ExitUsage;
+        return true;
+    }
+    if (line.Help) {
+        std::fputs(qPrintable(line.HelpText), stdout);
+        status = 0;
+        return true;
+    }
+    if (line.Version) {
+        std::printf("%s\n", qPrintable(caption));
+        status = 0;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Conveyor"));
+    // The version comes from the program file's own version block, as the caption's does.
+    const TVerInfo verInfo;
+    QCoreApplication::setApplicationVersion(verInfo.FileVersion());
+    const QString caption = QStringLiteral("Conveyor v") + verInfo.FileVersion();
+
+    // --help, --version and wrong usage need no display. Options of Qt's own (-platform,
+    // -style and the like, with a single dash) only parse once QApplication has taken
+    // them out, so a line holding one is judged again below.
+    int status = 0;
+    const QStringList raw = RawArguments(argc, argv);
+    const TCommandLine early = ParseCommandLine(raw);
+    const bool qtOptions = std::any_of(raw.begin() + 1, raw.end(), [](const QString& argument) {
+        return argument.size() > 2 && argument.startsWith(QLatin1Char('-'))
+            && argument.at(1) != QLatin1Char('-');
+    });
+    if ((early.Error.isEmpty() || !qtOptions) && Answered(early, caption, status))
+        return status;
+
+    QApplication qtApplication(argc, argv);
+    const TCommandLine line = ParseCommandLine(QCoreApplication::arguments());
+    if (Answered(line, caption, status))
+        return status;
+
+    // The device on the port, when it is not the real one.
+    std::unique_ptr<TPortIo> device;
+    if (!line.SimulateFolder.isEmpty()) {
+        QDir().mkpath(line.SimulateFolder);
+        device = std::make_unique<TDoctor64>(line.SimulateFolder);
+    } else if (!line.PeerSocket.isEmpty()) {
+        device = std::make_unique<TSocketPortIo>(line.PeerSocket);
+    }
+
+    // 1. The start-up picture, up exactly while the windows are created.
+    auto splash = std::make_unique<QSplashScreen>(ShellPicture(QStringLiteral("mascot")));
+    splash->show();
+    QCoreApplication::processEvents();
+
+    // 2.
+    TApplication application;
+
+    // 3. The windows, in this order: the main window, then the about window, the
+    // preferences window, the progress window and the wave chooser.
+    QString programFile = ProgramFilePath();
+    if (programFile.isEmpty())
+        programFile = QCoreApplication::applicationFilePath();
+    TFMain mainWindow(application, programFile);
+    mainWindow.Beeper().SetAction([] { QApplication::beep(); });
+    if (device) {
+        mainWindow.GameDoctor1().SetPortIo(device.get());
+        mainWindow.AppendToCaption(QStringLiteral(" (simulated Doctor64)"));
+    }
+    TQuitOnClose quitOnClose;
+    mainWindow.installEventFilter(&quitOnClose);
+    mainWindow.show();
+
+    // The about window's links go to the desktop's browser and mail program.
+    const TShellOpen shellOpen([](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
+
+    // 4.
+    splash.reset();
+
+    // 5.
+    status = QApplication::exec();
+    // The device outlives the component that drives it.
+    mainWindow.GameDoctor1().SetPortIo(nullptr);
+    return status;
+}

@@ -1,0 +1,350 @@
+#include "TAnimate.h"
+#include "TDirectoryListBox.h"
+#include "TGameDoctor.h"
+#include "TMainWindowTest.h"
+#include "TSettingsFile.h"
+#include "TSortedStringGrid.h"
+#include "TSpeedButton.h"
+#include "TSplitter.h"
+#include "TUnprivileged.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+
+namespace {
+
+const QString Caption = QStringLiteral("Conveyor v" CONVEYOR_VERSION);
+
+// Drags a splitter by dx pixels with the left button, as a user would.
+void Drag(QWidget* splitter, int dx)
+{
+    const QPoint start(splitter->width() / 2, splitter->height() / 2);
+    QTest::mousePress(splitter, Qt::LeftButton, {}, start);
+    QTest::mouseMove(splitter, start + QPoint(dx / 2, 0));
+    QTest::mouseMove(splitter, start + QPoint(dx, 0));
+    QTest::mouseRelease(splitter, Qt::LeftButton, {}, start + QPoint(dx, 0));
+}
+
+} // namespace
+
+using TStartUp = TMainWindowTest;
+
+TEST_F(TStartUp, AFirstStartCreatesTheSettingsFileAndOpensCentredAtTheDesignedLayout)
+{
+    TFMain& window = Start();
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+
+    const QString home = QDir::homePath();
+    EXPECT_EQ(Ini().toStdString(),
+        QStringLiteral(
+            "[Common]\nLast=0\nTransferPort1=1\n\n"
+            "[Sound]\nBeep=0\nPlay=0\nWave=\n\n"
+            "[Directories]\nDefault=%1\nLast=%1\nWildcard=*.v64;*.jap;*.pal;*.usa;*.us\n\n"
+            "[Columns]\nColumn1=1\nColumn2=1\nColumn3=1\nColumn4=1\n"
+            "Column1Width=130\nColumn2Width=50\nColumn3Width=100\nColumn4Width=65\n\n"
+            "[Window]\nTop=%2\nLeft=%3\nWidth=644\nHeight=477\nSplitter=180\n")
+            .arg(home)
+            .arg(screen.height() / 2 - 477 / 2)
+            .arg(screen.width() / 2 - 644 / 2)
+            .toStdString());
+
+    EXPECT_EQ(window.size(), QSize(644, 477));
+    EXPECT_EQ(window.pos(), QPoint(screen.width() / 2 - 322, screen.height() / 2 - 238));
+    EXPECT_EQ(window.windowTitle(), Caption);
+    EXPECT_EQ(Application.Title(), Caption);
+    EXPECT_EQ(Find<QWidget>("Panel17")->width(), 180);
+
+    // The header: 130, 50, what is left, 65, each followed by its 3-pixel splitter.
+    QWidget* header = Find<QWidget>("Panel9");
+    const int filename = Find<QWidget>("Panel10")->width();
+    const int ext = Find<QWidget>("Panel11")->width();
+    const int imageName = Find<QWidget>("Panel12")->width();
+    const int mbit = Find<QWidget>("Panel18")->width();
+    EXPECT_EQ(filename, 130);
+    EXPECT_EQ(ext, 50);
+    EXPECT_EQ(mbit, 65);
+    EXPECT_EQ(imageName, header->width() - 130 - 50 - 65 - 3 * 3);
+    EXPECT_EQ(Find<QWidget>("SpeedButton4")->width(), imageName);
+    EXPECT_EQ(Find<QWidget>("Splitter3")->x(), Find<QWidget>("Panel18")->x() - 3);
+
+    auto* grid = Find<TSortedStringGrid>("StringGrid1");
+    EXPECT_EQ(grid->ColWidths(0), 133);
+    EXPECT_EQ(grid->ColWidths(1), 53);
+    EXPECT_EQ(grid->ColWidths(2), imageName + 3);
+    EXPECT_EQ(grid->ColWidths(3), 65);
+    EXPECT_EQ(grid->DefaultRowHeight(), 16);
+    EXPECT_EQ(grid->GridLineWidth(), 0);
+    // Header and table begin at the same place, so their columns line up.
+    EXPECT_EQ(header->mapTo(&window, QPoint()).x(), grid->mapTo(&window, QPoint()).x());
+    EXPECT_EQ(header->width(), grid->width());
+
+    // The first scan has listed the (empty) home folder.
+    EXPECT_EQ(Find<QLabel>("Label6")->text(), "  Done...");
+    EXPECT_TRUE(Errors.Boxes.empty());
+}
+
+TEST_F(TStartUp, TheStoredWindowAndColumnsAreApplied)
+{
+    SettingsForImages(QStringLiteral("[Columns]\nColumn1Width=90\nColumn2Width=40\n"
+                                     "Column3Width=500\nColumn4Width=70\n"
+                                     "[Window]\nTop=20\nLeft=30\nWidth=700\nHeight=500\n"
+                                     "Splitter=220\n"));
+    TFMain& window = Start();
+
+    EXPECT_EQ(window.pos(), QPoint(30, 20));
+    EXPECT_EQ(window.size(), QSize(700, 500));
+    EXPECT_EQ(Find<QWidget>("Panel17")->width(), 220);
+    EXPECT_EQ(Find<QWidget>("DriveComboBox1")->width(), 220);
+    EXPECT_EQ(Find<QWidget>("ComboBox1")->width(), 220);
+    EXPECT_EQ(Find<QWidget>("Panel10")->width(), 90);
+    EXPECT_EQ(Find<QWidget>("Panel11")->width(), 40);
+    EXPECT_EQ(Find<QWidget>("Panel18")->width(), 70);
+    // "Image Name" fills the header: its stored width changes nothing on screen.
+    EXPECT_EQ(
+        Find<QWidget>("Panel12")->width(), Find<QWidget>("Panel9")->width() - 90 - 40 - 70 - 9);
+    EXPECT_EQ(Find<QWidget>("Panel7")->width(), Find<QWidget>("GroupBox1")->width() - 15);
+    EXPECT_EQ(Find<QWidget>("Label11")->geometry(), Find<QWidget>("Panel29")->contentsRect());
+}
+
+TEST_F(TStartUp, HiddenColumnsKeepOnlyTheirSplitters)
+{
+    SettingsForImages(QStringLiteral("[Columns]\nColumn1=0\nColumn3=0\nColumn4=0\n"));
+    Start();
+    auto* grid = Find<TSortedStringGrid>("StringGrid1");
+
+    EXPECT_EQ(Find<QWidget>("Panel10")->width(), 0);
+    EXPECT_EQ(Find<QWidget>("SpeedButton2")->width(), 0);
+    EXPECT_EQ(grid->ColWidths(0), 3);
+    EXPECT_EQ(Find<QWidget>("Panel18")->width(), 0);
+    EXPECT_EQ(Find<QWidget>("SpeedButton5")->width(), 0);
+    EXPECT_EQ(grid->ColWidths(3), 0);
+    // Column3 is stored but changes nothing: "Image Name" still fills.
+    EXPECT_EQ(Find<QWidget>("Panel12")->width(), Find<QWidget>("Panel9")->width() - 50 - 9);
+    EXPECT_EQ(grid->ColWidths(2), Find<QWidget>("Panel12")->width() + 3);
+}
+
+TEST_F(TStartUp, MissingOrUnreadableStartFoldersFallBackToTheHomeFolder)
+{
+    // A default folder that has gone (the last one is not remembered).
+    Program.Write(QStringLiteral("Conveyor.ini"),
+        QStringLiteral("[Common]\nLast=0\n[Directories]\nDefault=%1\nWildcard=*.*\n")
+            .arg(Images.Path("gone"))
+            .toUtf8());
+    Home.Write(QStringLiteral("found.v64"), ImageBytes("AT HOME", 'E'));
+    TFMain& window = Start();
+
+    EXPECT_EQ(Find<TDirectoryListBox>("DirectoryListBox1")->Directory(), QDir::homePath());
+    EXPECT_EQ(window.CurrentFileName(), "FOUND.V64");
+    // Start-up ran to its end: the filter shows the stored mask.
+    EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentIndex(), 6);
+    EXPECT_TRUE(Errors.Boxes.empty());
+    Window.reset();
+
+    // A remembered folder that exists but cannot be read: said so, and home instead.
+    QDir().mkpath(Images.Path("locked"));
+    QFile::setPermissions(Images.Path("locked"), QFile::Permissions());
+    Program.Write(QStringLiteral("Conveyor.ini"),
+        QStringLiteral("[Directories]\nLast=%1\n").arg(Images.Path("locked")).toUtf8());
+    ShareWithEveryone();
+    {
+        TUnprivileged unprivileged;
+        Start();
+    }
+    QFile::setPermissions(
+        Images.Path("locked"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_EQ(Errors.Boxes.size(), 1u);
+    EXPECT_TRUE(Errors.Boxes[0].Text.contains(Images.Path("locked"))) << Errors.Boxes[0].Text;
+    EXPECT_EQ(Find<TDirectoryListBox>("DirectoryListBox1")->Directory(), QDir::homePath());
+}
+
+TEST_F(TStartUp, TheFirstScanWaitsForTheEndOfStartUp)
+{
+    Images.Write(QStringLiteral("racer.v64"), ImageBytes("RACER", 'E'));
+    SettingsForImages(QStringLiteral("Wildcard=*.v64\n"));
+    Window = std::make_unique<TFMain>(Application, Program.Path(QStringLiteral("conveyor")));
+    QObject::connect(Window.get(), &TFMain::CatalogueRead, [this] { ++Scans; });
+
+    // Built, not yet scanned: nothing has run the timer, though start-up let messages run.
+    EXPECT_EQ(Scans, 0);
+    EXPECT_TRUE(Find<QTimer>("Timer1")->isActive());
+    Window->show();
+    Settle();
+    EXPECT_EQ(Scans, 1);
+    EXPECT_EQ(Window->CurrentFileName(), "RACER.V64");
+}
+
+using TLayout = TMainWindowTest;
+
+TEST_F(TLayout, HeaderSplittersKeepTheirMinimumWidthsAndStoreAllFourWidths)
+{
+    SettingsForImages();
+    TFMain& window = Start();
+    const QString before = Ini();
+
+    // Before "Mbit": neither that column nor the filling "Image Name" below 60.
+    Drag(Find<QWidget>("Splitter3"), -1000);
+    EXPECT_EQ(Find<QWidget>("Panel12")->width(), 60);
+    Drag(Find<QWidget>("Splitter3"), 1000);
+    EXPECT_EQ(Find<QWidget>("Panel18")->width(), 60);
+    EXPECT_EQ(window.Settings().ColumnWidth[3], 60);
+    EXPECT_EQ(window.Settings().ColumnWidth[2], Find<QWidget>("Panel12")->width());
+    EXPECT_EQ(Find<TSortedStringGrid>("StringGrid1")->ColWidths(3), 60);
+
+    // The others: 30.
+    Drag(Find<QWidget>("Splitter1"), -1000);
+    EXPECT_EQ(Find<QWidget>("Panel10")->width(), 30);
+    EXPECT_EQ(window.Settings().ColumnWidth[0], 30);
+    EXPECT_EQ(Find<TSortedStringGrid>("StringGrid1")->ColWidths(0), 33);
+    Drag(Find<QWidget>("Splitter2"), 1000);
+    EXPECT_EQ(Find<QWidget>("Panel12")->width(), 30);
+    EXPECT_EQ(window.Settings().ColumnWidth[1], Find<QWidget>("Panel11")->width());
+
+    // The widths reach the file with the next save, not before.
+    EXPECT_EQ(Ini(), before);
+    window.resize(window.width() + 10, window.height());
+    Settle();
+    EXPECT_EQ(IniValue("Columns", "Column1Width"), "30");
+    EXPECT_EQ(
+        IniValue("Columns", "Column4Width"), QString::number(window.Settings().ColumnWidth[3]));
+}
+
+TEST_F(TLayout, ThePaneSplitterKeepsBothPanesAtLeast30Wide)
+{
+    SettingsForImages();
+    TFMain& window = Start();
+
+    Drag(Find<QWidget>("Splitter4"), -1000);
+    EXPECT_EQ(Find<QWidget>("Panel17")->width(), 30);
+    EXPECT_EQ(Find<QWidget>("DriveComboBox1")->width(), 30);
+    Drag(Find<QWidget>("Splitter4"), 2000);
+    EXPECT_EQ(Find<QWidget>("Panel8")->width(), 30);
+
+    // The pane's width is read live by every save.
+    window.FormClose();
+    EXPECT_EQ(IniValue("Window", "Splitter"), QString::number(Find<QWidget>("Panel17")->width()));
+}
+
+TEST_F(TLayout, EveryResizeRewritesTheSettingsFileAndCloseSavesIt)
+{
+    SettingsForImages();
+    TFMain& window = Start();
+
+    window.resize(700, 520);
+    Settle();
+    EXPECT_EQ(IniValue("Window", "Width"), "700");
+    EXPECT_EQ(IniValue("Window", "Height"), "520");
+    window.resize(660, 480);
+    Settle();
+    EXPECT_EQ(IniValue("Window", "Width"), "660");
+    // The layout follows the new size.
+    EXPECT_EQ(
+        Find<QWidget>("Panel12")->width(), Find<QWidget>("Panel9")->width() - 130 - 50 - 65 - 9);
+
+    // Moving is no resize: the file learns the place when the window closes.
+    window.move(11, 22);
+    Settle();
+    EXPECT_NE(IniValue("Window", "Left"), "11");
+    window.close();
+    EXPECT_EQ(IniValue("Window", "Left"), "11");
+    EXPECT_EQ(IniValue("Window", "Top"), "22");
+}
+
+TEST_F(TLayout, AnErrorInAHandlerShowsTheBoxWithTheTitleAndTheProgramGoesOn)
+{
+    SettingsForImages();
+    TFMain& window = Start();
+    const QString file = Program.Path(QStringLiteral("Conveyor.ini"));
+    ShareWithEveryone();
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadOther);
+    {
+        TUnprivileged unprivileged;
+        window.resize(650, 480);
+        Settle();
+    }
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+
+    ASSERT_EQ(Errors.Boxes.size(), 1u);
+    EXPECT_EQ(Errors.Boxes[0].Caption, Caption);
+    // The "." follows a message whose last character comes after it.
+    EXPECT_EQ(Errors.Boxes[0].Text, "Unable to write to " + file + ".");
+
+    // The window still works.
+    Images.Write(QStringLiteral("new.v64"), ImageBytes("NEW", 'E'));
+    Find<TSpeedButton>("SpeedButton10")->click();
+    Settle();
+    EXPECT_EQ(window.CurrentFileName(), "NEW.V64");
+}
+
+TEST_F(TLayout, ActivationLaysTheHeaderOutAndItsMarkersFollowTheSortInForce)
+{
+    Images.Write(QStringLiteral("a.v64"), ImageBytes("A", 'E'));
+    Images.Write(QStringLiteral("b.v64"), ImageBytes("B", 'E'));
+    SettingsForImages();
+    TFMain& window = Start();
+
+    Find<TSpeedButton>("SpeedButton5")->click();
+    Find<TSpeedButton>("SpeedButton5")->click();
+    EXPECT_EQ(Marker(3), 0);
+    window.FormActivate();
+    EXPECT_EQ(Marker(0), 2);
+    EXPECT_EQ(Marker(3), 0);
+    EXPECT_EQ(Find<TSortedStringGrid>("StringGrid1")->SortColumn(), 3);
+}
+
+TEST_F(TLayout, ToolbarButtonsShowTheWindowsHandedInAndQuitCloses)
+{
+    SettingsForImages();
+    TFMain& window = Start();
+
+    // Not there yet: nothing happens.
+    Find<TSpeedButton>("SpeedButton11")->click();
+    EXPECT_TRUE(window.isEnabled());
+
+    QWidget preferences;
+    QWidget about;
+    window.SetPreferencesWindow(&preferences);
+    window.SetAboutWindow(&about);
+    Find<TSpeedButton>("SpeedButton11")->click();
+    EXPECT_FALSE(window.isEnabled());
+    EXPECT_TRUE(preferences.isVisible());
+    preferences.hide();
+    window.setEnabled(true);
+    Find<TSpeedButton>("SpeedButton12")->click();
+    EXPECT_FALSE(window.isEnabled());
+    EXPECT_TRUE(about.isVisible());
+    about.hide();
+    window.setEnabled(true);
+
+    window.AppendToCaption(QStringLiteral(" (simulated Doctor64)"));
+    EXPECT_EQ(window.windowTitle(), Caption + " (simulated Doctor64)");
+    EXPECT_EQ(Application.Title(), window.windowTitle());
+
+    Find<TSpeedButton>("SpeedButton13")->click();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(IniValue("Window", "Width"), QString::number(window.width()));
+}
+
+TEST_F(TLayout, DeliverWithoutAFileSaysSoAndRunsNoJob)
+{
+    SettingsForImages();
+    TFMain& window = Start();
+    int runs = 0;
+    window.SetDeliveryJob([&runs] { ++runs; });
+
+    Find<TSpeedButton>("SpeedButton8")->click();
+    EXPECT_EQ(window.StatusText(), "No File Selected!");
+    EXPECT_EQ(runs, 0);
+
+    Images.Write(QStringLiteral("racer.v64"), ImageBytes("RACER", 'E'));
+    Find<TSpeedButton>("SpeedButton10")->click();
+    Settle();
+    Find<TSpeedButton>("SpeedButton8")->click();
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(window.SelectedDirectory() + window.CurrentRealName(), Images.Path("racer.v64"));
+    EXPECT_EQ(window.CurrentImageName(), "RACER               ");
+    EXPECT_EQ(window.CurrentSizeText(), "000 MBit");
+    EXPECT_EQ(window.GameDoctor1().Port(), ppLPT1);
+}

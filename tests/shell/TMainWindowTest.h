@@ -1,0 +1,147 @@
+#pragma once
+
+#include "QtPrinters.h"
+#include "TApplication.h"
+#include "TErrorRecorder.h"
+#include "TFMain.h"
+#include "TSpeedButton.h"
+#include "TTestFolder.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QImage>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// The first 64 bytes of an image: the magic, a name (given in reading order, stored pairwise
+// swapped) and a country code.
+inline QByteArray ImageBytes(const QByteArray& name, char country)
+{
+    QByteArray bytes(64, '\0');
+    bytes[0] = '\x37';
+    bytes[1] = '\x80';
+    bytes[2] = '\x40';
+    bytes[3] = '\x12';
+    const QByteArray padded = name.leftJustified(20, ' ', true);
+    for (int i = 0; i < 20; ++i)
+        bytes[0x20 + (i ^ 1)] = padded[i];
+    bytes[0x3F] = country;
+    return bytes;
+}
+
+// The real main window in a program folder of its own, so Conveyor.ini is a real file there,
+// with the error box replaced by a recorder and the home folder moved into a test folder
+// (a first start lists it). Images is a folder for the catalogue to list.
+class TMainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        FSavedHome = qgetenv("HOME");
+        qputenv("HOME", Home.Path().toLocal8Bit());
+    }
+
+    void TearDown() override
+    {
+        Window.reset();
+        qputenv("HOME", FSavedHome);
+    }
+
+    // A settings file whose start directory is Images, plus any further lines.
+    void SettingsForImages(const QString& more = QString())
+    {
+        Program.Write(QStringLiteral("Conveyor.ini"),
+            QStringLiteral("[Common]\nLast=1\n[Directories]\nLast=%1\n%2")
+                .arg(Images.Path(), more)
+                .toUtf8());
+    }
+
+    // Builds and shows the window, then lets the first scan run.
+    TFMain& Start()
+    {
+        Window = std::make_unique<TFMain>(Application, Program.Path(QStringLiteral("conveyor")));
+        QObject::connect(Window.get(), &TFMain::CatalogueRead, [this] { ++Scans; });
+        Window->show();
+        Settle();
+        return *Window;
+    }
+
+    // Lets pending events run until no scan is waiting.
+    void Settle()
+    {
+        auto* timer = Window->findChild<QTimer*>(QStringLiteral("Timer1"));
+        for (int round = 0; round < 100; ++round) {
+            QCoreApplication::processEvents();
+            if (!timer->isActive())
+                break;
+            QTest::qWait(2);
+        }
+        QCoreApplication::processEvents();
+    }
+
+    // Lets every user into the test folders and write their files, so that code run
+    // without the superuser's rights (TUnprivileged) meets only the permissions a test
+    // takes away.
+    void ShareWithEveryone() const
+    {
+        for (const TTestFolder* folder : { &Program, &Home, &Images }) {
+            QFile::setPermissions(folder->Path(), QFile::Permissions(0x7777));
+            QDirIterator entries(folder->Path(), QDir::Files | QDir::Hidden);
+            while (entries.hasNext())
+                QFile::setPermissions(entries.next(), QFile::Permissions(0x6666));
+        }
+    }
+
+    template <class T> T* Find(const char* name) const
+    {
+        T* found = Window->findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            ADD_FAILURE() << "no control " << name;
+        return found;
+    }
+
+    QString Ini() const { return QString::fromUtf8(Program.Read(QStringLiteral("Conveyor.ini"))); }
+    // The value of one key in the settings file, as the file holds it now.
+    QString IniValue(const QString& section, const QString& key) const
+    {
+        bool inSection = false;
+        for (const QString& line : Ini().split(QLatin1Char('\n'))) {
+            if (line.startsWith(QLatin1Char('[')))
+                inSection = line.compare(
+                                QLatin1Char('[') + section + QLatin1Char(']'), Qt::CaseInsensitive)
+                    == 0;
+            else if (inSection && line.startsWith(key + QLatin1Char('=')))
+                return line.mid(key.size() + 1);
+        }
+        return QStringLiteral("(missing)");
+    }
+
+    // Which of ImageList1's pictures a header button (0 to 3) shows; -1 for none of them.
+    int Marker(int button) const
+    {
+        const char* names[] = { "SpeedButton2", "SpeedButton3", "SpeedButton4", "SpeedButton5" };
+        const QImage shown = Find<TSpeedButton>(names[button])->Glyph().toImage();
+        for (int index = 0; index < Window->ImageList1().size(); ++index)
+            if (Window->ImageList1()[index].toImage() == shown)
+                return index;
+        return -1;
+    }
+
+    TTestFolder Program;
+    TTestFolder Home;
+    TTestFolder Images;
+    TApplication Application;
+    TErrorRecorder Errors { Application };
+    std::unique_ptr<TFMain> Window;
+    int Scans = 0;
+
+private:
+    QByteArray FSavedHome;
+};
