@@ -4,11 +4,15 @@
 #include "TBeeper.h"
 #include "TCommandLine.h"
 #include "TDoctor64.h"
+#include "TFAbout.h"
 #include "TFMain.h"
+#include "TFPrefs.h"
 #include "TGameDoctor.h"
+#include "TPanel.h"
 #include "TShellOpen.h"
 #include "TSocketPortIo.h"
 #include "TVerInfo.h"
+#include "TWavePlayer.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -102,12 +106,10 @@ int main(int argc, char* argv[])
 
     // The device on the port, when it is not the real one.
     std::unique_ptr<TPortIo> device;
-    if (!line.SimulateFolder.isEmpty()) {
+    if (!line.SimulateFolder.isEmpty())
         QDir().mkpath(line.SimulateFolder);
-        device = std::make_unique<TDoctor64>(line.SimulateFolder);
-    } else if (!line.PeerSocket.isEmpty()) {
+    else if (!line.PeerSocket.isEmpty())
         device = std::make_unique<TSocketPortIo>(line.PeerSocket);
-    }
 
     // 1. The start-up picture, up exactly while the windows are created.
     auto splash = std::make_unique<QSplashScreen>(ShellPicture(QStringLiteral("mascot")));
@@ -124,16 +126,36 @@ int main(int argc, char* argv[])
         programFile = QCoreApplication::applicationFilePath();
     TFMain mainWindow(application, programFile);
     mainWindow.Beeper().SetAction([] { QApplication::beep(); });
-    if (device) {
-        mainWindow.GameDoctor1().SetPortIo(device.get());
-        mainWindow.AppendToCaption(QStringLiteral(" (simulated Doctor64)"));
-    }
     TQuitOnClose quitOnClose;
     mainWindow.installEventFilter(&quitOnClose);
     mainWindow.show();
 
     // The about window's links go to the desktop's browser and mail program.
-    const TShellOpen shellOpen([](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
+    TShellOpen shellOpen([](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
+    // The dialogs have no parent: disabling the main window while they are open would
+    // disable its child windows too.
+    TFAbout about(application, mainWindow, shellOpen);
+    mainWindow.SetAboutWindow(&about);
+
+    TFPrefs::THost prefsHost;
+    prefsHost.MainWindow = &mainWindow;
+    prefsHost.StatusLine = mainWindow.Panel2();
+    prefsHost.ApplyColumnLayout = [&mainWindow] { mainWindow.ApplyColumnLayout(); };
+    prefsHost.PlayWaveFile
+        = [&mainWindow](const QString& path) { mainWindow.MediaPlayer1().Play(path); };
+    // Its creation refreshes it from the settings, which carries a stored LPT2 choice into
+    // the transfer component.
+    TFPrefs prefs(application, mainWindow.SettingsFile(), mainWindow.GameDoctor1(), prefsHost);
+    mainWindow.SetPreferencesWindow(&prefs);
+
+    // A simulated Doctor64 is plugged into the port the settings chose at start-up.
+    if (device == nullptr && !line.SimulateFolder.isEmpty())
+        device = std::make_unique<TDoctor64>(
+            line.SimulateFolder, mainWindow.GameDoctor1().PortAddress());
+    if (device) {
+        mainWindow.GameDoctor1().SetPortIo(device.get());
+        mainWindow.AppendToCaption(QStringLiteral(" (simulated Doctor64)"));
+    }
 
     // 4.
     splash.reset();
