@@ -1,3 +1,5 @@
+#include "InfoCommand.h"
+#include "ListCommand.h"
 #include "SendCommand.h"
 #include "SimulateCommand.h"
 #include "TVerInfo.h"
@@ -20,6 +22,8 @@ const char* const Usage
       "  conveyor-cli send [--port lpt1|lpt2] [--simulate DIR | --peer SOCKET] FILE...\n"
       "  conveyor-cli simulate --listen SOCKET --out DIR [--ack-delay N] [--stall-after N]\n"
       "                        [--absent] [--once]\n"
+      "  conveyor-cli list [--mask MASK] [--tsv] DIR\n"
+      "  conveyor-cli info FILE\n"
       "  conveyor-cli --help | --version\n"
       "A command followed by --help tells more about it.\n";
 
@@ -33,6 +37,8 @@ struct TCommandEntry
 const TCommandEntry Commands[] = {
     { "send", SendCommand },
     { "simulate", SimulateCommand },
+    { "list", ListCommand },
+    { "info", InfoCommand },
 };
 
 } // namespace

@@ -64,13 +64,13 @@ QStringList ReadSubfolders(const QString& folder)
     const QByteArray encoded = QFile::encodeName(folder);
     std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(encoded.constData()), closedir);
     if (!dir)
-        throw EInOutError(folder, errno);
+        throw EInOutError::Folder(folder, errno);
     for (;;) {
         errno = 0;
         const dirent* entry = readdir(dir.get());
         if (!entry) {
             if (errno != 0)
-                throw EInOutError(folder, errno);
+                throw EInOutError::Folder(folder, errno);
             break;
         }
         if (entry->d_name[0] == '.')
@@ -87,9 +87,9 @@ QStringList ReadSubfolders(const QString& folder)
 #else
     const QDir dir(folder);
     if (!dir.exists())
-        throw EInOutError(folder, ENOENT);
+        throw EInOutError::Folder(folder, ENOENT);
     if (!dir.isReadable())
-        throw EInOutError(folder, EACCES);
+        throw EInOutError::Folder(folder, EACCES);
     names = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
 #endif
     std::sort(names.begin(), names.end(), LessByName);
@@ -128,7 +128,7 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent)
 void TDirectoryListBox::SetDirectory(const QString& path)
 {
     if (path.isEmpty())
-        throw EInOutError(path, ENOENT);
+        throw EInOutError::Folder(path, ENOENT);
     QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     const QFileInfo info(folder);
     if (info.exists() && !info.isDir())

@@ -64,7 +64,7 @@ void TDriveComboBox::SetDrive(const QString& top)
         if (FVolumes[i].Top == top)
             index = i;
     if (index < 0)
-        throw EInOutError(top, ENOENT);
+        throw EInOutError::Folder(top, ENOENT);
     SelectQuietly(index);
     Choose(index);
 }

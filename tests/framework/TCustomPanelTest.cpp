@@ -1,4 +1,3 @@
-#include "GuiTestApplication.h"
 #include "TPanel.h"
 
 #include <QImage>
@@ -17,7 +16,6 @@ const QColor Text(255, 0, 0);
 class PanelTest : public testing::Test
 {
 protected:
-    static void SetUpTestSuite() { EnsureGuiApplication(); }
 
     // A panel whose palette tells the bevel colours apart.
     void SetUp() override

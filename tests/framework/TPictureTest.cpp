@@ -1,5 +1,4 @@
 #include "TPicture.h"
-#include "GuiTestApplication.h"
 
 #include <QSignalSpy>
 
@@ -8,7 +7,6 @@
 class PictureTest : public testing::Test
 {
 protected:
-    static void SetUpTestSuite() { EnsureGuiApplication(); }
 };
 
 TEST_F(PictureTest, EveryChangeOfTheGraphicIsAnnounced)

@@ -1,6 +1,5 @@
 #include "TGauge.h"
 #include "EInvalidOperation.h"
-#include "GuiTestApplication.h"
 #include "TBltBitmap.h"
 #include "TPanel.h"
 
@@ -37,7 +36,6 @@ public:
 class GaugeTest : public testing::Test
 {
 protected:
-    static void SetUpTestSuite() { EnsureGuiApplication(); }
 
     QImage Snapshot()
     {

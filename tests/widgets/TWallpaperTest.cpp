@@ -1,5 +1,4 @@
 #include "TWallpaper.h"
-#include "GuiTestApplication.h"
 #include "TPicture.h"
 
 #include <QImage>
@@ -134,7 +133,6 @@ private:
 class WallpaperTest : public testing::Test
 {
 protected:
-    static void SetUpTestSuite() { EnsureGuiApplication(); }
 
     void SetUp() override
     {
@@ -359,7 +357,6 @@ TEST_F(WallpaperTest, WindowDeclarationsCanSetThePictureByName)
 
 TEST(StoneTexture, IsA128PixelGreyTextureInTheLibrarysResources)
 {
-    EnsureGuiApplication();
     TWallpaper panel;
     const QImage stone(QStringLiteral(":/images/stone.png"));
     ASSERT_FALSE(stone.isNull());

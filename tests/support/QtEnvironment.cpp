@@ -6,14 +6,15 @@
 
 namespace {
 
-// The widgets need one QApplication for the whole run; GoogleTest's own main creates none.
+// Window tests need one QApplication for the whole run; it is destroyed at the end so that
+// the leak check at exit sees nothing Qt still holds.
 class TQtEnvironment : public ::testing::Environment
 {
 public:
     void SetUp() override
     {
         static int argc = 1;
-        static char name[] = "framework_tests";
+        static char name[] = "conveyor-tests";
         static char* argv[] = { name, nullptr };
         FApplication = std::make_unique<QApplication>(argc, argv);
     }

@@ -1,0 +1,17 @@
+#pragma once
+
+// The columns of a catalogue row. The table shows the first six; ccRealName keeps the file's
+// name as it is on disk. The table shows names upper-cased, but the file system matches case,
+// so every file operation on a row's file goes through ccRealName, which moves with its row.
+enum TCatalogueColumn
+{
+    ccBaseName,
+    ccExtension,
+    ccImageName,
+    ccSize,
+    ccBlank,
+    ccFileName,
+    ccRealName
+};
+
+constexpr int CatalogueColumnCount = ccRealName + 1;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <span>
+
+// The "Image Name" text of a file that does not begin with the image magic.
+inline const QString NotAnImageText = QStringLiteral("--> WARNING: NOT AN IMAGE");
+// The "Mbit" text of a file that could not be read.
+inline const QString UnreadableSizeText = QStringLiteral("-- MBIT");
+
+// The listed directory as the prefix of its files' paths: with a "/" at the end unless it
+// already has one. An empty directory stays empty, so names are taken as they are.
+QString SelectedDirectory(const QString& directory);
+
+// A file size in whole megabits, at least three digits with leading zeros, and " MBit".
+QString SizeText(qint64 size);
+
+// The extension of a file name: from its last "." onward, empty without one.
+QString FileExtension(const QString& name);
+
+// Fills a catalogue row (at least CatalogueColumnCount texts) for a listed file name: its
+// extension, base name, upper-cased name, real name, size text and image name, in that order.
+// A file that cannot be read gets its error text and UnreadableSizeText instead of the last
+// two; no file error leaves this function.
+void ClassifyImageFile(
+    const QString& selectedDirectory, const QString& name, std::span<QString> row);

@@ -1,0 +1,32 @@
+#include "TCurrentImage.h"
+
+#include "CatalogueRow.h"
+#include "EInOutError.h"
+#include "IoErrorText.h"
+#include "TImageHeader.h"
+
+#include <stdexcept>
+
+std::optional<TCurrentImage> ExamineCurrentImage(
+    const QString& selectedDirectory, std::span<const QString> row)
+{
+    if (row.size() < std::size_t(CatalogueColumnCount))
+        throw std::invalid_argument("a catalogue row has fewer than seven texts");
+    if (row[ccFileName].isEmpty())
+        return std::nullopt;
+    TCurrentImage image;
+    image.FileName = row[ccFileName];
+    image.NewName = row[ccBaseName];
+    image.ImageName = row[ccImageName];
+    image.RealName = row[ccRealName];
+    try {
+        const TImageHeader header = ReadImageHeader(selectedDirectory + image.RealName);
+        const std::optional<quint8> country = header.Country();
+        if (header.IsImage() && country)
+            image.System = CountrySystemText(*country).value_or(QString());
+    } catch (const EInOutError& error) {
+        image.ImageName = IoErrorText(error.ErrorCode());
+    }
+    image.CurrentSystem = image.System;
+    return image;
+}

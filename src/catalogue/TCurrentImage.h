@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <span>
+
+// What the current-status group shows for the table's current row.
+struct TCurrentImage
+{
+    QString FileName; // "Filename:"
+    QString NewName; // the new-name edit of the rename panel
+    QString ImageName; // "Image Name:", or the error text of an unreadable file
+    QString System; // "System:"
+    QString CurrentSystem; // the television system of this image, empty when it has none
+    QString RealName; // the file's name on disk, for every operation on the file
+};
+
+// Examines the file of a catalogue row once more for its television system. Nothing for a
+// row without a file. A file that is not an image, has an unknown country code or cannot be
+// read has no system: a system kept from an earlier image would name the wrong one.
+std::optional<TCurrentImage> ExamineCurrentImage(
+    const QString& selectedDirectory, std::span<const QString> row);

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdio>
+
+// Exit statuses of the commands.
+constexpr int ExitSuccess = 0;
+constexpr int ExitFailure = 1;
+constexpr int ExitUsage = 2;
+
+// Writes text as UTF-8.
+void WriteText(std::FILE* stream, const QString& text);
+
+// A table text fit for one line of output: control characters (an image name may hold any
+// byte) become blanks, so that no field can break a line or a tab-separated column.
+QString PrintableText(const QString& text);

@@ -1,0 +1,15 @@
+#include "EInOutError.h"
+
+#include "IoErrorText.h"
+
+EInOutError::EInOutError(int errorCode, const QString& message)
+    : Exception(message)
+    , FErrorCode(errorCode)
+{
+}
+
+EInOutError EInOutError::Folder(const QString& path, int errorCode)
+{
+    return EInOutError(errorCode,
+        QStringLiteral("Cannot open folder %1: %2").arg(path, SystemErrorMessage(errorCode)));
+}

@@ -1,0 +1,165 @@
+#include "TTestFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+struct TRun
+{
+    int ExitCode = -1;
+    QByteArray Out;
+    QByteArray Err;
+};
+
+TRun RunCli(const QStringList& arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // The system's error texts are the C locale's.
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(CONVEYOR_CLI), arguments);
+    if (!process.waitForFinished(20000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+        process.readAllStandardOutput(), process.readAllStandardError() };
+}
+
+QByteArray Image(const QByteArray& name, char country)
+{
+    QByteArray bytes(64, '\0');
+    bytes.replace(0, 4, "\x37\x80\x40\x12");
+    const QByteArray padded = name.leftJustified(20, ' ', true);
+    for (int i = 0; i < 20; ++i)
+        bytes[0x20 + (i ^ 1)] = padded[i];
+    bytes[0x3F] = country;
+    return bytes;
+}
+
+void Size(const QString& path, qint64 size)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.resize(size));
+}
+
+class CatalogueCommands : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Folder.Write(QStringLiteral("A.V64"), "x");
+        Size(Folder.Write(QStringLiteral("A.JAP"), Image("a jap game", 'J')), 1048576);
+        Folder.Write(QStringLiteral("kart.pal"), Image("mario\tkart", 'P'));
+        Size(Folder.Write(QStringLiteral("Racer.v64"), Image("test image", 'E')), 12582912);
+        Size(Folder.Write(QStringLiteral("zelda.jap"), Image("zelda \xe9", 'D')), 33554432);
+        Folder.Write(QStringLiteral(".hidden.v64"), Image("HIDDEN", 'E'));
+        Folder.Write(QStringLiteral("notes.txt"), "x");
+        ASSERT_EQ(
+            ::mkfifo(QFile::encodeName(Folder.Path(QStringLiteral("x.v64"))).constData(), 0600), 0);
+        ASSERT_TRUE(QDir(Folder.Path()).mkdir(QStringLiteral("y.usa")));
+    }
+
+    TTestFolder Folder;
+};
+
+} // namespace
+
+TEST_F(CatalogueCommands, ListTsvIsTheSortedTableOneRowPerLine)
+{
+    const TRun run = RunCli({ QStringLiteral("list"), QStringLiteral("--tsv"), Folder.Path() });
+    ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    EXPECT_TRUE(run.Err.isEmpty());
+    const QList<QByteArray> lines = run.Out.split('\n');
+    ASSERT_EQ(lines.size(), 6) << run.Out.toStdString();
+    // The two A rows swap places: the sort's first pass exchanges them.
+    EXPECT_EQ(lines[0], QByteArray("A\tV64\t--> WARNING: NOT AN IMAGE\t000 MBit\t\tA.V64"));
+    EXPECT_EQ(lines[1], QByteArray("A\tJAP\tA JAP GAME          \t008 MBit\t\tA.JAP"));
+    // A tab inside an image name must not split the line's columns.
+    EXPECT_EQ(lines[2], QByteArray("KART\tPAL\tMARIO KART          \t000 MBit\t\tKART.PAL"));
+    EXPECT_EQ(lines[3], QByteArray("RACER\tV64\tTEST IMAGE          \t096 MBit\t\tRACER.V64"));
+    EXPECT_EQ(lines[4],
+        QString::fromUtf8("ZELDA\tJAP\tZELDA É             \t256 MBit\t\tZELDA.JAP").toUtf8());
+    EXPECT_EQ(lines[5], QByteArray());
+}
+
+TEST_F(CatalogueCommands, ListTakesAMask)
+{
+    const TRun run = RunCli({ QStringLiteral("list"), QStringLiteral("--mask"),
+        QStringLiteral("*.txt;*.PAL"), QStringLiteral("--tsv"), Folder.Path() });
+    ASSERT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Out,
+        QByteArray("KART\tPAL\tMARIO KART          \t000 MBit\t\tKART.PAL\n"
+                   "NOTES\tTXT\t--> WARNING: NOT AN IMAGE\t000 MBit\t\tNOTES.TXT\n"));
+}
+
+TEST_F(CatalogueCommands, ListForPeopleHasAHeaderAndACount)
+{
+    const TRun run = RunCli({ QStringLiteral("list"), Folder.Path() });
+    ASSERT_EQ(run.ExitCode, 0);
+    const QList<QByteArray> lines = run.Out.split('\n');
+    ASSERT_EQ(lines.size(), 8);
+    EXPECT_TRUE(lines[0].startsWith("Filename  Ext  Image Name"));
+    EXPECT_TRUE(lines[0].endsWith("Mbit"));
+    EXPECT_TRUE(lines[4].startsWith("RACER     V64  TEST IMAGE"));
+    EXPECT_TRUE(lines[4].endsWith("096 MBit"));
+    EXPECT_EQ(lines[6], QByteArray("5 files"));
+}
+
+TEST(CatalogueCommandsStatus, EmptyUnreadableAndWrongUsage)
+{
+    TTestFolder folder;
+    TRun run = RunCli({ QStringLiteral("list"), QStringLiteral("--tsv"), folder.Path() });
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_TRUE(run.Out.isEmpty());
+
+    run = RunCli({ QStringLiteral("list"), folder.Path(QStringLiteral("missing")) });
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_TRUE(run.Out.isEmpty());
+    EXPECT_TRUE(run.Err.contains("No such file or directory")) << run.Err.toStdString();
+
+    EXPECT_EQ(RunCli({ QStringLiteral("list") }).ExitCode, 2);
+    EXPECT_EQ(
+        RunCli({ QStringLiteral("list"), QStringLiteral("--bogus"), folder.Path() }).ExitCode, 2);
+    EXPECT_EQ(RunCli({ QStringLiteral("list"), folder.Path(), folder.Path() }).ExitCode, 2);
+    EXPECT_EQ(RunCli({ QStringLiteral("info") }).ExitCode, 2);
+    EXPECT_EQ(
+        RunCli({ QStringLiteral("info"), QStringLiteral("a"), QStringLiteral("b") }).ExitCode, 2);
+}
+
+TEST_F(CatalogueCommands, InfoTellsWhatTheCatalogueReads)
+{
+    TRun run = RunCli({ QStringLiteral("info"), Folder.Path(QStringLiteral("Racer.v64")) });
+    ASSERT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Out,
+        QByteArray("File:       Racer.v64\n"
+                   "Size:       12582912 bytes, 096 MBit\n"
+                   "Image:      yes\n"
+                   "Image Name: TEST IMAGE          \n"
+                   "System:     USA\n"));
+
+    run = RunCli({ QStringLiteral("info"), Folder.Path(QStringLiteral("notes.txt")) });
+    ASSERT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Out,
+        QByteArray("File:       notes.txt\n"
+                   "Size:       1 bytes, 000 MBit\n"
+                   "Image:      no\n"
+                   "Image Name: (none)\n"
+                   "System:     (none)\n"));
+
+    // A FIFO is no reason to hang.
+    run = RunCli({ QStringLiteral("info"), Folder.Path(QStringLiteral("x.v64")) });
+    EXPECT_EQ(run.ExitCode, 1);
+
+    run = RunCli({ QStringLiteral("info"), Folder.Path(QStringLiteral("gone.v64")) });
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_TRUE(run.Out.isEmpty());
+    EXPECT_TRUE(run.Err.contains("No such file or directory"));
+}
