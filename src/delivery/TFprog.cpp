@@ -15,6 +15,14 @@ TFprog::TFprog(QWidget* parent)
     // A tool window with a title and no border icons: nothing but the delivery closes it.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());
+    // Window declarations carry font sizes in points; the rows are drawn in pixel sizes.
+    QFont rowFont(QStringLiteral("Arial"));
+    rowFont.setBold(true);
+    rowFont.setPixelSize(13);
+    for (QLabel* label : FUi->Panel10->findChildren<QLabel*>())
+        label->setFont(rowFont);
+    rowFont.setPixelSize(15);
+    FUi->Label14->setFont(rowFont);
     // The gauge's background follows the system's button face, which no declaration knows.
     FUi->Gauge5->SetBackColor(palette().color(QPalette::Button));
 }
