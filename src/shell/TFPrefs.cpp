@@ -1,0 +1,343 @@
+#include "TFPrefs.h"
+
+#include "EInOutError.h"
+#include "TApplication.h"
+#include "TEventBinder.h"
+#include "TGameDoctor.h"
+#include "TSettingsFile.h"
+#include "ui_TFPrefs.h"
+
+#include <QDir>
+#include <QKeyEvent>
+#include <QScopedValueRollback>
+#include <QWindow>
+
+#include <array>
+
+// Outside any namespace: the resource registration names a function of the global one.
+static void RegisterPrefsPictures()
+{
+    // A static library has to register its resources itself.
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(prefs);
+        return true;
+    }();
+    (void)registered;
+}
+
+namespace {
+
+void PaintList(QWidget& list, const QColor& colour)
+{
+    QPalette colours = list.palette();
+    colours.setColor(QPalette::Base, colour);
+    list.setPalette(colours);
+}
+
+} // namespace
+
+TFPrefs::TFPrefs(TApplication& application, TSettingsFile& settingsFile, TGameDoctor& gameDoctor,
+    const THost& host)
+    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , Ui(std::make_unique<Ui::TFPrefs>())
+    , FApplication(application)
+    , FSettingsFile(settingsFile)
+    , FGameDoctor(gameDoctor)
+    , FHost(host)
+    , FMainWindow(host.MainWindow)
+    , FStatusLine(host.StatusLine)
+{
+    RegisterPrefsPictures();
+    Ui->setupUi(this);
+    Ui->DriveComboBox1->SetDirList(Ui->DirectoryListBox1);
+
+    // The width boxes act when a value is confirmed, not at every keystroke.
+    const std::array<void (TFPrefs::*)(), 4> exits {
+        &TFPrefs::Edit1Exit,
+        &TFPrefs::Edit2Exit,
+        &TFPrefs::Edit3Exit,
+        &TFPrefs::Edit4Exit,
+    };
+    for (int column = 0; column < 4; ++column) {
+        const auto exit = exits[column];
+        connect(WidthBox(column), &QLineEdit::editingFinished, this,
+            [this, exit] { FApplication.Guard([this, exit] { (this->*exit)(); }); });
+    }
+
+    TEventBinder::Bind(application, *this,
+        {
+            { "", ekCreate, &TFPrefs::FormCreate },
+            { "", ekShow, &TFPrefs::FormShow },
+            { "", ekActivate, &TFPrefs::FormActivate },
+            { "", ekClose, &TFPrefs::FormClose },
+            { "CheckBox1", ekClick, &TFPrefs::CheckBox1Click },
+            { "CheckBox2", ekClick, &TFPrefs::CheckBox2Click },
+            { "CheckBox3", ekClick, &TFPrefs::CheckBox3Click },
+            { "CheckBox4", ekClick, &TFPrefs::CheckBox4Click },
+            { "CheckBox5", ekClick, &TFPrefs::CheckBox5Click },
+            { "CheckBox6", ekClick, &TFPrefs::CheckBox6Click },
+            { "CheckBox7", ekClick, &TFPrefs::CheckBox7Click },
+            { "DirectoryListBox1", ekChange, &TFPrefs::DirectoryListBox1Change },
+            { "RadioButton1", ekClick, &TFPrefs::RadioButton1Click },
+            { "RadioButton2", ekClick, &TFPrefs::RadioButton2Click },
+            { "SpeedButton1", ekClick, &TFPrefs::SpeedButton1Click },
+            { "SpeedButton2", ekClick, &TFPrefs::SpeedButton2Click },
+            { "SpeedButton3", ekClick, &TFPrefs::SpeedButton3Click },
+            { "SpeedButton4", ekClick, &TFPrefs::SpeedButton4Click },
+        });
+}
+
+TFPrefs::~TFPrefs() = default;
+
+void TFPrefs::RefreshFromSettings()
+{
+    TSettings& settings = Settings();
+    Ui->CheckBox1->setChecked(settings.RememberLastDir);
+    UpdateDefaultDirControls();
+    ShowDefaultDir();
+    Ui->Edit5->setText(settings.WaveFile);
+    Ui->CheckBox7->setChecked(settings.PlayWhenFinished);
+    Ui->CheckBox6->setChecked(settings.BeepWhenFinished);
+    Ui->CheckBox2->setChecked(settings.ColumnVisible[0]);
+    Ui->CheckBox3->setChecked(settings.ColumnVisible[1]);
+    Ui->CheckBox4->setChecked(settings.ColumnVisible[2]);
+    Ui->CheckBox5->setChecked(settings.ColumnVisible[3]);
+    for (int column = 0; column < 4; ++column)
+        WidthBox(column)->setText(QString::number(settings.ColumnWidth[column]));
+    if (settings.PortIsLPT1)
+        Ui->RadioButton1->setChecked(true);
+    else
+        Ui->RadioButton2->setChecked(true);
+    FSettingsFile.PortTimeoutMessage = TSettingsFile::PortTimeoutMessageFor(settings.PortIsLPT1);
+}
+
+void TFPrefs::UpdateDefaultDirControls()
+{
+    const bool remember = Ui->CheckBox1->isChecked();
+    Settings().RememberLastDir = remember;
+    Ui->Label2->setEnabled(!remember);
+    Ui->DriveComboBox1->setEnabled(!remember);
+    Ui->DirectoryListBox1->setEnabled(!remember);
+    // Greyed, the lists take the colour of the window's face, as an inactive border has it.
+    const QColor colour = palette().color(remember ? QPalette::Button : QPalette::Base);
+    PaintList(*Ui->DriveComboBox1, colour);
+    PaintList(*Ui->DirectoryListBox1, colour);
+}
+
+void TFPrefs::FormCreate()
+{
+    RefreshFromSettings();
+}
+
+void TFPrefs::FormShow()
+{
+    if (FMainWindow) {
+        const QRect main = FMainWindow->frameGeometry();
+        int statusLeft = 0;
+        int statusWidth = FMainWindow->width();
+        if (FStatusLine) {
+            statusLeft = FMainWindow->isAncestorOf(FStatusLine)
+                ? FStatusLine->mapTo(FMainWindow.data(), QPoint(0, 0)).x()
+                : FStatusLine->x();
+            statusWidth = FStatusLine->width();
+        }
+        move(main.left() + statusLeft + statusWidth / 2 - frameGeometry().width() / 2,
+            main.top() + 70);
+        if (windowHandle() && FMainWindow->windowHandle())
+            windowHandle()->setTransientParent(FMainWindow->windowHandle());
+    }
+    // Shown, the window becomes the active one, whatever the window manager would choose.
+    activateWindow();
+}
+
+void TFPrefs::FormActivate()
+{
+    RefreshFromSettings();
+}
+
+void TFPrefs::FormClose()
+{
+    EnableMainWindow();
+    RefreshFromSettings();
+}
+
+void TFPrefs::CheckBox1Click()
+{
+    UpdateDefaultDirControls();
+}
+
+void TFPrefs::CheckBox2Click()
+{
+    ColumnVisibleClick(0);
+}
+
+void TFPrefs::CheckBox3Click()
+{
+    ColumnVisibleClick(1);
+}
+
+void TFPrefs::CheckBox4Click()
+{
+    ColumnVisibleClick(2);
+}
+
+void TFPrefs::CheckBox5Click()
+{
+    ColumnVisibleClick(3);
+}
+
+void TFPrefs::CheckBox6Click()
+{
+    Settings().BeepWhenFinished = Ui->CheckBox6->isChecked();
+}
+
+void TFPrefs::CheckBox7Click()
+{
+    Settings().PlayWhenFinished = Ui->CheckBox7->isChecked();
+}
+
+void TFPrefs::DirectoryListBox1Change()
+{
+    if (!FStandingIn)
+        Settings().DefaultDir = Ui->DirectoryListBox1->Directory();
+}
+
+void TFPrefs::RadioButton1Click()
+{
+    FGameDoctor.SetPort(ppLPT1);
+    Settings().PortIsLPT1 = true;
+}
+
+void TFPrefs::RadioButton2Click()
+{
+    FGameDoctor.SetPort(ppLPT2);
+    Settings().PortIsLPT1 = false;
+}
+
+void TFPrefs::SpeedButton1Click()
+{
+    // The button takes no focus, so a width typed but not yet confirmed would be lost.
+    for (int column = 0; column < 4; ++column)
+        if (WidthBox(column)->isModified())
+            ColumnWidthExit(column);
+    // A failed save ends here: the window stays open and the main window disabled.
+    FSettingsFile.SaveSettings();
+    EnableMainWindow();
+    RefreshFromSettings();
+    close();
+}
+
+void TFPrefs::SpeedButton2Click()
+{
+    FSettingsFile.LoadSettings();
+    EnableMainWindow();
+    RefreshFromSettings();
+    // Reloaded widths show at once, not only when the main window is next activated.
+    if (FHost.ApplyColumnLayout)
+        FHost.ApplyColumnLayout();
+    close();
+}
+
+void TFPrefs::SpeedButton3Click()
+{
+    if (FHost.ShowWaveChooser)
+        FHost.ShowWaveChooser();
+}
+
+void TFPrefs::SpeedButton4Click()
+{
+    // The typed path is played but not kept; only the chooser sets WaveFile.
+    if (FHost.PlayWaveFile)
+        FHost.PlayWaveFile(Ui->Edit5->text());
+}
+
+void TFPrefs::Edit1Exit()
+{
+    ColumnWidthExit(0);
+}
+
+void TFPrefs::Edit2Exit()
+{
+    ColumnWidthExit(1);
+}
+
+void TFPrefs::Edit3Exit()
+{
+    ColumnWidthExit(2);
+}
+
+void TFPrefs::Edit4Exit()
+{
+    ColumnWidthExit(3);
+}
+
+void TFPrefs::keyPressEvent(QKeyEvent* event)
+{
+    // The window has no close box; Escape leaves it the way closing does, keeping the
+    // changes in memory unsaved.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+TSettings& TFPrefs::Settings() const
+{
+    return FSettingsFile.Settings;
+}
+
+void TFPrefs::ShowDefaultDir()
+{
+    try {
+        Ui->DirectoryListBox1->SetDirectory(Settings().DefaultDir);
+        return;
+    } catch (const EInOutError&) {
+    }
+    // The folder has gone (a deleted folder, a medium taken out): the list shows the home
+    // folder, the refresh goes on, and DefaultDir stays as stored until the user picks one,
+    // so a medium plugged in again finds its choice still there.
+    const QScopedValueRollback standingIn(FStandingIn, true);
+    try {
+        Ui->DirectoryListBox1->SetDirectory(QDir::homePath());
+    } catch (const EInOutError&) {
+        // Not even the home folder can be read: the list stays where it was.
+    }
+}
+
+void TFPrefs::ColumnVisibleClick(int column)
+{
+    const std::array<QCheckBox*, 4> boxes { Ui->CheckBox2, Ui->CheckBox3, Ui->CheckBox4,
+        Ui->CheckBox5 };
+    Settings().ColumnVisible[column] = boxes[column]->isChecked();
+    if (FHost.ApplyColumnLayout)
+        FHost.ApplyColumnLayout();
+}
+
+void TFPrefs::ColumnWidthExit(int column)
+{
+    QLineEdit* box = WidthBox(column);
+    qint32& width = Settings().ColumnWidth[column];
+    bool number = false;
+    const int typed = box->text().trimmed().toInt(&number);
+    if (number && typed >= MinimumColumnWidth && typed <= MaximumColumnWidth && typed != width) {
+        width = typed;
+        if (FHost.ApplyColumnLayout)
+            FHost.ApplyColumnLayout();
+    }
+    // Anything else puts the current width back.
+    box->setText(QString::number(width));
+}
+
+QLineEdit* TFPrefs::WidthBox(int column) const
+{
+    const std::array<QLineEdit*, 4> boxes { Ui->Edit1, Ui->Edit2, Ui->Edit3, Ui->Edit4 };
+    return boxes[column];
+}
+
+void TFPrefs::EnableMainWindow()
+{
+    if (FMainWindow)
+        FMainWindow->setEnabled(true);
+}

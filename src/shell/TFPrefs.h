@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QKeyEvent;
+class QLineEdit;
+class TApplication;
+class TGameDoctor;
+class TSettingsFile;
+struct TSettings;
+
+namespace Ui {
+class TFPrefs;
+}
+
+// The preferences window: the default directory or the last one, the visible columns and
+// their widths, the transfer port and the completion sound. Its controls edit the settings
+// record live, and column and port changes take effect in the main window and the transfer
+// component at once; "Save Prefs" writes the file, "Cancel" reads it back, which undoes the
+// changes. Setting a control from code runs its handler as a click would, so the refresh at
+// creation carries a stored LPT2 choice and hidden columns into effect.
+//
+// It is created once, after the main window, and shown without waiting by the main window,
+// which disables itself first; every way out enables the main window again. The window has no
+// parent: a disabled parent would disable its child windows along with itself.
+class TFPrefs : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // What this window needs of the main window, which supplies it.
+    struct THost
+    {
+        // Enabled again on every way out; this window is placed 70 pixels below its top.
+        QWidget* MainWindow = nullptr;
+        // The status line, a widget inside MainWindow: this window is centred on it
+        // horizontally when shown.
+        QWidget* StatusLine = nullptr;
+        // Sizes the column header and the table from the settings.
+        std::function<void()> ApplyColumnLayout;
+        // Shows the wave-file chooser without waiting; this window stays enabled.
+        std::function<void()> ShowWaveChooser;
+        // Plays one wave file; may raise EMCIDeviceError.
+        std::function<void(const QString& path)> PlayWaveFile;
+    };
+
+    static constexpr int MinimumColumnWidth = 30;
+    static constexpr int MaximumColumnWidth = 1000;
+
+    // Refreshes the controls from the settings, which applies the stored port and columns.
+    // Everything passed in must outlive the window.
+    TFPrefs(TApplication& application, TSettingsFile& settingsFile, TGameDoctor& gameDoctor,
+        const THost& host);
+    ~TFPrefs() override;
+
+    // Sets every control from the settings, in an order that lets each handler see the
+    // values set before it.
+    void RefreshFromSettings();
+    // Makes RememberLastDir follow CheckBox1 and greys or frees the default-directory chooser.
+    void UpdateDefaultDirControls();
+
+    // Handlers, bound by name.
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    void FormClose();
+    void CheckBox1Click();
+    void CheckBox2Click();
+    void CheckBox3Click();
+    void CheckBox4Click();
+    void CheckBox5Click();
+    void CheckBox6Click();
+    void CheckBox7Click();
+    void DirectoryListBox1Change();
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    // A width box confirmed by Enter or by leaving it.
+    void Edit1Exit();
+    void Edit2Exit();
+    void Edit3Exit();
+    void Edit4Exit();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    TSettings& Settings() const;
+    void ShowDefaultDir();
+    void ColumnVisibleClick(int column);
+    void ColumnWidthExit(int column);
+    QLineEdit* WidthBox(int column) const;
+    void EnableMainWindow();
+
+    std::unique_ptr<Ui::TFPrefs> Ui;
+    TApplication& FApplication;
+    TSettingsFile& FSettingsFile;
+    TGameDoctor& FGameDoctor;
+    THost FHost;
+    QPointer<QWidget> FMainWindow;
+    QPointer<QWidget> FStatusLine;
+    // The directory list shows the home folder in place of a default directory that has
+    // gone; the stored choice stays until the user picks a folder.
+    bool FStandingIn = false;
+};

@@ -1,0 +1,193 @@
+#include "TFAbout.h"
+
+#include "TApplication.h"
+#include "TEventBinder.h"
+#include "TShellOpen.h"
+#include "ui_TFAbout.h"
+
+#include <QKeyEvent>
+#include <QTextBlockFormat>
+#include <QTextCursor>
+#include <QWindow>
+
+const QString TFAbout::HomePage = QStringLiteral("https://conveyor.example.org/");
+const QString TFAbout::MailLink = QStringLiteral("mailto:conveyor@example.org");
+const QColor TFAbout::LinkColour(0, 0, 255);
+// The classic inactive caption colour.
+const QColor TFAbout::PressedLinkColour(128, 128, 128);
+const QColor TFAbout::VisitedLinkColour(255, 0, 0);
+
+// Outside any namespace: the resource registration names a function of the global one.
+static void RegisterAboutPictures()
+{
+    // A static library has to register its resources itself.
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(about);
+        return true;
+    }();
+    (void)registered;
+}
+
+namespace {
+
+// Mouse input goes where the classic controls send it: a disabled control passes it to the
+// control beneath (a press on the greyed home page link reaches the background panel and
+// closes the window), and the control that takes it keeps it. Qt would otherwise pass an
+// ignored click on up the parents, so a click on the picture's panel would close the window
+// through Panel1 too.
+void RouteMouseClassically(QWidget& window)
+{
+    for (QWidget* control : window.findChildren<QWidget*>()) {
+        const bool enabled = control->isEnabled();
+        control->setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
+        control->setAttribute(Qt::WA_NoMousePropagation, enabled);
+    }
+}
+
+// The memo's lines are centred, as its alignment asks.
+void CentreLines(QTextEdit& memo)
+{
+    QTextCursor cursor(memo.document());
+    cursor.select(QTextCursor::Document);
+    QTextBlockFormat format;
+    format.setAlignment(Qt::AlignHCenter);
+    cursor.mergeBlockFormat(format);
+}
+
+} // namespace
+
+TFAbout::TFAbout(TApplication& application, QWidget& mainWindow, TShellOpen& shell)
+    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , Ui(std::make_unique<Ui::TFAbout>())
+    , FMainWindow(&mainWindow)
+    , FShell(shell)
+{
+    RegisterAboutPictures();
+    Ui->setupUi(this);
+    // The memo stands on the window's face colour, whatever the style makes of it.
+    QPalette memoColours = Ui->Memo1->palette();
+    memoColours.setColor(QPalette::Base, palette().color(QPalette::Button));
+    Ui->Memo1->setPalette(memoColours);
+    CentreLines(*Ui->Memo1);
+    RouteMouseClassically(*this);
+
+    TEventBinder::Bind(application, *this,
+        {
+            { "", ekShow, &TFAbout::FormShow },
+            { "", ekClose, &TFAbout::FormClose },
+            { "Panel1", ekClick, &TFAbout::Panel1Click },
+            { "Image1", ekClick, &TFAbout::Image1Click },
+            { "Image2", ekClick, &TFAbout::Image2Click },
+            { "Memo1", ekClick, &TFAbout::Memo1Click },
+            { "SpeedButton1", ekClick, &TFAbout::SpeedButton1Click },
+            { "Label1", ekMouseDown, &TFAbout::Label1MouseDown },
+            { "Label1", ekMouseUp, &TFAbout::Label1MouseUp },
+            { "Label2", ekMouseDown, &TFAbout::Label2MouseDown },
+            { "Label2", ekMouseUp, &TFAbout::Label2MouseUp },
+            { "Wallpaper1", ekDblClick, &TFAbout::Wallpaper1DblClick },
+        });
+}
+
+TFAbout::~TFAbout() = default;
+
+QPoint TFAbout::CentredOrigin(const QRect& mainFrame, const QSize& size)
+{
+    const int top = mainFrame.top() + mainFrame.height() / 2 - size.height() / 2;
+    const int left = mainFrame.left() + mainFrame.width() / 2 - size.width() / 2;
+    return QPoint(left, top);
+}
+
+void TFAbout::FormShow()
+{
+    if (!FMainWindow)
+        return;
+    move(CentredOrigin(FMainWindow->frameGeometry(), frameGeometry().size()));
+    if (windowHandle() && FMainWindow->windowHandle())
+        windowHandle()->setTransientParent(FMainWindow->windowHandle());
+    activateWindow();
+}
+
+void TFAbout::FormClose()
+{
+    if (FMainWindow)
+        FMainWindow->setEnabled(true);
+}
+
+void TFAbout::Panel1Click()
+{
+    EnableMainAndClose();
+}
+
+void TFAbout::Image1Click()
+{
+    EnableMainAndClose();
+}
+
+void TFAbout::Image2Click()
+{
+    EnableMainAndClose();
+}
+
+void TFAbout::Memo1Click()
+{
+    EnableMainAndClose();
+}
+
+void TFAbout::SpeedButton1Click()
+{
+    EnableMainAndClose();
+}
+
+void TFAbout::Label1MouseDown()
+{
+    SetFontColour(*Ui->Label1, PressedLinkColour);
+}
+
+void TFAbout::Label1MouseUp()
+{
+    SetFontColour(*Ui->Label1, VisitedLinkColour);
+    FShell.Open(HomePage);
+}
+
+void TFAbout::Label2MouseDown()
+{
+    SetFontColour(*Ui->Label2, PressedLinkColour);
+}
+
+void TFAbout::Label2MouseUp()
+{
+    SetFontColour(*Ui->Label2, VisitedLinkColour);
+    FShell.Open(MailLink);
+}
+
+void TFAbout::Wallpaper1DblClick()
+{
+    Ui->Image1->hide();
+    Ui->Image2->show();
+}
+
+void TFAbout::keyPressEvent(QKeyEvent* event)
+{
+    // The window has no close box; Escape is the keyboard's way out.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TFAbout::EnableMainAndClose()
+{
+    if (FMainWindow)
+        FMainWindow->setEnabled(true);
+    close();
+}
+
+void TFAbout::SetFontColour(QLabel& label, const QColor& colour)
+{
+    QPalette colours = label.palette();
+    colours.setColor(QPalette::Active, QPalette::WindowText, colour);
+    colours.setColor(QPalette::Inactive, QPalette::WindowText, colour);
+    label.setPalette(colours);
+}
