@@ -1,0 +1,3 @@
+#include "TDeliveryHost.h"
+
+TDeliveryHost::~TDeliveryHost() = default;

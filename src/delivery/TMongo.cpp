@@ -1,0 +1,121 @@
+#include "TMongo.h"
+
+#include "TDeliveryHost.h"
+#include "TDeliveryStatistics.h"
+#include "TFprog.h"
+
+namespace {
+
+const QString NoFileSelected = QStringLiteral("No File Selected!");
+const QString CheckingPort = QStringLiteral(" Checking port...");
+const QString TimedOutDone = QStringLiteral("  Done... ");
+
+// Delivering lasts exactly as long as the body, however it ends.
+class TDeliveringFlag
+{
+public:
+    explicit TDeliveringFlag(bool& flag)
+        : FFlag(flag)
+    {
+        FFlag = true;
+    }
+    ~TDeliveringFlag() { FFlag = false; }
+    TDeliveringFlag(const TDeliveringFlag&) = delete;
+    TDeliveringFlag& operator=(const TDeliveringFlag&) = delete;
+
+private:
+    bool& FFlag;
+};
+
+} // namespace
+
+TMongo::TMongo(TDeliveryHost& host, const TClock& clock)
+    : FHost(host)
+    , FClock(clock)
+{
+}
+
+QString TMongo::SendingText(const TDeliveryRow& row)
+{
+    return QStringLiteral(" Sending ") + row.ImageName + QLatin1Char('(') + row.FileName
+        + QLatin1Char(')') + QStringLiteral(" ... ");
+}
+
+void TMongo::StartDelivery()
+{
+    // A press between two blocks of a running delivery: its clock and row stay as they are.
+    if (FDelivering) {
+        FHost.SetStatusText(SendingText(FRow));
+        return;
+    }
+    FClock.Reset();
+    const TDeliveryRow row = FHost.SelectedRow();
+    if (row.FileName.isEmpty() || row.DiskName.isEmpty()) {
+        FHost.SetStatusText(NoFileSelected);
+        return;
+    }
+    // The texts and the size shown while the delivery runs are those of the row it sends,
+    // whatever the user selects meanwhile.
+    FRow = row;
+    FPath = FHost.SelectedDirectory() + row.DiskName;
+
+    const TDeliveringFlag delivering(FDelivering);
+    try {
+        Execute();
+    } catch (...) {
+        // The window has no close button; left open it would stay until the next delivery.
+        FHost.ProgressWindow().close();
+        throw;
+    }
+}
+
+void TMongo::Execute()
+{
+    Synchronize([this] { PrepareDelivery(); });
+    FHost.GameDoctor().SendFile(FPath);
+    Synchronize([this] { FHost.CompletionSignal(); });
+}
+
+void TMongo::PrepareDelivery()
+{
+    TFprog& window = FHost.ProgressWindow();
+    window.ClearFigures();
+    window.show();
+    TGameDoctor& doctor = FHost.GameDoctor();
+    doctor.SetOnProgress([this](TGameDoctorAction action, QString fileName, std::uint8_t fileNumber,
+                             std::uint8_t progress) {
+        ProgressChanged(action, std::move(fileName), fileNumber, progress);
+    });
+    doctor.SetOnTimeout([this] { EndDelivery(); });
+    FHost.SetStatusText(CheckingPort);
+}
+
+void TMongo::ProgressChanged(TGameDoctorAction, QString, std::uint8_t, std::uint8_t progress)
+{
+    FLastProgress = progress;
+    Synchronize([this] { UpdateProgress(); });
+}
+
+void TMongo::UpdateProgress()
+{
+    FHost.ProgressWindow().SetProgress(FLastProgress);
+    if (FLastProgress > 1)
+        FHost.SetStatusText(SendingText(FRow));
+    UpdateStatistics();
+    // The one place a delivery lets the user interface run: between two blocks, never inside
+    // a port wait.
+    FHost.ProcessMessages();
+}
+
+void TMongo::UpdateStatistics()
+{
+    FClock.Update();
+    FHost.ProgressWindow().ShowStatistics(
+        TDeliveryStatistics(FLastProgress, FClock.ElapsedSeconds(), FRow.SizeText));
+}
+
+void TMongo::EndDelivery()
+{
+    FHost.SetStatusText(TimedOutDone);
+    FHost.ProgressWindow().close();
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "TDeliveryClock.h"
+#include "TDeliveryRow.h"
+#include "TGameDoctor.h"
+#include "TThread.h"
+
+#include <QString>
+
+#include <cstdint>
+
+class TClock;
+class TDeliveryHost;
+
+// The delivery job: one delivery of the selected catalogue row to the Doctor64, from the
+// "Deliver" button to the completion signal or the time-out. The owner creates it once and
+// never starts it as a thread; StartDelivery runs its body directly on the user-interface
+// thread, and the steps it synchronizes run there at once.
+//
+// The job keeps the delivery's progress values: the latest progress and the clock of the
+// statistics. While a delivery runs, the message queue is pumped once after every block,
+// so the user may press "Deliver" again; that press only shows the sending text, because a
+// second transfer on the same port inside the first would garble both streams.
+class TMongo : public TThread
+{
+public:
+    // The host and the clock must outlive the job.
+    TMongo(TDeliveryHost& host, const TClock& clock);
+
+    // What the "Deliver" button does. Raises whatever the delivery raised, after the progress
+    // window was closed.
+    void StartDelivery();
+    // The body: the progress window prepared, the file sent, the completion signal. Only
+    // StartDelivery runs it, with the row it took.
+    void Execute() override;
+    // The transfer's progress handler.
+    void ProgressChanged(
+        TGameDoctorAction action, QString fileName, std::uint8_t fileNumber, std::uint8_t progress);
+    // The transfer's time-out hook: runs before the time-out is raised.
+    void EndDelivery();
+
+    bool Delivering() const { return FDelivering; }
+    std::uint8_t LastProgress() const { return FLastProgress; }
+    const TDeliveryClock& Clock() const { return FClock; }
+    // The row of the delivery running or of the last one.
+    const TDeliveryRow& Row() const { return FRow; }
+    // The path of that row's file.
+    const QString& Path() const { return FPath; }
+
+    // " Sending " + image name + "(" + file name + ")" + " ... ".
+    static QString SendingText(const TDeliveryRow& row);
+
+private:
+    void PrepareDelivery();
+    void UpdateProgress();
+    void UpdateStatistics();
+
+    TDeliveryHost& FHost;
+    TDeliveryClock FClock;
+    std::uint8_t FLastProgress = 0;
+    bool FDelivering = false;
+    TDeliveryRow FRow;
+    QString FPath;
+};

@@ -1,0 +1,20 @@
+#include "CompletionSignal.h"
+
+#include "TBeeper.h"
+#include "TSettings.h"
+#include "TWavePlayer.h"
+
+#include <QWidget>
+
+void CompletionSignal(const TSettings& settings, const TBeeper& beeper, TWavePlayer& player,
+    const std::function<void(const QString& text)>& setStatusText, QWidget& progressWindow)
+{
+    setStatusText(QStringLiteral(" Done..."));
+    progressWindow.close();
+    if (settings.BeepWhenFinished)
+        beeper.Beep();
+    if (settings.WaveFile.size() < 2)
+        return;
+    if (settings.PlayWhenFinished)
+        player.Play(settings.WaveFile);
+}

@@ -1,0 +1,127 @@
+#include "TOpenDia.h"
+
+#include "EInOutError.h"
+#include "TApplication.h"
+#include "TEventBinder.h"
+#include "TSettingsFile.h"
+#include "ui_TOpenDia.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// The folder to open for a path: the path itself when it is a folder, the folder that holds
+// it when it is a file, and otherwise the nearest folder above it that exists.
+QString NearestFolder(const QString& path)
+{
+    QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    for (;;) {
+        const QFileInfo info(folder);
+        if (info.isDir())
+            return folder;
+        const QString parent = info.absolutePath();
+        if (parent == folder)
+            return folder;
+        folder = parent;
+    }
+}
+
+} // namespace
+
+TOpenDia::TOpenDia(
+    TApplication& application, TSettingsFile& settings, TPlayWaveFile playWaveFile, QWidget* parent)
+    : QWidget(parent)
+    , FUi(std::make_unique<Ui::TOpenDia>())
+    , FSettings(settings)
+    , FPlayWaveFile(std::move(playWaveFile))
+{
+    FUi->setupUi(this);
+    setWindowFlags(Qt::Tool);
+    setFixedSize(size());
+    move(374, 202);
+
+    TVisibleFileListBox* files = FUi->FileListBox1;
+    FUi->DriveComboBox1->SetDirList(FUi->DirectoryListBox1);
+    FUi->DirectoryListBox1->AddLink(
+        files, [files](const QString& directory) { files->SetDirectory(directory); });
+    FUi->FilterComboBox1->AddLink(files, [files](const QString& mask) { files->SetMask(mask); });
+    files->SetMask(FUi->FilterComboBox1->Mask());
+    // The directory list opened a folder it could read; should listing its files fail all
+    // the same, the list stays empty until the user opens another folder.
+    try {
+        files->SetDirectory(FUi->DirectoryListBox1->Directory());
+    } catch (const EInOutError&) {
+    }
+
+    TEventBinder::Bind(application, *this,
+        {
+            { "", ekActivate, &TOpenDia::FormActivate },
+            { "DirectoryListBox1", ekChange, &TOpenDia::DirectoryListBox1Change },
+            { "FileListBox1", ekClick, &TOpenDia::FileListBox1Click },
+            { "FileListBox1", ekDblClick, &TOpenDia::FileListBox1DblClick },
+            { "SpeedButton3", ekClick, &TOpenDia::SpeedButton3Click },
+            { "SpeedButton1", ekClick, &TOpenDia::SpeedButton1Click },
+            { "SpeedButton2", ekClick, &TOpenDia::SpeedButton2Click },
+        });
+}
+
+TOpenDia::~TOpenDia() = default;
+
+void TOpenDia::FormActivate()
+{
+    const QString& wave = FSettings.Settings.WaveFile;
+    if (wave.size() < 2)
+        return;
+    // An error box here would activate the chooser again when it closes, and show itself
+    // again without end; a wave whose folder has gone opens the nearest one still there.
+    for (QString folder = NearestFolder(wave);; folder = QFileInfo(folder).absolutePath()) {
+        try {
+            FUi->DirectoryListBox1->SetDirectory(folder);
+            return;
+        } catch (const EInOutError&) {
+        }
+        if (QDir(folder).isRoot())
+            return;
+    }
+}
+
+void TOpenDia::DirectoryListBox1Change()
+{
+    FUi->Edit1->setText(FUi->DirectoryListBox1->Directory());
+}
+
+void TOpenDia::FileListBox1Click()
+{
+    const QString file = FUi->FileListBox1->FileName();
+    if (!file.isEmpty())
+        FUi->Edit1->setText(file);
+}
+
+void TOpenDia::FileListBox1DblClick()
+{
+    const QString file = FUi->FileListBox1->FileName();
+    if (file.isEmpty())
+        return;
+    FUi->Edit1->setText(file);
+    FPlayWaveFile(file);
+}
+
+void TOpenDia::SpeedButton3Click()
+{
+    // Nothing selected, nothing to listen to.
+    const QString file = FUi->FileListBox1->FileName();
+    if (!file.isEmpty())
+        FPlayWaveFile(file);
+}
+
+void TOpenDia::SpeedButton1Click()
+{
+    FSettings.Settings.WaveFile = FUi->Edit1->text();
+    close();
+}
+
+void TOpenDia::SpeedButton2Click()
+{
+    close();
+}

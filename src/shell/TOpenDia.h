@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class TApplication;
+class TSettingsFile;
+
+namespace Ui {
+class TOpenDia;
+}
+
+// The wave-file chooser: drive, folder and file lists with a file-type box, the path that
+// "Open" takes, ">" to listen to the selected file. "Open" puts the path into the settings'
+// WaveFile without saving; "Cancel" and the close box leave it as it was. Each time the
+// chooser becomes active it returns to the folder of the WaveFile.
+class TOpenDia : public QWidget
+{
+    Q_OBJECT
+
+public:
+    using TPlayWaveFile = std::function<void(const QString& path)>;
+
+    // The application, the settings and whatever plays must outlive the chooser.
+    TOpenDia(TApplication& application, TSettingsFile& settings, TPlayWaveFile playWaveFile,
+        QWidget* parent = nullptr);
+    ~TOpenDia() override;
+
+    void FormActivate();
+    void DirectoryListBox1Change();
+    void FileListBox1Click();
+    void FileListBox1DblClick();
+    // ">"
+    void SpeedButton3Click();
+    // "Open"
+    void SpeedButton1Click();
+    // "Cancel"
+    void SpeedButton2Click();
+
+private:
+    std::unique_ptr<Ui::TOpenDia> FUi;
+    TSettingsFile& FSettings;
+    TPlayWaveFile FPlayWaveFile;
+};

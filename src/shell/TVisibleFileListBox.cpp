@@ -1,0 +1,81 @@
+#include "TVisibleFileListBox.h"
+
+#include <QDir>
+#include <QMouseEvent>
+
+TVisibleFileListBox::TVisibleFileListBox(QWidget* parent)
+    : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(&FFiles, &TFileListBox::Change, this, [this] {
+        Fill();
+        emit Change();
+    });
+    connect(this, &QListWidget::itemClicked, this, [this] { emit Click(); });
+    connect(this, &QListWidget::itemDoubleClicked, this, [this] { emit DblClick(); });
+}
+
+void TVisibleFileListBox::SetDirectory(const QString& directory)
+{
+    FFiles.SetDirectory(directory);
+}
+
+void TVisibleFileListBox::SetMask(const QString& mask)
+{
+    FFiles.SetMask(mask);
+}
+
+void TVisibleFileListBox::Update()
+{
+    FFiles.Update();
+}
+
+QString TVisibleFileListBox::FileName() const
+{
+    const QList<QListWidgetItem*> selected = selectedItems();
+    if (selected.isEmpty())
+        return QString();
+    return QDir(FFiles.Directory()).filePath(selected.front()->text());
+}
+
+bool TVisibleFileListBox::BindEvent(TEventKind event, const std::function<void()>& handler)
+{
+    switch (event) {
+    case ekClick:
+        connect(this, &TVisibleFileListBox::Click, this, [handler] { handler(); });
+        return true;
+    case ekDblClick:
+        connect(this, &TVisibleFileListBox::DblClick, this, [handler] { handler(); });
+        return true;
+    case ekChange:
+        connect(this, &TVisibleFileListBox::Change, this, [handler] { handler(); });
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TVisibleFileListBox::mousePressEvent(QMouseEvent* event)
+{
+    // A single-selection view would drop its selection here; the classic list keeps it.
+    if (!itemAt(event->position().toPoint())) {
+        event->accept();
+        return;
+    }
+    QListWidget::mousePressEvent(event);
+}
+
+void TVisibleFileListBox::keyPressEvent(QKeyEvent* event)
+{
+    const QString before = FileName();
+    QListWidget::keyPressEvent(event);
+    const QString after = FileName();
+    if (!after.isEmpty() && after != before)
+        emit Click();
+}
+
+void TVisibleFileListBox::Fill()
+{
+    clear();
+    addItems(FFiles.Items());
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "CompletionSignal.h"
+#include "TApplication.h"
+#include "TBeeper.h"
+#include "TDeliveryHost.h"
+#include "TEventBinder.h"
+#include "TFprog.h"
+#include "TGameDoctor.h"
+#include "TMongo.h"
+#include "TSettings.h"
+#include "TSpeedButton.h"
+#include "TWavePlayer.h"
+
+#include <QLabel>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+// The part of a main window that a delivery uses: the status line Label6, the "Deliver"
+// button SpeedButton8 bound to its handler, the transfer component, the progress window,
+// the job, and the selection of a catalogue. Everything it is asked is logged for the
+// tests.
+class TTestMainWindow : public QWidget, public TDeliveryHost
+{
+public:
+    TTestMainWindow(TApplication& application, const TClock& clock, TPortIo& port)
+        : FApplication(application)
+        , Mongo(*this, clock)
+    {
+        setObjectName(QStringLiteral("FMain"));
+        Label6 = new QLabel(this);
+        Label6->setObjectName(QStringLiteral("Label6"));
+        SpeedButton8 = new TSpeedButton(this);
+        SpeedButton8->setObjectName(QStringLiteral("SpeedButton8"));
+        SpeedButton8->setText(QStringLiteral("Deliver"));
+        GameDoctor1.SetPortIo(&port);
+        GameDoctor1.SetTimeoutMessage([this] { return PortTimeoutMessage; });
+        Beeper.SetAction([this] { Beeps.append(Label6->text()); });
+        TEventBinder::Bind(application, *this,
+            { { "SpeedButton8", ekClick, &TTestMainWindow::SpeedButton8Click } });
+    }
+
+    void SpeedButton8Click() { Mongo.StartDelivery(); }
+
+    void SetStatusText(const QString& text) override
+    {
+        Label6->setText(text);
+        if (StatusLog.isEmpty() || StatusLog.back() != text)
+            StatusLog.append(text);
+    }
+    TGameDoctor& GameDoctor() override { return GameDoctor1; }
+    TFprog& ProgressWindow() override { return Fprog; }
+    QString SelectedDirectory() const override { return Directory; }
+    TDeliveryRow SelectedRow() const override { return Row; }
+    void ProcessMessages() override
+    {
+        ++Pumps;
+        if (OnPump)
+            OnPump();
+        FApplication.ProcessMessages();
+    }
+    void CompletionSignal() override
+    {
+        ::CompletionSignal(
+            Settings, Beeper, Player, [this](const QString& text) { SetStatusText(text); }, Fprog);
+    }
+
+    QLabel* Label6 = nullptr;
+    TSpeedButton* SpeedButton8 = nullptr;
+    TGameDoctor GameDoctor1;
+    TFprog Fprog;
+    TSettings Settings;
+    QString PortTimeoutMessage = TGameDoctor::TimeoutText(ppLPT1);
+    TBeeper Beeper;
+    TWavePlayer Player;
+    QString Directory;
+    TDeliveryRow Row;
+
+    // Each status text once per run of equal texts.
+    QStringList StatusLog;
+    // The status line at each beep.
+    QStringList Beeps;
+    int Pumps = 0;
+    // Runs inside every pump of the message queue, before the queue is processed.
+    std::function<void()> OnPump;
+
+private:
+    TApplication& FApplication;
+
+public:
+    // Last, so that it is created after what it uses and destroyed before.
+    TMongo Mongo;
+};
