@@ -473,13 +473,12 @@ void TFMain::SpeedButton13Click()
 
 void TFMain::SpeedButton8Click()
 {
-    // "Deliver": the delivery job resets its progress figures and runs its body here.
-    if (CurrentFileName().isEmpty()) {
-        SetStatusText(QStringLiteral("No File Selected!"));
-        return;
-    }
+    // "Deliver": the delivery job resets its progress figures, checks the row and runs its
+    // body here. Without one (a window built on its own) there is nothing to deliver with.
     if (FDeliveryJob)
         FDeliveryJob();
+    else if (CurrentFileName().isEmpty())
+        SetStatusText(QStringLiteral("No File Selected!"));
 }
 
 // -- The catalogue listing -------------------------------------------------------------

@@ -2,12 +2,17 @@
 #include "ShellPictures.h"
 #include "TApplication.h"
 #include "TBeeper.h"
+#include "TClock.h"
 #include "TCommandLine.h"
 #include "TDoctor64.h"
 #include "TFAbout.h"
 #include "TFMain.h"
 #include "TFPrefs.h"
+#include "TFprog.h"
 #include "TGameDoctor.h"
+#include "TMainDeliveryHost.h"
+#include "TMongo.h"
+#include "TOpenDia.h"
 #include "TPanel.h"
 #include "TShellOpen.h"
 #include "TSocketPortIo.h"
@@ -137,16 +142,35 @@ int main(int argc, char* argv[])
     TFAbout about(application, mainWindow, shellOpen);
     mainWindow.SetAboutWindow(&about);
 
+    // The wave chooser is created last, but the preferences may ask for it only once the
+    // windows exist.
+    std::unique_ptr<TOpenDia> chooser;
     TFPrefs::THost prefsHost;
     prefsHost.MainWindow = &mainWindow;
     prefsHost.StatusLine = mainWindow.Panel2();
     prefsHost.ApplyColumnLayout = [&mainWindow] { mainWindow.ApplyColumnLayout(); };
+    prefsHost.ShowWaveChooser = [&chooser] {
+        if (chooser)
+            chooser->show();
+    };
     prefsHost.PlayWaveFile
         = [&mainWindow](const QString& path) { mainWindow.MediaPlayer1().Play(path); };
     // Its creation refreshes it from the settings, which carries a stored LPT2 choice into
     // the transfer component.
     TFPrefs prefs(application, mainWindow.SettingsFile(), mainWindow.GameDoctor1(), prefsHost);
     mainWindow.SetPreferencesWindow(&prefs);
+
+    TFprog progress;
+    chooser = std::make_unique<TOpenDia>(application, mainWindow.SettingsFile(),
+        [&mainWindow](const QString& path) { mainWindow.MediaPlayer1().Play(path); });
+
+    // The delivery job: created once, never started as a thread; "Deliver" runs its body.
+    const TClock clock;
+    TMainDeliveryHost deliveryHost(mainWindow, progress);
+    TMongo mongo(deliveryHost, clock);
+    mainWindow.SetDeliveryJob([&mongo] { mongo.StartDelivery(); });
+    mainWindow.GameDoctor1().SetTimeoutMessage(
+        [&mainWindow] { return mainWindow.SettingsFile().PortTimeoutMessage; });
 
     // A simulated Doctor64 is plugged into the port the settings chose at start-up.
     if (device == nullptr && !line.SimulateFolder.isEmpty())

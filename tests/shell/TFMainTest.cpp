@@ -1,4 +1,9 @@
 #include "TAnimate.h"
+#include "TClock.h"
+#include "TDoctor64.h"
+#include "TFprog.h"
+#include "TMainDeliveryHost.h"
+#include "TMongo.h"
 #include "TDirectoryListBox.h"
 #include "TGameDoctor.h"
 #include "TMainWindowTest.h"
@@ -6,6 +11,7 @@
 #include "TSortedStringGrid.h"
 #include "TSpeedButton.h"
 #include "TSplitter.h"
+#include "TTestFolder.h"
 #include "TUnprivileged.h"
 
 #include <QComboBox>
@@ -327,24 +333,37 @@ TEST_F(TLayout, ToolbarButtonsShowTheWindowsHandedInAndQuitCloses)
     EXPECT_EQ(IniValue("Window", "Width"), QString::number(window.width()));
 }
 
-TEST_F(TLayout, DeliverWithoutAFileSaysSoAndRunsNoJob)
+TEST_F(TLayout, DeliverHandsTheCurrentRowToTheDeliveryJob)
 {
     SettingsForImages();
     TFMain& window = Start();
-    int runs = 0;
-    window.SetDeliveryJob([&runs] { ++runs; });
-
     Find<TSpeedButton>("SpeedButton8")->click();
     EXPECT_EQ(window.StatusText(), "No File Selected!");
-    EXPECT_EQ(runs, 0);
 
-    Images.Write(QStringLiteral("racer.v64"), ImageBytes("RACER", 'E'));
+    TFprog progress;
+    TMainDeliveryHost host(window, progress);
+    const TClock clock;
+    TMongo mongo(host, clock);
+    window.SetDeliveryJob([&mongo] { mongo.StartDelivery(); });
+    TTestFolder received;
+    TDoctor64 device(received.Path());
+    window.GameDoctor1().SetPortIo(&device);
+
+    // An empty table: the job says so and touches neither the port nor the window.
+    window.SetStatusText(QString());
+    Find<TSpeedButton>("SpeedButton8")->click();
+    EXPECT_EQ(window.StatusText(), "No File Selected!");
+    EXPECT_FALSE(progress.isVisible());
+    EXPECT_EQ(device.Reads() + device.Writes(), 0U);
+
+    // The file is opened by its name on disk, though the table shows it upper-cased.
+    const QByteArray image = ImageBytes("RACER", 'E') + QByteArray(40000, '\x5a');
+    Images.Write(QStringLiteral("racer.v64"), image);
     Find<TSpeedButton>("SpeedButton10")->click();
     Settle();
     Find<TSpeedButton>("SpeedButton8")->click();
-    EXPECT_EQ(runs, 1);
-    EXPECT_EQ(window.SelectedDirectory() + window.CurrentRealName(), Images.Path("racer.v64"));
-    EXPECT_EQ(window.CurrentImageName(), "RACER               ");
-    EXPECT_EQ(window.CurrentSizeText(), "000 MBit");
-    EXPECT_EQ(window.GameDoctor1().Port(), ppLPT1);
+    EXPECT_EQ(window.StatusText(), " Done...");
+    EXPECT_FALSE(progress.isVisible());
+    EXPECT_EQ(received.Read(QStringLiteral("RACER.V64")), image);
+    window.GameDoctor1().SetPortIo(nullptr);
 }
