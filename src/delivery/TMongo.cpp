@@ -45,7 +45,7 @@ void TMongo::StartDelivery()
 {
     // A press between two blocks of a running delivery: its clock and row stay as they are.
     if (FDelivering) {
-        FHost.SetStatusText(SendingText(FRow));
+        FHost.SetStatusText(FSendingText);
         return;
     }
     FClock.Reset();
@@ -57,6 +57,9 @@ void TMongo::StartDelivery()
     // The texts and the size shown while the delivery runs are those of the row it sends,
     // whatever the user selects meanwhile.
     FRow = row;
+    FSendingText = SendingText(row);
+    FShownProgress = -1;
+    FShownSeconds = -1;
     FPath = FHost.SelectedDirectory() + row.DiskName;
 
     const TDeliveringFlag delivering(FDelivering);
@@ -100,7 +103,7 @@ void TMongo::UpdateProgress()
 {
     FHost.ProgressWindow().SetProgress(FLastProgress);
     if (FLastProgress > 1)
-        FHost.SetStatusText(SendingText(FRow));
+        FHost.SetStatusText(FSendingText);
     UpdateStatistics();
     // The one place a delivery lets the user interface run: between two blocks, never inside
     // a port wait.
@@ -110,8 +113,15 @@ void TMongo::UpdateProgress()
 void TMongo::UpdateStatistics()
 {
     FClock.Update();
+    // The figures follow from the progress and the seconds alone, and most blocks change
+    // neither; working them out again would only take time from the transfer.
+    const qint32 seconds = FClock.ElapsedSeconds();
+    if (FLastProgress == FShownProgress && seconds == FShownSeconds)
+        return;
+    FShownProgress = FLastProgress;
+    FShownSeconds = seconds;
     FHost.ProgressWindow().ShowStatistics(
-        TDeliveryStatistics(FLastProgress, FClock.ElapsedSeconds(), FRow.SizeText));
+        TDeliveryStatistics(FLastProgress, seconds, FRow.SizeText));
 }
 
 void TMongo::EndDelivery()

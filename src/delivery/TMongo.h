@@ -60,5 +60,9 @@ private:
     std::uint8_t FLastProgress = 0;
     bool FDelivering = false;
     TDeliveryRow FRow;
+    QString FSendingText;
     QString FPath;
+    // The progress and seconds of the figures last worked out in this delivery.
+    int FShownProgress = -1;
+    qint32 FShownSeconds = -1;
 };

@@ -192,6 +192,32 @@ TEST_F(TMongoTest, FiguresFollowTheClockAtChosenProgressPoints)
     EXPECT_TRUE(Boxes.empty());
 }
 
+TEST_F(TMongoTest, FiguresFollowTheSecondsWhileTheProgressStands)
+{
+    // Two hundred blocks: each percentage stands for two updates, and every update sees the
+    // clock's second changed, so update n counts n seconds.
+    SelectImage(
+        QStringLiteral("racer.v64"), RandomBytes(2 * HundredBlocks), QStringLiteral("256 MBIT"));
+    Clock.Set(12, 0, 0);
+    QStringList timeSoFar;
+    QStringList expected;
+    Window.OnPump = [&] {
+        const int update = Window.Pumps - 1;
+        if (Window.Fprog.Gauge5()->Progress() > 0) {
+            timeSoFar.append(Window.Fprog.FigureLabels()[3]->text());
+            expected.append(QStringLiteral("%1:%2").arg(update / 60).arg(update % 60));
+        }
+        Clock.Advance(1000);
+    };
+
+    Window.SpeedButton8->click();
+
+    ASSERT_EQ(timeSoFar.size(), 199);
+    EXPECT_EQ(timeSoFar, expected);
+    EXPECT_EQ(Figures(Window.Fprog),
+        TTexts({ "100 %", "3:21", "0:0", "3:21", "256", "0", "256", "1.273" }));
+}
+
 TEST_F(TMongoTest, ASizeWithoutNumberShowsDashesAndTheDeliveryGoesOn)
 {
     SelectImage(QStringLiteral("odd.v64"), RandomBytes(4 * Block), QStringLiteral("-- MBIT"));
