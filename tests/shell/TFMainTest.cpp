@@ -1,13 +1,14 @@
 #include "TAnimate.h"
 #include "TClock.h"
+#include "TDirectoryListBox.h"
 #include "TDoctor64.h"
 #include "TFprog.h"
-#include "TMainDeliveryHost.h"
-#include "TMongo.h"
-#include "TDirectoryListBox.h"
 #include "TGameDoctor.h"
+#include "TMainDeliveryHost.h"
 #include "TMainWindowTest.h"
+#include "TMongo.h"
 #include "TSettingsFile.h"
+#include "TSocketPortIo.h"
 #include "TSortedStringGrid.h"
 #include "TSpeedButton.h"
 #include "TSplitter.h"
@@ -18,6 +19,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QProcess>
 #include <QScreen>
 
 namespace {
@@ -333,6 +335,26 @@ TEST_F(TLayout, ToolbarButtonsShowTheWindowsHandedInAndQuitCloses)
     EXPECT_EQ(IniValue("Window", "Width"), QString::number(window.width()));
 }
 
+namespace {
+
+// The delivery job on a main window, wired as the program's entry wires it.
+struct TDeliveryWiring
+{
+    explicit TDeliveryWiring(TFMain& window)
+        : Host(window, Progress)
+        , Mongo(Host, Clock)
+    {
+        window.SetDeliveryJob([this] { Mongo.StartDelivery(); });
+    }
+
+    TFprog Progress;
+    TMainDeliveryHost Host;
+    const TClock Clock;
+    TMongo Mongo;
+};
+
+} // namespace
+
 TEST_F(TLayout, DeliverHandsTheCurrentRowToTheDeliveryJob)
 {
     SettingsForImages();
@@ -340,11 +362,7 @@ TEST_F(TLayout, DeliverHandsTheCurrentRowToTheDeliveryJob)
     Find<TSpeedButton>("SpeedButton8")->click();
     EXPECT_EQ(window.StatusText(), "No File Selected!");
 
-    TFprog progress;
-    TMainDeliveryHost host(window, progress);
-    const TClock clock;
-    TMongo mongo(host, clock);
-    window.SetDeliveryJob([&mongo] { mongo.StartDelivery(); });
+    TDeliveryWiring delivery(window);
     TTestFolder received;
     TDoctor64 device(received.Path());
     window.GameDoctor1().SetPortIo(&device);
@@ -353,7 +371,7 @@ TEST_F(TLayout, DeliverHandsTheCurrentRowToTheDeliveryJob)
     window.SetStatusText(QString());
     Find<TSpeedButton>("SpeedButton8")->click();
     EXPECT_EQ(window.StatusText(), "No File Selected!");
-    EXPECT_FALSE(progress.isVisible());
+    EXPECT_FALSE(delivery.Progress.isVisible());
     EXPECT_EQ(device.Reads() + device.Writes(), 0U);
 
     // The file is opened by its name on disk, though the table shows it upper-cased.
@@ -363,7 +381,40 @@ TEST_F(TLayout, DeliverHandsTheCurrentRowToTheDeliveryJob)
     Settle();
     Find<TSpeedButton>("SpeedButton8")->click();
     EXPECT_EQ(window.StatusText(), " Done...");
-    EXPECT_FALSE(progress.isVisible());
+    EXPECT_FALSE(delivery.Progress.isVisible());
     EXPECT_EQ(received.Read(QStringLiteral("RACER.V64")), image);
     window.GameDoctor1().SetPortIo(nullptr);
+}
+
+TEST_F(TLayout, DeliverReachesADeviceModelInAnotherProcessThroughTheVirtualPort)
+{
+    SettingsForImages();
+    // Every byte is a round trip to the other process, so the image is a small one.
+    const QByteArray image = ImageBytes("CHESS", 'J') + QByteArray(20000, '\x33');
+    Images.Write(QStringLiteral("chess.jap"), image);
+    TFMain& window = Start();
+    TDeliveryWiring delivery(window);
+
+    TTestFolder peer;
+    const QString socket = peer.Path(QStringLiteral("doctor.sock"));
+    QProcess simulator;
+    simulator.start(QStringLiteral(CONVEYOR_CLI),
+        { QStringLiteral("simulate"), QStringLiteral("--listen"), socket, QStringLiteral("--out"),
+            peer.Path(QStringLiteral("received")), QStringLiteral("--once") });
+    QByteArray said;
+    while (!said.contains("listening on") && simulator.waitForReadyRead(10000))
+        said += simulator.readAllStandardOutput();
+    ASSERT_TRUE(said.contains("listening on")) << said.constData();
+
+    {
+        TSocketPortIo port(socket);
+        window.GameDoctor1().SetPortIo(&port);
+        Find<TSpeedButton>("SpeedButton8")->click();
+        window.GameDoctor1().SetPortIo(nullptr);
+    }
+    EXPECT_EQ(window.StatusText(), " Done...");
+    // The connection is closed; --once makes the device model end with it.
+    ASSERT_TRUE(simulator.waitForFinished(30000));
+    EXPECT_EQ(simulator.exitCode(), 0) << simulator.readAllStandardError().constData();
+    EXPECT_EQ(peer.Read(QStringLiteral("received/CHESS.JAP")), image);
 }
