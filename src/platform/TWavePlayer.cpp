@@ -28,10 +28,10 @@ void TWavePlayer::Play(const QString& fileName)
     if (info.exists() && !info.isFile())
         throw EMCIDeviceError(QStringLiteral("Couldn't open %1: not a file").arg(fileName));
 
-    SDL_AudioSpec spec;
+    SDL_AudioSpec format;
     Uint8* samples = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV(QFile::encodeName(fileName).constData(), &spec, &samples, &length)) {
+    if (!SDL_LoadWAV(QFile::encodeName(fileName).constData(), &format, &samples, &length)) {
         // Some of the library's texts ("Could not read RIFF header") leave out which file.
         QString message = LibraryError();
         if (!message.contains(fileName))
@@ -40,7 +40,7 @@ void TWavePlayer::Play(const QString& fileName)
     }
     FSamples = samples;
     FLength = length;
-    FSilence = spec.silence;
+    FSilence = format.silence;
     FPosition = 0;
 
     if (!FAudioStarted) {
@@ -48,11 +48,11 @@ void TWavePlayer::Play(const QString& fileName)
             Fail(LibraryError());
         FAudioStarted = true;
     }
-    spec.callback = &TWavePlayer::Feed;
-    spec.userdata = this;
+    format.callback = &TWavePlayer::Feed;
+    format.userdata = this;
     // Without an obtained format the library converts to whatever the output needs, so
     // the callback always hands over the file's own samples.
-    FDevice = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
+    FDevice = SDL_OpenAudioDevice(nullptr, 0, &format, nullptr, 0);
     if (FDevice == 0)
         Fail(LibraryError());
     SDL_PauseAudioDevice(FDevice, 0);
