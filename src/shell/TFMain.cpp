@@ -275,8 +275,9 @@ void TFMain::FormCreate()
     FFileListBox1->SetMask(Settings().Wildcard);
     SelectFilterItem(Settings().Wildcard);
 
-    // 13. The delivery job (TMongo) is created here, suspended, and held for "Deliver"
-    // (SetDeliveryJob).
+    // 13. The delivery job (TMongo) needs the progress window, which is created after this
+    // window; the program's entry creates the job, suspended, and hands it in through
+    // SetDeliveryJob.
 }
 
 void TFMain::ChooseStartDirectory()

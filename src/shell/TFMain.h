@@ -89,7 +89,7 @@ public:
     // be windows of their own, not children of this one, or they would be disabled too.
     void SetPreferencesWindow(QWidget* window);
     void SetAboutWindow(QWidget* window);
-    // What "Deliver" runs once the selected row has a file: the delivery job's body.
+    // What "Deliver" runs: the delivery job, which checks the selected row itself.
     void SetDeliveryJob(std::function<void()> job);
 
     // Appends to the caption and to the application's title, which the error boxes show:
