@@ -4,29 +4,11 @@ indexed PNG files in the 16 classic colours. Each picture is a grid of letters, 
 pixel; run this script again after changing one. Needs only Python's standard library."""
 
 import os
-import struct
 import sys
-import zlib
 
-PALETTE = {
-    '.': None,  # transparent
-    'k': (0, 0, 0),
-    'r': (128, 0, 0),
-    'g': (0, 128, 0),
-    'o': (128, 128, 0),
-    'n': (0, 0, 128),
-    'p': (128, 0, 128),
-    't': (0, 128, 128),
-    's': (192, 192, 192),
-    'd': (128, 128, 128),
-    'R': (255, 0, 0),
-    'G': (0, 255, 0),
-    'Y': (255, 255, 0),
-    'B': (0, 0, 255),
-    'M': (255, 0, 255),
-    'C': (0, 255, 255),
-    'w': (255, 255, 255),
-}
+from pictures import CLASSIC_PALETTE, indexed_png
+
+PALETTE = CLASSIC_PALETTE
 
 PICTURES = {
     'folder-closed': """
@@ -230,22 +212,13 @@ PICTURES = {
 }
 
 
-def chunk(kind, data):
-    body = kind + data
-    return struct.pack('>I', len(data)) + body + struct.pack('>I', zlib.crc32(body) & 0xFFFFFFFF)
-
-
 def png(rows):
-    letters = sorted({letter for row in rows for letter in row}, key=lambda l: l != '.')
+    letters = sorted({letter for row in rows for letter in row}, key=lambda l: (l != '.', l))
     index = {letter: i for i, letter in enumerate(letters)}
     colours = [PALETTE[letter] or (0, 0, 0) for letter in letters]
-    alpha = bytes(0 if PALETTE[letter] is None else 255 for letter in letters)
-    raw = b''.join(b'\0' + bytes(index[letter] for letter in row) for row in rows)
-    header = struct.pack('>IIBBBBB', len(rows[0]), len(rows), 8, 3, 0, 0, 0)
-    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header)
-            + chunk(b'PLTE', b''.join(bytes(c) for c in colours))
-            + chunk(b'tRNS', alpha)
-            + chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
+    alpha = [0 if PALETTE[letter] is None else 255 for letter in letters]
+    indices = [[index[letter] for letter in row] for row in rows]
+    return indexed_png(len(rows[0]), len(rows), colours, indices, alpha)
 
 
 def main():

@@ -15,29 +15,11 @@ Needs only Python's standard library.
 """
 
 import os
-import struct
 import sys
-import zlib
 
-PALETTE = {
-    '.': None,  # transparent
-    'k': (0, 0, 0),
-    'r': (128, 0, 0),
-    'g': (0, 128, 0),
-    'o': (128, 128, 0),
-    'n': (0, 0, 128),
-    'p': (128, 0, 128),
-    't': (0, 128, 128),
-    's': (192, 192, 192),
-    'd': (128, 128, 128),
-    'R': (255, 0, 0),
-    'G': (0, 255, 0),
-    'Y': (255, 255, 0),
-    'B': (0, 0, 255),
-    'M': (255, 0, 255),
-    'C': (0, 255, 255),
-    'w': (255, 255, 255),
-}
+from pictures import CLASSIC_PALETTE, indexed_png
+
+PALETTE = CLASSIC_PALETTE
 
 GRIDS = {
     # Pointing down: the column is sorted in descending order.
@@ -109,11 +91,6 @@ GRIDS = {
 }
 
 
-def chunk(kind, data):
-    body = kind + data
-    return struct.pack('>I', len(data)) + body + struct.pack('>I', zlib.crc32(body) & 0xFFFFFFFF)
-
-
 def png(pixels, width, height):
     """An 8-bit indexed PNG of rows of (r, g, b) tuples or None (transparent)."""
     colours = []
@@ -125,13 +102,9 @@ def png(pixels, width, height):
                 colours.append(colour)
     if len(colours) > 256:
         sys.exit(f'{len(colours)} colours, more than an indexed picture holds')
-    raw = b''.join(b'\0' + bytes(index[colour] for colour in row) for row in pixels)
-    header = struct.pack('>IIBBBBB', width, height, 8, 3, 0, 0, 0)
-    data = (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header)
-            + chunk(b'PLTE', b''.join(bytes(c or (0, 0, 0)) for c in colours)))
-    if None in index:
-        data += chunk(b'tRNS', bytes(0 if c is None else 255 for c in colours))
-    return data + chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b'')
+    indices = [[index[colour] for colour in row] for row in pixels]
+    alpha = [0 if c is None else 255 for c in colours] if None in index else None
+    return indexed_png(width, height, [c or (0, 0, 0) for c in colours], indices, alpha)
 
 
 def grid(text):
