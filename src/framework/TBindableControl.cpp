@@ -4,11 +4,6 @@
 
 TBindableControl::~TBindableControl() = default;
 
-bool TBindableControl::BindEvent(TEventKind, const std::function<void()>&)
-{
-    return false;
-}
-
 void TBindableControl::SetApplication(TApplication* application)
 {
     FApplication = application;

@@ -1,24 +1,18 @@
 #pragma once
 
-#include "TEventKind.h"
-
 #include <QPointer>
 
 #include <functional>
 
 class TApplication;
 
-// Mixed into the program's own controls. The binder asks such a control first for the
-// events it raises itself, and hands it the application, whose guard then also covers the
-// control's own reactions to input (a double-click that opens a folder can fail).
+// Mixed into the program's own controls. The binder hands such a control the application,
+// whose guard then also covers the control's own reactions to input (a double-click that
+// opens a folder can fail), as it covers the window's handlers.
 class TBindableControl
 {
 public:
     virtual ~TBindableControl();
-
-    // Connects handler to the control's event; false when the control has no such event
-    // of its own (the binder then falls back to what the widget class offers).
-    virtual bool BindEvent(TEventKind event, const std::function<void()>& handler);
 
     void SetApplication(TApplication* application);
     TApplication* Application() const;

@@ -6,15 +6,6 @@
 
 class QPainter;
 
-// The look of one bevel ring: none, sunk into the surface or standing out of it. The
-// ordinal values are the ones stored in window declarations.
-enum TPanelBevel
-{
-    bvNone,
-    bvLowered,
-    bvRaised
-};
-
 // The classic panel: a background colour, an outer bevel, a border of the background
 // colour, an inner bevel and a caption centred in what is left. Children are laid out
 // inside the bevels and the border.
@@ -29,6 +20,16 @@ class TCustomPanel : public QFrame
     Q_PROPERTY(int BorderWidth READ BorderWidth WRITE SetBorderWidth)
 
 public:
+    // The look of one bevel ring: none, sunk into the surface or standing out of it. Window
+    // declarations store the names.
+    enum TPanelBevel
+    {
+        bvNone,
+        bvLowered,
+        bvRaised
+    };
+    Q_ENUM(TPanelBevel)
+
     explicit TCustomPanel(QWidget* parent = nullptr);
 
     // Until a colour is set, the panel shows the palette's button face.
@@ -63,3 +64,6 @@ private:
     int FBevelWidth = 1;
     int FBorderWidth = 0;
 };
+
+using TPanelBevel = TCustomPanel::TPanelBevel;
+using enum TCustomPanel::TPanelBevel;

@@ -166,13 +166,6 @@ void TDirectoryListBox::AddLink(QObject* context, std::function<void(const QStri
     FLinks.push_back({ context, std::move(link) });
 }
 
-bool TDirectoryListBox::BindEvent(TEventKind event, const std::function<void()>& handler)
-{
-    if (event != ekChange)
-        return false;
-    connect(this, &TDirectoryListBox::Change, this, [handler] { handler(); });
-    return true;
-}
 
 void TDirectoryListBox::keyPressEvent(QKeyEvent* event)
 {

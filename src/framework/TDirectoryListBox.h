@@ -48,7 +48,6 @@ public:
     // link(directory) runs on every change of Directory, while context lives.
     void AddLink(QObject* context, std::function<void(const QString& directory)> link);
 
-    bool BindEvent(TEventKind event, const std::function<void()>& handler) override;
 
 signals:
     void Change();

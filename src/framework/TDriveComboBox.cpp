@@ -109,13 +109,6 @@ void TDriveComboBox::Refresh()
     SelectQuietly(index < 0 && !FVolumes.isEmpty() ? 0 : index);
 }
 
-bool TDriveComboBox::BindEvent(TEventKind event, const std::function<void()>& handler)
-{
-    if (event != ekChange)
-        return false;
-    connect(this, &TDriveComboBox::Change, this, [handler] { handler(); });
-    return true;
-}
 
 void TDriveComboBox::showPopup()
 {

@@ -43,7 +43,6 @@ public:
     // Reads the volumes again, keeping the chosen one when it is still there.
     void Refresh();
 
-    bool BindEvent(TEventKind event, const std::function<void()>& handler) override;
 
     void showPopup() override;
 

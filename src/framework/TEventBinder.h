@@ -1,62 +1,84 @@
 #pragma once
 
+#include "ConnectEvent.h"
 #include "TEventBinding.h"
-#include "TEventKind.h"
 
-#include <QString>
+#include <QWidget>
 
-#include <functional>
 #include <initializer_list>
 #include <span>
 #include <type_traits>
 #include <vector>
 
-class QWidget;
 class TApplication;
 
-// Connects a window's event table to its controls, found by object name. Every handler runs
-// inside the application's guard. Buttons, combo boxes, line edits, splitters and timers are
-// connected through their signals, the program's own controls through TBindableControl, and
-// mouse, key and window events through an event filter.
+// Connects a window's event table to its controls. Every handler runs inside the
+// application's guard, so an exception it raises ends in the error box, never in Qt.
 class TEventBinder
 {
 public:
     // Binds every row, hands the application to the program's own controls in the window,
-    // then runs the window's create handlers in table order. A row that names a control the
-    // window lacks, or an event the control cannot raise, throws EBindError.
-    template <class TWindow>
-    static void Bind(TApplication& application, TWindow& window,
-        std::span<const TEventBinding<std::type_identity_t<TWindow>>> table)
+    // then runs the window's create handlers in table order.
+    template <class TWindow, class TForm>
+    static void Bind(TApplication& application, TWindow& window, TForm& form,
+        std::span<const TEventBinding<std::type_identity_t<TWindow>, std::type_identity_t<TForm>>>
+            table)
     {
-        std::vector<TRow> rows;
-        rows.reserve(table.size());
-        for (const TEventBinding<TWindow>& row : table) {
-            auto handler = row.Handler;
-            rows.push_back({ QString::fromUtf8(row.Control), row.Event,
-                [&window, handler] { (window.*handler)(); } });
+        std::vector<TEventHandler> creates;
+        for (const TEventBinding<TWindow, TForm>& row : table) {
+            const auto handler = row.Handler;
+            TEventHandler guarded
+                = Guarded(application, [&window, handler] { (window.*handler)(); });
+            if (row.Connect)
+                row.Connect(window, form, std::move(guarded));
+            else
+                creates.push_back(std::move(guarded));
         }
-        BindRows(application, window, rows);
+        Finish(application, window, creates);
     }
 
+    template <class TWindow, class TForm>
+    static void Bind(TApplication& application, TWindow& window, TForm& form,
+        std::initializer_list<
+            TEventBinding<std::type_identity_t<TWindow>, std::type_identity_t<TForm>>>
+            table)
+    {
+        Bind(application, window, form,
+            std::span<const TEventBinding<TWindow, TForm>>(table.begin(), table.size()));
+    }
+
+    // A window without a generated form: its rows name members of the window itself.
     template <class TWindow>
     static void Bind(TApplication& application, TWindow& window,
         std::initializer_list<TEventBinding<std::type_identity_t<TWindow>>> table)
     {
-        Bind(application, window,
+        Bind(application, window, window,
             std::span<const TEventBinding<TWindow>>(table.begin(), table.size()));
     }
 
-    // One binding with any callable; a create handler runs at once.
-    static void Bind(TApplication& application, QWidget& window, const QString& control,
-        TEventKind event, std::function<void()> handler);
+    // One binding of any callable to a control's event.
+    template <class TControl, class TEvent>
+    requires TRaises<TControl, TEvent>
+    static void Bind(
+        TApplication& application, TControl* control, TEvent event, TEventHandler handler)
+    {
+        ConnectEvent(control, event, Guarded(application, std::move(handler)));
+    }
+
+    // One binding of any callable to an event of a window; a create handler runs at once.
+    template <class TEvent>
+    requires TWindowEvent<TEvent>
+    static void Bind(
+        TApplication& application, QWidget& window, TEvent event, TEventHandler handler)
+    {
+        ConnectWindowEvent(window, event, Guarded(application, std::move(handler)));
+    }
+    static void Bind(
+        TApplication& application, QWidget& window, TCreateEvent, TEventHandler handler);
 
 private:
-    struct TRow
-    {
-        QString Control;
-        TEventKind Event;
-        std::function<void()> Handler;
-    };
-
-    static void BindRows(TApplication& application, QWidget& window, const std::vector<TRow>& rows);
+    static TEventHandler Guarded(TApplication& application, TEventHandler handler);
+    // Hands the application to the program's own controls, then runs the create handlers.
+    static void Finish(
+        TApplication& application, QWidget& window, const std::vector<TEventHandler>& creates);
 };

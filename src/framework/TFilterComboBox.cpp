@@ -43,13 +43,6 @@ void TFilterComboBox::AddLink(QObject* context, std::function<void(const QString
     FLinks.push_back({ context, std::move(link) });
 }
 
-bool TFilterComboBox::BindEvent(TEventKind event, const std::function<void()>& handler)
-{
-    if (event != ekChange)
-        return false;
-    connect(this, &TFilterComboBox::Change, this, [handler] { handler(); });
-    return true;
-}
 
 void TFilterComboBox::Changed()
 {

@@ -32,7 +32,6 @@ public:
     // link(mask) runs on every change of item, while context lives.
     void AddLink(QObject* context, std::function<void(const QString& mask)> link);
 
-    bool BindEvent(TEventKind event, const std::function<void()>& handler) override;
 
 signals:
     void Change();

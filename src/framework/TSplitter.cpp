@@ -103,14 +103,6 @@ QRect TSplitter::LineRect(int size) const
     return bar;
 }
 
-bool TSplitter::BindEvent(TEventKind event, const std::function<void()>& handler)
-{
-    if (event != ekMoved)
-        return false;
-    connect(this, &TSplitter::Moved, this, [handler] { handler(); });
-    return true;
-}
-
 void TSplitter::enterEvent(QEnterEvent* event)
 {
     setCursor(Horizontal() ? Qt::SplitHCursor : Qt::SplitVCursor);
@@ -168,6 +160,5 @@ void TSplitter::mouseReleaseEvent(QMouseEvent* event)
         control->resize(FNewSize, control->height());
     else
         control->resize(control->width(), FNewSize);
-    AlignControls(parentWidget());
     emit Moved();
 }

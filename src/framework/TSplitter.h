@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TAlign.h"
+#include "TAlignLayout.h"
 #include "TBindableControl.h"
 
 #include <QPointer>
@@ -12,7 +12,7 @@
 // laid out again and Moved is raised. The control keeps at least MinSize pixels, and so
 // does the parent's filling control, as far as the room allows.
 //
-// Give the splitter an Align like the controls it separates (see TAlign.h); in a .ui file
+// Give the splitter an Align like the controls it separates (see TAlignLayout.h); in a .ui file
 // set MinSize with stdset="0".
 class TSplitter : public QWidget, public TBindableControl
 {
@@ -30,8 +30,6 @@ public:
     // The size the control would get for an edge moved by delta pixels (to the right or
     // down), held within the limits above.
     int SizeFor(int delta) const;
-
-    bool BindEvent(TEventKind event, const std::function<void()>& handler) override;
 
 signals:
     // The user released the splitter; the control has its new size.

@@ -8,7 +8,7 @@
 #include "IoErrorText.h"
 #include "RenameFile.h"
 #include "ShellPictures.h"
-#include "TAlign.h"
+#include "TAlignLayout.h"
 #include "TApplication.h"
 #include "TBeeper.h"
 #include "TCurrentImage.h"
@@ -39,10 +39,6 @@ constexpr int NewNameTypingLimit = 8;
 // The designed place of the window; a first start writes it into the new settings file.
 constexpr int DesignedLeft = 329;
 constexpr int DesignedTop = 123;
-
-// Directory-tree heights with the rename panel hidden and shown.
-constexpr int TreeHeightAlone = 308;
-constexpr int TreeHeightWithRenamePanel = 89;
 
 // The 3-pixel splitter that follows each of the first three header panels.
 constexpr int HeaderSplitterWidth = 3;
@@ -83,32 +79,35 @@ const QStringList TFMain::FilterMasks = {
     QStringLiteral("*.*"),
 };
 
-const TEventBinding<TFMain> TFMain::EventTable[] = {
-    { "", ekCreate, &TFMain::FormCreate },
-    { "", ekActivate, &TFMain::FormActivate },
-    { "", ekResize, &TFMain::FormResize },
-    { "", ekClose, &TFMain::FormClose },
-    { "Timer1", ekTimer, &TFMain::Timer1Timer },
-    { "Splitter1", ekMoved, &TFMain::Splitter1Moved },
-    { "Splitter2", ekMoved, &TFMain::Splitter2Moved },
-    { "Splitter3", ekMoved, &TFMain::Splitter3Moved },
-    { "Splitter4", ekMoved, &TFMain::Splitter4Moved },
-    { "SpeedButton2", ekClick, &TFMain::SpeedButton2Click },
-    { "SpeedButton3", ekClick, &TFMain::SpeedButton3Click },
-    { "SpeedButton4", ekClick, &TFMain::SpeedButton4Click },
-    { "SpeedButton5", ekClick, &TFMain::SpeedButton5Click },
-    { "SpeedButton6", ekClick, &TFMain::SpeedButton6Click },
-    { "SpeedButton8", ekClick, &TFMain::SpeedButton8Click },
-    { "SpeedButton9", ekClick, &TFMain::SpeedButton9Click },
-    { "SpeedButton10", ekClick, &TFMain::SpeedButton10Click },
-    { "SpeedButton11", ekClick, &TFMain::SpeedButton11Click },
-    { "SpeedButton12", ekClick, &TFMain::SpeedButton12Click },
-    { "SpeedButton13", ekClick, &TFMain::SpeedButton13Click },
-    { "DriveComboBox1", ekChange, &TFMain::DriveComboBox1Change },
-    { "DirectoryListBox1", ekChange, &TFMain::DirectoryListBox1Change },
-    { "ComboBox1", ekChange, &TFMain::ComboBox1Change },
-    { "Edit1", ekKeyUp, &TFMain::Edit1KeyUp },
-    { "CheckBox1", ekClick, &TFMain::CheckBox1Click },
+const TEventBinding<TFMain, Ui::TFMain> TFMain::EventTable[] = {
+    { ekCreate, &TFMain::FormCreate },
+    { ekActivate, &TFMain::FormActivate },
+    { ekResize, &TFMain::FormResize },
+    { ekClose, &TFMain::FormClose },
+    { &TFMain::FTimer1, ekTimer, &TFMain::Timer1Timer },
+    { &Ui::TFMain::Splitter1, ekMoved, &TFMain::Splitter1Moved },
+    { &Ui::TFMain::Splitter2, ekMoved, &TFMain::Splitter2Moved },
+    { &Ui::TFMain::Splitter3, ekMoved, &TFMain::Splitter3Moved },
+    { &Ui::TFMain::Splitter4, ekMoved, &TFMain::Splitter4Moved },
+    { &Ui::TFMain::SpeedButton2, ekClick, &TFMain::SpeedButton2Click },
+    { &Ui::TFMain::SpeedButton3, ekClick, &TFMain::SpeedButton3Click },
+    { &Ui::TFMain::SpeedButton4, ekClick, &TFMain::SpeedButton4Click },
+    { &Ui::TFMain::SpeedButton5, ekClick, &TFMain::SpeedButton5Click },
+    { &Ui::TFMain::SpeedButton6, ekClick, &TFMain::SpeedButton6Click },
+    { &Ui::TFMain::SpeedButton8, ekClick, &TFMain::SpeedButton8Click },
+    { &Ui::TFMain::SpeedButton9, ekClick, &TFMain::SpeedButton9Click },
+    { &Ui::TFMain::SpeedButton10, ekClick, &TFMain::SpeedButton10Click },
+    { &Ui::TFMain::SpeedButton11, ekClick, &TFMain::SpeedButton11Click },
+    { &Ui::TFMain::SpeedButton12, ekClick, &TFMain::SpeedButton12Click },
+    { &Ui::TFMain::SpeedButton13, ekClick, &TFMain::SpeedButton13Click },
+    { &Ui::TFMain::DriveComboBox1, ekChange, &TFMain::DriveComboBox1Change },
+    { &Ui::TFMain::DirectoryListBox1, ekChange, &TFMain::DirectoryListBox1Change },
+    { &TFMain::FFileListBox1, ekChange, &TFMain::FileListBox1Change },
+    { &Ui::TFMain::ComboBox1, ekChange, &TFMain::ComboBox1Change },
+    { &Ui::TFMain::StringGrid1, ekClick, &TFMain::StringGrid1Click },
+    { &Ui::TFMain::Edit1, ekChange, &TFMain::Edit1Change },
+    { &Ui::TFMain::Edit1, ekKeyUp, &TFMain::Edit1KeyUp },
+    { &Ui::TFMain::CheckBox1, ekClick, &TFMain::CheckBox1Click },
 };
 
 TFMain::TFMain(TApplication& application, const QString& programFile, QWidget* parent)
@@ -149,17 +148,10 @@ TFMain::TFMain(TApplication& application, const QString& programFile, QWidget* p
     FUi->DirectoryListBox1->AddLink(
         this, [this](const QString& directory) { FFileListBox1->SetDirectory(directory); });
     FUi->DriveComboBox1->SetDirList(FUi->DirectoryListBox1);
-    // Two events the binder has no row for: a fresh reading of the invisible file list,
-    // and the table's choice of a row by mouse or keyboard.
-    connect(FFileListBox1, &TFileListBox::Change, this, Guarded(&TFMain::FileListBox1Change));
-    connect(grid, &TStringGrid::Click, this, Guarded(&TFMain::StringGrid1Click));
-    connect(FUi->Edit1, &QLineEdit::textEdited, this, [this](const QString& text) {
-        FUi->Edit1->setMaxLength(std::max<int>(NewNameTypingLimit, int(text.size())));
-    });
 
     FSettingsFile.WindowLayout = [this] { return CurrentWindowLayout(); };
-    KeepAligned(this);
-    TEventBinder::Bind(FApplication, *this, EventTable);
+    TAlignLayout::Install(this);
+    TEventBinder::Bind(FApplication, *this, *FUi, std::span(EventTable));
     FCreated = true;
     // Armed only now, so the first scan lists what start-up chose, even when a step of
     // start-up failed.
@@ -311,7 +303,6 @@ void TFMain::SelectFilterItem(const QString& mask)
 void TFMain::SetLeftPaneWidth(int width)
 {
     FUi->Panel17->resize(width, FUi->Panel17->height());
-    AlignControls(FUi->Panel1);
 }
 
 TSettingsFile::TWindowLayout TFMain::CurrentWindowLayout() const
@@ -321,10 +312,6 @@ TSettingsFile::TWindowLayout TFMain::CurrentWindowLayout() const
 
 void TFMain::ApplyColumnLayout()
 {
-    // The window's own size may have changed a moment ago, before its children were
-    // placed again.
-    AlignTree(this);
-
     // 1.
     FUi->Label11->setGeometry(FUi->Panel29->contentsRect());
     // 2.
@@ -335,7 +322,6 @@ void TFMain::ApplyColumnLayout()
         const int width = Settings().ColumnVisible[button] ? Settings().ColumnWidth[button] : 0;
         panel->resize(std::max(width, 0), panel->height());
     }
-    AlignControls(FUi->Panel9);
     // 5.
     for (int button = 0; button < HeaderButtonCount; ++button)
         HeaderButton(button)->resize(HeaderPanel(button)->width(), HeaderButton(button)->height());
@@ -634,16 +620,8 @@ void TFMain::SpeedButton5Click()
 
 void TFMain::SpeedButton9Click()
 {
-    // The tree fills what the panel leaves, so the height given to it is the designed one
-    // of each state.
-    if (!FUi->Panel5->isHidden()) {
-        FUi->Panel5->hide();
-        FUi->DirectoryListBox1->resize(FUi->DirectoryListBox1->width(), TreeHeightAlone);
-    } else {
-        FUi->Panel5->show();
-        FUi->DirectoryListBox1->resize(FUi->DirectoryListBox1->width(), TreeHeightWithRenamePanel);
-    }
-    AlignControls(FUi->Panel17);
+    // The tree fills what the panel leaves, so it grows and shrinks with it.
+    FUi->Panel5->setVisible(FUi->Panel5->isHidden());
 }
 
 QString TFMain::NewNameExtension() const
@@ -656,6 +634,13 @@ QString TFMain::NewNameExtension() const
 void TFMain::UpdateNewNamePreview()
 {
     FUi->Label13->setText(FUi->Edit1->text() + NewNameExtension());
+}
+
+void TFMain::Edit1Change()
+{
+    // Typing cannot lengthen a long name that the program put there, but deleting lowers the
+    // limit again until it is back at its own.
+    FUi->Edit1->setMaxLength(std::max<int>(NewNameTypingLimit, int(FUi->Edit1->text().size())));
 }
 
 void TFMain::Edit1KeyUp()
@@ -694,9 +679,4 @@ void TFMain::SpeedButton6Click()
     }
     SetLongText(FUi->Edit1, QString(), NewNameTypingLimit);
     FFileListBox1->Update();
-}
-
-std::function<void()> TFMain::Guarded(void (TFMain::*handler)())
-{
-    return [this, handler] { FApplication.Guard([this, handler] { (this->*handler)(); }); };
 }

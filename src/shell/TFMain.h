@@ -96,48 +96,7 @@ public:
     // the entry marks a simulated device this way.
     void AppendToCaption(const QString& text);
 
-    // -- Handlers, bound by name in the window's event table ---------------------------
-
-    void FormCreate();
-    void FormActivate();
-    void FormResize();
-    void FormClose();
-    void Timer1Timer();
-    void Splitter1Moved();
-    void Splitter2Moved();
-    void Splitter3Moved();
-    void Splitter4Moved();
-    void SpeedButton2Click();
-    void SpeedButton3Click();
-    void SpeedButton4Click();
-    void SpeedButton5Click();
-    void SpeedButton6Click();
-    void SpeedButton8Click();
-    void SpeedButton9Click();
-    void SpeedButton10Click();
-    void SpeedButton11Click();
-    void SpeedButton12Click();
-    void SpeedButton13Click();
-    void DriveComboBox1Change();
-    void DirectoryListBox1Change();
-    void FileListBox1Change();
-    void ComboBox1Change();
-    void StringGrid1Click();
-    void Edit1KeyUp();
-    void CheckBox1Click();
-
     // -- The catalogue ------------------------------------------------------------------
-
-    // Lists every file of the file list into the table, sorted by file name, and shows
-    // the first row in the current-status group.
-    void ReadCatalogue();
-    // Fills the current-status group and CurrentSystem from the current row.
-    void ShowCurrentImage();
-    void UpdateNewNamePreview();
-    // ".v64", or "." and the current system when the check box asks for it.
-    QString NewNameExtension() const;
-    // Gives a header button (0 "Filename" to 3 "Mbit") picture index of ImageList1.
-    void SetHeaderGlyph(int button, int index);
 
     // The filter's masks, item by item.
     static const QStringList FilterMasks;
@@ -149,6 +108,49 @@ signals:
     void CatalogueRead();
 
 private:
+    // -- Handlers, bound in the window's event table -----------------------------------
+
+    void FormCreate();
+    void FormActivate();
+    void FormResize();
+    void FormClose();
+    void Timer1Timer();
+    void Splitter1Moved(); // after "Filename"
+    void Splitter2Moved(); // after "Ext"
+    void Splitter3Moved(); // before "Mbit"
+    void Splitter4Moved(); // the pane splitter
+    void SpeedButton2Click(); // "Filename"
+    void SpeedButton3Click(); // "Ext"
+    void SpeedButton4Click(); // "Image Name"
+    void SpeedButton5Click(); // "Mbit"
+    void SpeedButton6Click(); // apply the new name
+    void SpeedButton8Click(); // "Deliver"
+    void SpeedButton9Click(); // "Rename"
+    void SpeedButton10Click(); // "Refresh Dir"
+    void SpeedButton11Click(); // "Preferences"
+    void SpeedButton12Click(); // "About"
+    void SpeedButton13Click(); // "Quit"
+    void DriveComboBox1Change();
+    void DirectoryListBox1Change();
+    void FileListBox1Change();
+    void ComboBox1Change(); // the file-type filter
+    void StringGrid1Click();
+    void Edit1Change(); // the new name
+    void Edit1KeyUp();
+    void CheckBox1Click(); // "Add system to extension"
+
+    // -- The window's own steps -------------------------------------------------------
+
+    // Lists every file of the file list into the table, sorted by file name, and shows
+    // the first row in the current-status group.
+    void ReadCatalogue();
+    // Fills the current-status group and CurrentSystem from the current row.
+    void ShowCurrentImage();
+    void UpdateNewNamePreview();
+    // ".v64", or "." and the current system when the check box asks for it.
+    QString NewNameExtension() const;
+    // Gives a header button (0 "Filename" to 3 "Mbit") picture index of ImageList1.
+    void SetHeaderGlyph(int button, int index);
     TSpeedButton* HeaderButton(int button) const;
     QWidget* HeaderPanel(int button) const;
     // Sets the markers from the sort in force; all blank while the table holds no file.
@@ -161,10 +163,7 @@ private:
     void ShowDialog(QWidget* window);
     TSettingsFile::TWindowLayout CurrentWindowLayout() const;
     std::span<const QString> CurrentRow() const;
-    // Runs a handler that Qt calls through a signal, inside the application's guard.
-    std::function<void()> Guarded(void (TFMain::*handler)());
-
-    static const TEventBinding<TFMain> EventTable[];
+    static const TEventBinding<TFMain, Ui::TFMain> EventTable[];
 
     TApplication& FApplication;
     std::unique_ptr<Ui::TFMain> FUi;

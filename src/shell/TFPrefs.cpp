@@ -39,7 +39,7 @@ void PaintList(QWidget& list, const QColor& colour)
 TFPrefs::TFPrefs(TApplication& application, TSettingsFile& settingsFile, TGameDoctor& gameDoctor,
     const THost& host)
     : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
-    , Ui(std::make_unique<Ui::TFPrefs>())
+    , FUi(std::make_unique<Ui::TFPrefs>())
     , FApplication(application)
     , FSettingsFile(settingsFile)
     , FGameDoctor(gameDoctor)
@@ -48,42 +48,34 @@ TFPrefs::TFPrefs(TApplication& application, TSettingsFile& settingsFile, TGameDo
     , FStatusLine(host.StatusLine)
 {
     RegisterPrefsPictures();
-    Ui->setupUi(this);
-    Ui->DriveComboBox1->SetDirList(Ui->DirectoryListBox1);
+    FUi->setupUi(this);
+    FUi->DriveComboBox1->SetDirList(FUi->DirectoryListBox1);
 
-    // The width boxes act when a value is confirmed, not at every keystroke.
-    const std::array<void (TFPrefs::*)(), 4> exits {
-        &TFPrefs::Edit1Exit,
-        &TFPrefs::Edit2Exit,
-        &TFPrefs::Edit3Exit,
-        &TFPrefs::Edit4Exit,
-    };
-    for (int column = 0; column < 4; ++column) {
-        const auto exit = exits[column];
-        connect(WidthBox(column), &QLineEdit::editingFinished, this,
-            [this, exit] { FApplication.Guard([this, exit] { (this->*exit)(); }); });
-    }
-
-    TEventBinder::Bind(application, *this,
+    TEventBinder::Bind(application, *this, *FUi,
         {
-            { "", ekCreate, &TFPrefs::FormCreate },
-            { "", ekShow, &TFPrefs::FormShow },
-            { "", ekActivate, &TFPrefs::FormActivate },
-            { "", ekClose, &TFPrefs::FormClose },
-            { "CheckBox1", ekClick, &TFPrefs::CheckBox1Click },
-            { "CheckBox2", ekClick, &TFPrefs::CheckBox2Click },
-            { "CheckBox3", ekClick, &TFPrefs::CheckBox3Click },
-            { "CheckBox4", ekClick, &TFPrefs::CheckBox4Click },
-            { "CheckBox5", ekClick, &TFPrefs::CheckBox5Click },
-            { "CheckBox6", ekClick, &TFPrefs::CheckBox6Click },
-            { "CheckBox7", ekClick, &TFPrefs::CheckBox7Click },
-            { "DirectoryListBox1", ekChange, &TFPrefs::DirectoryListBox1Change },
-            { "RadioButton1", ekClick, &TFPrefs::RadioButton1Click },
-            { "RadioButton2", ekClick, &TFPrefs::RadioButton2Click },
-            { "SpeedButton1", ekClick, &TFPrefs::SpeedButton1Click },
-            { "SpeedButton2", ekClick, &TFPrefs::SpeedButton2Click },
-            { "SpeedButton3", ekClick, &TFPrefs::SpeedButton3Click },
-            { "SpeedButton4", ekClick, &TFPrefs::SpeedButton4Click },
+            { ekCreate, &TFPrefs::FormCreate },
+            { ekShow, &TFPrefs::FormShow },
+            { ekActivate, &TFPrefs::FormActivate },
+            { ekClose, &TFPrefs::FormClose },
+            { &Ui::TFPrefs::CheckBox1, ekClick, &TFPrefs::CheckBox1Click },
+            { &Ui::TFPrefs::CheckBox2, ekClick, &TFPrefs::CheckBox2Click },
+            { &Ui::TFPrefs::CheckBox3, ekClick, &TFPrefs::CheckBox3Click },
+            { &Ui::TFPrefs::CheckBox4, ekClick, &TFPrefs::CheckBox4Click },
+            { &Ui::TFPrefs::CheckBox5, ekClick, &TFPrefs::CheckBox5Click },
+            { &Ui::TFPrefs::CheckBox6, ekClick, &TFPrefs::CheckBox6Click },
+            { &Ui::TFPrefs::CheckBox7, ekClick, &TFPrefs::CheckBox7Click },
+            { &Ui::TFPrefs::DirectoryListBox1, ekChange, &TFPrefs::DirectoryListBox1Change },
+            { &Ui::TFPrefs::RadioButton1, ekClick, &TFPrefs::RadioButton1Click },
+            { &Ui::TFPrefs::RadioButton2, ekClick, &TFPrefs::RadioButton2Click },
+            { &Ui::TFPrefs::SpeedButton1, ekClick, &TFPrefs::SpeedButton1Click },
+            { &Ui::TFPrefs::SpeedButton2, ekClick, &TFPrefs::SpeedButton2Click },
+            { &Ui::TFPrefs::SpeedButton3, ekClick, &TFPrefs::SpeedButton3Click },
+            { &Ui::TFPrefs::SpeedButton4, ekClick, &TFPrefs::SpeedButton4Click },
+            // The width boxes act when a value is confirmed, not at every keystroke.
+            { &Ui::TFPrefs::Edit1, ekExit, &TFPrefs::Edit1Exit },
+            { &Ui::TFPrefs::Edit2, ekExit, &TFPrefs::Edit2Exit },
+            { &Ui::TFPrefs::Edit3, ekExit, &TFPrefs::Edit3Exit },
+            { &Ui::TFPrefs::Edit4, ekExit, &TFPrefs::Edit4Exit },
         });
 }
 
@@ -92,36 +84,36 @@ TFPrefs::~TFPrefs() = default;
 void TFPrefs::RefreshFromSettings()
 {
     TSettings& settings = Settings();
-    Ui->CheckBox1->setChecked(settings.RememberLastDir);
+    FUi->CheckBox1->setChecked(settings.RememberLastDir);
     UpdateDefaultDirControls();
     ShowDefaultDir();
-    Ui->Edit5->setText(settings.WaveFile);
-    Ui->CheckBox7->setChecked(settings.PlayWhenFinished);
-    Ui->CheckBox6->setChecked(settings.BeepWhenFinished);
-    Ui->CheckBox2->setChecked(settings.ColumnVisible[0]);
-    Ui->CheckBox3->setChecked(settings.ColumnVisible[1]);
-    Ui->CheckBox4->setChecked(settings.ColumnVisible[2]);
-    Ui->CheckBox5->setChecked(settings.ColumnVisible[3]);
+    FUi->Edit5->setText(settings.WaveFile);
+    FUi->CheckBox7->setChecked(settings.PlayWhenFinished);
+    FUi->CheckBox6->setChecked(settings.BeepWhenFinished);
+    FUi->CheckBox2->setChecked(settings.ColumnVisible[0]);
+    FUi->CheckBox3->setChecked(settings.ColumnVisible[1]);
+    FUi->CheckBox4->setChecked(settings.ColumnVisible[2]);
+    FUi->CheckBox5->setChecked(settings.ColumnVisible[3]);
     for (int column = 0; column < 4; ++column)
         WidthBox(column)->setText(QString::number(settings.ColumnWidth[column]));
     if (settings.PortIsLPT1)
-        Ui->RadioButton1->setChecked(true);
+        FUi->RadioButton1->setChecked(true);
     else
-        Ui->RadioButton2->setChecked(true);
+        FUi->RadioButton2->setChecked(true);
     FSettingsFile.PortTimeoutMessage = TSettingsFile::PortTimeoutMessageFor(settings.PortIsLPT1);
 }
 
 void TFPrefs::UpdateDefaultDirControls()
 {
-    const bool remember = Ui->CheckBox1->isChecked();
+    const bool remember = FUi->CheckBox1->isChecked();
     Settings().RememberLastDir = remember;
-    Ui->Label2->setEnabled(!remember);
-    Ui->DriveComboBox1->setEnabled(!remember);
-    Ui->DirectoryListBox1->setEnabled(!remember);
+    FUi->Label2->setEnabled(!remember);
+    FUi->DriveComboBox1->setEnabled(!remember);
+    FUi->DirectoryListBox1->setEnabled(!remember);
     // Greyed, the lists take the colour of the window's face, as an inactive border has it.
     const QColor colour = palette().color(remember ? QPalette::Button : QPalette::Base);
-    PaintList(*Ui->DriveComboBox1, colour);
-    PaintList(*Ui->DirectoryListBox1, colour);
+    PaintList(*FUi->DriveComboBox1, colour);
+    PaintList(*FUi->DirectoryListBox1, colour);
 }
 
 void TFPrefs::FormCreate()
@@ -188,18 +180,18 @@ void TFPrefs::CheckBox5Click()
 
 void TFPrefs::CheckBox6Click()
 {
-    Settings().BeepWhenFinished = Ui->CheckBox6->isChecked();
+    Settings().BeepWhenFinished = FUi->CheckBox6->isChecked();
 }
 
 void TFPrefs::CheckBox7Click()
 {
-    Settings().PlayWhenFinished = Ui->CheckBox7->isChecked();
+    Settings().PlayWhenFinished = FUi->CheckBox7->isChecked();
 }
 
 void TFPrefs::DirectoryListBox1Change()
 {
     if (!FStandingIn)
-        Settings().DefaultDir = Ui->DirectoryListBox1->Directory();
+        Settings().DefaultDir = FUi->DirectoryListBox1->Directory();
 }
 
 void TFPrefs::RadioButton1Click()
@@ -248,7 +240,7 @@ void TFPrefs::SpeedButton4Click()
 {
     // The typed path is played but not kept; only the chooser sets WaveFile.
     if (FHost.PlayWaveFile)
-        FHost.PlayWaveFile(Ui->Edit5->text());
+        FHost.PlayWaveFile(FUi->Edit5->text());
 }
 
 void TFPrefs::Edit1Exit()
@@ -291,7 +283,7 @@ TSettings& TFPrefs::Settings() const
 void TFPrefs::ShowDefaultDir()
 {
     try {
-        Ui->DirectoryListBox1->SetDirectory(Settings().DefaultDir);
+        FUi->DirectoryListBox1->SetDirectory(Settings().DefaultDir);
         return;
     } catch (const EInOutError&) {
     }
@@ -300,7 +292,7 @@ void TFPrefs::ShowDefaultDir()
     // so a medium plugged in again finds its choice still there.
     const QScopedValueRollback standingIn(FStandingIn, true);
     try {
-        Ui->DirectoryListBox1->SetDirectory(QDir::homePath());
+        FUi->DirectoryListBox1->SetDirectory(QDir::homePath());
     } catch (const EInOutError&) {
         // Not even the home folder can be read: the list stays where it was.
     }
@@ -308,8 +300,8 @@ void TFPrefs::ShowDefaultDir()
 
 void TFPrefs::ColumnVisibleClick(int column)
 {
-    const std::array<QCheckBox*, 4> boxes { Ui->CheckBox2, Ui->CheckBox3, Ui->CheckBox4,
-        Ui->CheckBox5 };
+    const std::array<QCheckBox*, 4> boxes { FUi->CheckBox2, FUi->CheckBox3, FUi->CheckBox4,
+        FUi->CheckBox5 };
     Settings().ColumnVisible[column] = boxes[column]->isChecked();
     if (FHost.ApplyColumnLayout)
         FHost.ApplyColumnLayout();
@@ -332,7 +324,7 @@ void TFPrefs::ColumnWidthExit(int column)
 
 QLineEdit* TFPrefs::WidthBox(int column) const
 {
-    const std::array<QLineEdit*, 4> boxes { Ui->Edit1, Ui->Edit2, Ui->Edit3, Ui->Edit4 };
+    const std::array<QLineEdit*, 4> boxes { FUi->Edit1, FUi->Edit2, FUi->Edit3, FUi->Edit4 };
     return boxes[column];
 }
 

@@ -58,41 +58,40 @@ public:
         const THost& host);
     ~TFPrefs() override;
 
-    // Sets every control from the settings, in an order that lets each handler see the
-    // values set before it.
-    void RefreshFromSettings();
-    // Makes RememberLastDir follow CheckBox1 and greys or frees the default-directory chooser.
-    void UpdateDefaultDirControls();
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
-    // Handlers, bound by name.
+private:
+    // Handlers, bound in the window's event table.
     void FormCreate();
     void FormShow();
     void FormActivate();
     void FormClose();
-    void CheckBox1Click();
-    void CheckBox2Click();
-    void CheckBox3Click();
-    void CheckBox4Click();
-    void CheckBox5Click();
-    void CheckBox6Click();
-    void CheckBox7Click();
+    void CheckBox1Click(); // "Remember last directory you browsed ..."
+    void CheckBox2Click(); // "Filename"
+    void CheckBox3Click(); // "Extension"
+    void CheckBox4Click(); // "Image Name"
+    void CheckBox5Click(); // "MegaBit"
+    void CheckBox6Click(); // "Beep when finished:"
+    void CheckBox7Click(); // "Play selected wavefile then finished:"
     void DirectoryListBox1Change();
-    void RadioButton1Click();
-    void RadioButton2Click();
-    void SpeedButton1Click();
-    void SpeedButton2Click();
-    void SpeedButton3Click();
-    void SpeedButton4Click();
+    void RadioButton1Click(); // "Port LPT1:"
+    void RadioButton2Click(); // "Port LPT2:"
+    void SpeedButton1Click(); // "Save Prefs"
+    void SpeedButton2Click(); // "Cancel"
+    void SpeedButton3Click(); // "..."
+    void SpeedButton4Click(); // ">"
     // A width box confirmed by Enter or by leaving it.
     void Edit1Exit();
     void Edit2Exit();
     void Edit3Exit();
     void Edit4Exit();
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
+    // Sets every control from the settings, in an order that lets each handler see the
+    // values set before it.
+    void RefreshFromSettings();
+    // Makes RememberLastDir follow CheckBox1 and greys or frees the default-directory chooser.
+    void UpdateDefaultDirControls();
     TSettings& Settings() const;
     void ShowDefaultDir();
     void ColumnVisibleClick(int column);
@@ -100,7 +99,7 @@ private:
     QLineEdit* WidthBox(int column) const;
     void EnableMainWindow();
 
-    std::unique_ptr<Ui::TFPrefs> Ui;
+    std::unique_ptr<Ui::TFPrefs> FUi;
     TApplication& FApplication;
     TSettingsFile& FSettingsFile;
     TGameDoctor& FGameDoctor;

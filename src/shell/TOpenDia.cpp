@@ -54,15 +54,15 @@ TOpenDia::TOpenDia(
     } catch (const EInOutError&) {
     }
 
-    TEventBinder::Bind(application, *this,
+    TEventBinder::Bind(application, *this, *FUi,
         {
-            { "", ekActivate, &TOpenDia::FormActivate },
-            { "DirectoryListBox1", ekChange, &TOpenDia::DirectoryListBox1Change },
-            { "FileListBox1", ekClick, &TOpenDia::FileListBox1Click },
-            { "FileListBox1", ekDblClick, &TOpenDia::FileListBox1DblClick },
-            { "SpeedButton3", ekClick, &TOpenDia::SpeedButton3Click },
-            { "SpeedButton1", ekClick, &TOpenDia::SpeedButton1Click },
-            { "SpeedButton2", ekClick, &TOpenDia::SpeedButton2Click },
+            { ekActivate, &TOpenDia::FormActivate },
+            { &Ui::TOpenDia::DirectoryListBox1, ekChange, &TOpenDia::DirectoryListBox1Change },
+            { &Ui::TOpenDia::FileListBox1, ekClick, &TOpenDia::FileListBox1Click },
+            { &Ui::TOpenDia::FileListBox1, ekDblClick, &TOpenDia::FileListBox1DblClick },
+            { &Ui::TOpenDia::SpeedButton3, ekClick, &TOpenDia::SpeedButton3Click },
+            { &Ui::TOpenDia::SpeedButton1, ekClick, &TOpenDia::SpeedButton1Click },
+            { &Ui::TOpenDia::SpeedButton2, ekClick, &TOpenDia::SpeedButton2Click },
         });
 }
 

@@ -29,18 +29,16 @@ public:
         QWidget* parent = nullptr);
     ~TOpenDia() override;
 
+private:
+    // Handlers, bound in the window's event table.
     void FormActivate();
     void DirectoryListBox1Change();
     void FileListBox1Click();
     void FileListBox1DblClick();
-    // ">"
-    void SpeedButton3Click();
-    // "Open"
-    void SpeedButton1Click();
-    // "Cancel"
-    void SpeedButton2Click();
+    void SpeedButton3Click(); // ">"
+    void SpeedButton1Click(); // "Open"
+    void SpeedButton2Click(); // "Cancel"
 
-private:
     std::unique_ptr<Ui::TOpenDia> FUi;
     TSettingsFile& FSettings;
     TPlayWaveFile FPlayWaveFile;

@@ -38,22 +38,6 @@ QString TVisibleFileListBox::FileName() const
     return QDir(FFiles.Directory()).filePath(selected.front()->text());
 }
 
-bool TVisibleFileListBox::BindEvent(TEventKind event, const std::function<void()>& handler)
-{
-    switch (event) {
-    case ekClick:
-        connect(this, &TVisibleFileListBox::Click, this, [handler] { handler(); });
-        return true;
-    case ekDblClick:
-        connect(this, &TVisibleFileListBox::DblClick, this, [handler] { handler(); });
-        return true;
-    case ekChange:
-        connect(this, &TVisibleFileListBox::Change, this, [handler] { handler(); });
-        return true;
-    default:
-        return false;
-    }
-}
 
 void TVisibleFileListBox::mousePressEvent(QMouseEvent* event)
 {

@@ -30,7 +30,6 @@ public:
     // The full path of the selected file; empty when none is selected.
     QString FileName() const;
 
-    bool BindEvent(TEventKind event, const std::function<void()>& handler) override;
 
 signals:
     void Click();

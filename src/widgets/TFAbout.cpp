@@ -58,33 +58,33 @@ void CentreLines(QTextEdit& memo)
 
 TFAbout::TFAbout(TApplication& application, QWidget& mainWindow, TShellOpen& shell)
     : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
-    , Ui(std::make_unique<Ui::TFAbout>())
+    , FUi(std::make_unique<Ui::TFAbout>())
     , FMainWindow(&mainWindow)
     , FShell(shell)
 {
     RegisterAboutPictures();
-    Ui->setupUi(this);
+    FUi->setupUi(this);
     // The memo stands on the window's face colour, whatever the style makes of it.
-    QPalette memoColours = Ui->Memo1->palette();
+    QPalette memoColours = FUi->Memo1->palette();
     memoColours.setColor(QPalette::Base, palette().color(QPalette::Button));
-    Ui->Memo1->setPalette(memoColours);
-    CentreLines(*Ui->Memo1);
+    FUi->Memo1->setPalette(memoColours);
+    CentreLines(*FUi->Memo1);
     RouteMouseClassically(*this);
 
-    TEventBinder::Bind(application, *this,
+    TEventBinder::Bind(application, *this, *FUi,
         {
-            { "", ekShow, &TFAbout::FormShow },
-            { "", ekClose, &TFAbout::FormClose },
-            { "Panel1", ekClick, &TFAbout::Panel1Click },
-            { "Image1", ekClick, &TFAbout::Image1Click },
-            { "Image2", ekClick, &TFAbout::Image2Click },
-            { "Memo1", ekClick, &TFAbout::Memo1Click },
-            { "SpeedButton1", ekClick, &TFAbout::SpeedButton1Click },
-            { "Label1", ekMouseDown, &TFAbout::Label1MouseDown },
-            { "Label1", ekMouseUp, &TFAbout::Label1MouseUp },
-            { "Label2", ekMouseDown, &TFAbout::Label2MouseDown },
-            { "Label2", ekMouseUp, &TFAbout::Label2MouseUp },
-            { "Wallpaper1", ekDblClick, &TFAbout::Wallpaper1DblClick },
+            { ekShow, &TFAbout::FormShow },
+            { ekClose, &TFAbout::FormClose },
+            { &Ui::TFAbout::Panel1, ekClick, &TFAbout::Panel1Click },
+            { &Ui::TFAbout::Image1, ekClick, &TFAbout::Image1Click },
+            { &Ui::TFAbout::Image2, ekClick, &TFAbout::Image2Click },
+            { &Ui::TFAbout::Memo1, ekClick, &TFAbout::Memo1Click },
+            { &Ui::TFAbout::SpeedButton1, ekClick, &TFAbout::SpeedButton1Click },
+            { &Ui::TFAbout::Label1, ekMouseDown, &TFAbout::Label1MouseDown },
+            { &Ui::TFAbout::Label1, ekMouseUp, &TFAbout::Label1MouseUp },
+            { &Ui::TFAbout::Label2, ekMouseDown, &TFAbout::Label2MouseDown },
+            { &Ui::TFAbout::Label2, ekMouseUp, &TFAbout::Label2MouseUp },
+            { &Ui::TFAbout::Wallpaper1, ekDblClick, &TFAbout::Wallpaper1DblClick },
         });
 }
 
@@ -140,30 +140,30 @@ void TFAbout::SpeedButton1Click()
 
 void TFAbout::Label1MouseDown()
 {
-    SetFontColour(*Ui->Label1, PressedLinkColour);
+    SetFontColour(*FUi->Label1, PressedLinkColour);
 }
 
 void TFAbout::Label1MouseUp()
 {
-    SetFontColour(*Ui->Label1, VisitedLinkColour);
+    SetFontColour(*FUi->Label1, VisitedLinkColour);
     FShell.Open(HomePage);
 }
 
 void TFAbout::Label2MouseDown()
 {
-    SetFontColour(*Ui->Label2, PressedLinkColour);
+    SetFontColour(*FUi->Label2, PressedLinkColour);
 }
 
 void TFAbout::Label2MouseUp()
 {
-    SetFontColour(*Ui->Label2, VisitedLinkColour);
+    SetFontColour(*FUi->Label2, VisitedLinkColour);
     FShell.Open(MailLink);
 }
 
 void TFAbout::Wallpaper1DblClick()
 {
-    Ui->Image1->hide();
-    Ui->Image2->show();
+    FUi->Image1->hide();
+    FUi->Image2->show();
 }
 
 void TFAbout::keyPressEvent(QKeyEvent* event)

@@ -48,28 +48,28 @@ public:
     // bounds are `mainFrame`: half sizes rounded toward zero, wherever that lies.
     static QPoint CentredOrigin(const QRect& mainFrame, const QSize& size);
 
-    // Handlers, bound by name.
-    void FormShow();
-    void FormClose();
-    void Panel1Click();
-    void Image1Click();
-    void Image2Click();
-    void Memo1Click();
-    void SpeedButton1Click();
-    void Label1MouseDown();
-    void Label1MouseUp();
-    void Label2MouseDown();
-    void Label2MouseUp();
-    void Wallpaper1DblClick();
-
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Handlers, bound in the window's event table.
+    void FormShow();
+    void FormClose();
+    void Panel1Click();
+    void Image1Click(); // the logo
+    void Image2Click(); // the second picture
+    void Memo1Click();
+    void SpeedButton1Click(); // "Close About"
+    void Label1MouseDown(); // the home page link
+    void Label1MouseUp();
+    void Label2MouseDown(); // the mail link
+    void Label2MouseUp();
+    void Wallpaper1DblClick();
+
     void EnableMainAndClose();
     static void SetFontColour(QLabel& label, const QColor& colour);
 
-    std::unique_ptr<Ui::TFAbout> Ui;
+    std::unique_ptr<Ui::TFAbout> FUi;
     QPointer<QWidget> FMainWindow;
     TShellOpen& FShell;
 };

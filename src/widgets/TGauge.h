@@ -1,23 +1,10 @@
 #pragma once
 
-#include "TBorderStyle.h"
-
 #include <QColor>
 #include <QImage>
 #include <QWidget>
 
 #include <cstdint>
-
-// How a gauge shows its value. The ordinal values are the ones stored in window
-// declarations.
-enum TGaugeKind
-{
-    gkText,
-    gkHorizontalBar,
-    gkVerticalBar,
-    gkPie,
-    gkNeedle
-};
 
 // Shows how far a value has moved through a range: as a bar, a pie, a needle on a half
 // dial or only as a percentage text laid over the picture in inverted colours. Every
@@ -36,6 +23,24 @@ class TGauge : public QWidget
     Q_PROPERTY(int Progress READ Progress WRITE SetProgress)
 
 public:
+    // How a gauge shows its value. Window declarations store the names.
+    enum TGaugeKind
+    {
+        gkText,
+        gkHorizontalBar,
+        gkVerticalBar,
+        gkPie,
+        gkNeedle
+    };
+    Q_ENUM(TGaugeKind)
+    // Whether the gauge draws a one-pixel frame around itself.
+    enum TBorderStyle
+    {
+        bsNone,
+        bsSingle
+    };
+    Q_ENUM(TBorderStyle)
+
     explicit TGauge(QWidget* parent = nullptr);
 
     TGaugeKind Kind() const { return FKind; }
@@ -96,3 +101,8 @@ private:
     QColor FColor;
     bool FLoading = false;
 };
+
+using TGaugeKind = TGauge::TGaugeKind;
+using enum TGauge::TGaugeKind;
+using TBorderStyle = TGauge::TBorderStyle;
+using enum TGauge::TBorderStyle;

@@ -234,7 +234,7 @@ TEST_F(TMongoTest, ASizeWithoutNumberShowsDashesAndTheDeliveryGoesOn)
 TEST_F(TMongoTest, NoFileSelectedTouchesNeitherPortNorWindow)
 {
     int shows = 0;
-    TEventBinder::Bind(Application, Window.Fprog, QString(), ekShow, [&shows] { ++shows; });
+    TEventBinder::Bind(Application, Window.Fprog, ekShow, [&shows] { ++shows; });
 
     Window.SpeedButton8->click();
     Window.Row

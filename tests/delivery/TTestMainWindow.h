@@ -39,7 +39,7 @@ public:
         GameDoctor1.SetTimeoutMessage([this] { return PortTimeoutMessage; });
         Beeper.SetAction([this] { Beeps.append(Label6->text()); });
         TEventBinder::Bind(application, *this,
-            { { "SpeedButton8", ekClick, &TTestMainWindow::SpeedButton8Click } });
+            { { &TTestMainWindow::SpeedButton8, ekClick, &TTestMainWindow::SpeedButton8Click } });
     }
 
     void SpeedButton8Click() { Mongo.StartDelivery(); }

@@ -21,11 +21,13 @@ public:
     explicit TPromotedWindow(TApplication& application)
     {
         Ui.setupUi(this);
-        TEventBinder::Bind(application, *this,
+        TEventBinder::Bind(application, *this, Ui,
             {
-                { "DirectoryListBox1", ekChange, &TPromotedWindow::DirectoryListBox1Change },
-                { "FilterComboBox1", ekChange, &TPromotedWindow::FilterComboBox1Change },
-                { "SpeedButton8", ekClick, &TPromotedWindow::SpeedButton8Click },
+                { &Ui_TPromotedForm::DirectoryListBox1, ekChange,
+                    &TPromotedWindow::DirectoryListBox1Change },
+                { &Ui_TPromotedForm::FilterComboBox1, ekChange,
+                    &TPromotedWindow::FilterComboBox1Change },
+                { &Ui_TPromotedForm::SpeedButton8, ekClick, &TPromotedWindow::SpeedButton8Click },
             });
         Ui.DriveComboBox1->SetDirList(Ui.DirectoryListBox1);
     }

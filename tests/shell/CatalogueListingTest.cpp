@@ -153,7 +153,8 @@ TEST_F(TCatalogueListing, AFilterChangeSavesAtOnceAndScansOnce)
 
     // The item in force once more: nothing is read again.
     Grid()->SetCells(0, 0, QStringLiteral("UNTOUCHED"));
-    Window->ComboBox1Change();
+    auto* filter = Window->findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    emit filter->currentIndexChanged(filter->currentIndex());
     Settle();
     EXPECT_EQ(Scans, 2);
     EXPECT_EQ(Grid()->Cells(0, 0), "UNTOUCHED");

@@ -50,7 +50,7 @@ int main(int argc, char* argv[])
     // The third row chosen, as a user would, and the rename panel open on request.
     auto* grid = window.findChild<TSortedStringGrid*>(QStringLiteral("StringGrid1"));
     grid->SetRow(std::min(2, grid->RowCount() - 1));
-    window.StringGrid1Click();
+    emit grid->Click();
     if (arguments.contains(QStringLiteral("--rename")))
         window.findChild<TSpeedButton*>(QStringLiteral("SpeedButton9"))->click();
     QCoreApplication::processEvents();

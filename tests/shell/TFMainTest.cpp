@@ -231,7 +231,7 @@ TEST_F(TLayout, ThePaneSplitterKeepsBothPanesAtLeast30Wide)
     EXPECT_EQ(Find<QWidget>("Panel8")->width(), 30);
 
     // The pane's width is read live by every save.
-    window.FormClose();
+    window.close();
     EXPECT_EQ(IniValue("Window", "Splitter"), QString::number(Find<QWidget>("Panel17")->width()));
 }
 
@@ -296,7 +296,8 @@ TEST_F(TLayout, ActivationLaysTheHeaderOutAndItsMarkersFollowTheSortInForce)
     Find<TSpeedButton>("SpeedButton5")->click();
     Find<TSpeedButton>("SpeedButton5")->click();
     EXPECT_EQ(Marker(3), 0);
-    window.FormActivate();
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(&window, &activate);
     EXPECT_EQ(Marker(0), 2);
     EXPECT_EQ(Marker(3), 0);
     EXPECT_EQ(Find<TSortedStringGrid>("StringGrid1")->SortColumn(), 3);

@@ -1,4 +1,4 @@
-#include "TAlign.h"
+#include "TAlignLayout.h"
 #include "TApplication.h"
 #include "TCustomPanel.h"
 #include "TEventBinder.h"
@@ -31,7 +31,7 @@ void Drag(QWidget* splitter, int dx)
 
 } // namespace
 
-TEST(TAlign, EdgesAreTakenInTheirOrderAndTheFillingControlGetsTheRest)
+TEST(TAlignLayout, EdgesAreTakenInTheirOrderAndTheFillingControlGetsTheRest)
 {
     TCustomPanel container;
     container.SetBorderWidth(4);
@@ -45,7 +45,8 @@ TEST(TAlign, EdgesAreTakenInTheirOrderAndTheFillingControlGetsTheRest)
     QWidget* fill = Child(&container, alClient, { 0, 0, 1, 1 });
     QWidget* placed = Child(&container, alNone, { 7, 8, 9, 10 });
 
-    AlignControls(&container);
+    TAlignLayout::Install(&container);
+    container.show();
     EXPECT_EQ(top->geometry(), QRect(4, 4, 192, 20));
     EXPECT_EQ(bottom->geometry(), QRect(4, 86, 192, 10));
     EXPECT_EQ(left->geometry(), QRect(4, 24, 30, 62));
@@ -55,34 +56,42 @@ TEST(TAlign, EdgesAreTakenInTheirOrderAndTheFillingControlGetsTheRest)
     EXPECT_EQ(fill->geometry(), QRect(34, 24, 142, 62));
     EXPECT_EQ(placed->geometry(), QRect(7, 8, 9, 10));
 
-    // A hidden control takes no room; too little room squeezes the filling one to nothing.
+    // The edges and the border make the container's minimum; a window gets it as its own.
+    EXPECT_EQ(container.minimumSizeHint(), QSize(30 + 15 + 5 + 8, 20 + 10 + 8));
+    EXPECT_EQ(container.minimumSize(), QSize(58, 38));
+
+    // A hidden control takes no room.
     left->hide();
-    container.resize(25, 100);
-    AlignControls(&container);
-    EXPECT_EQ(fill->width(), 0);
-    EXPECT_EQ(right1->x(), 6);
-    EXPECT_EQ(right2->x(), 1);
+    EXPECT_EQ(fill->geometry(), QRect(4, 24, 172, 62));
 }
 
-TEST(TAlign, KeptAlignedTheTreeFollowsResizesAndVisibility)
+TEST(TAlignLayout, TheTreeFollowsResizesOfTheWindowAndOfItsEdgeControls)
 {
     QWidget window;
     window.resize(300, 200);
     QWidget* pane = Child(&window, alLeft, { 0, 0, 100, 10 });
     QWidget* inner = Child(pane, alClient, { 0, 0, 1, 1 });
     QWidget* bar = Child(&window, alTop, { 0, 0, 10, 30 });
-    KeepAligned(&window);
+    QWidget* fill = Child(&window, alClient, { 0, 0, 1, 1 });
+    TAlignLayout::Install(&window);
     window.show();
     EXPECT_EQ(pane->geometry(), QRect(0, 30, 100, 170));
     EXPECT_EQ(inner->geometry(), QRect(0, 0, 100, 170));
 
     window.resize(300, 250);
-    QCoreApplication::processEvents();
     EXPECT_EQ(inner->height(), 220);
     bar->hide();
     EXPECT_EQ(pane->geometry(), QRect(0, 0, 100, 250));
-    EXPECT_EQ(AlignFromName("alRight"), alRight);
-    EXPECT_EQ(AlignFromName("right"), alNone);
+
+    // Code that sets an edge control's width re-aligns its parent at once, as a classic
+    // control's new size did.
+    pane->resize(140, pane->height());
+    EXPECT_EQ(fill->geometry(), QRect(140, 0, 160, 250));
+    EXPECT_EQ(inner->width(), 140);
+    // A control without a place of its own is left alone.
+    EXPECT_EQ(AlignOf(&window), alNone);
+    SetAlign(fill, alRight);
+    EXPECT_EQ(AlignOf(fill), alRight);
 }
 
 TEST(TSplitter, DragsItsControlWithinTheMinimumsAndRaisesMovedOnRelease)
@@ -101,10 +110,10 @@ TEST(TSplitter, DragsItsControlWithinTheMinimumsAndRaisesMovedOnRelease)
     auto* rightSplitter = new TSplitter(&window);
     rightSplitter->setGeometry(0, 0, 4, 10);
     SetAlign(rightSplitter, alRight);
-    KeepAligned(&window);
+    TAlignLayout::Install(&window);
     window.show();
     int moved = 0;
-    TEventBinder::Bind(application, window, QStringLiteral("Splitter1"), ekMoved, [&] { ++moved; });
+    TEventBinder::Bind(application, splitter, ekMoved, [&] { ++moved; });
 
     EXPECT_EQ(splitter->Control(), left);
     EXPECT_EQ(rightSplitter->Control(), right);
