@@ -128,8 +128,8 @@ public:
 
     // -- The catalogue ------------------------------------------------------------------
 
-    // Lists every file of the file list into the table, sorted by file name, and shows
-    // the first row in the current-status group.
+    // Lists the file list's folder with its mask into the table, sorted by file name as
+    // conveyor-cli list prints it, and shows the first row in the current-status group.
     void ReadCatalogue();
     // Fills the current-status group and CurrentSystem from the current row.
     void ShowCurrentImage();
@@ -139,8 +139,6 @@ public:
     // Gives a header button (0 "Filename" to 3 "Mbit") picture index of ImageList1.
     void SetHeaderGlyph(int button, int index);
 
-    // The filter's masks, item by item.
-    static const QStringList FilterMasks;
     // The 9 x 13 header markers: 0 descending, 1 ascending, 2 none.
     const QList<QPixmap>& ImageList1() const { return FImageList1; }
 
