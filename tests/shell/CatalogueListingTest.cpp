@@ -360,3 +360,27 @@ TEST_F(TCatalogueListing, AnUnreadableDirectoryShowsTheErrorAndKeepsTheTable)
     EXPECT_EQ(Rows(Grid()), before);
     EXPECT_EQ(Status(), "  Done...");
 }
+
+// The scan lists the folder itself; a folder that became unreadable after the file list read
+// it is told and leaves the previous scan in the table.
+TEST_F(TCatalogueListing, AScanOfAFolderThatCanNoLongerBeReadKeepsTheTable)
+{
+    Images.Write(QStringLiteral("racer.v64"), ImageBytes("RACER", 'E'));
+    SettingsForImages();
+    ShareWithEveryone();
+    Start();
+    const QStringList before = Rows(Grid());
+
+    QFile::setPermissions(Images.Path(), QFile::WriteOwner);
+    {
+        TUnprivileged unprivileged;
+        Window->findChild<QTimer*>(QStringLiteral("Timer1"))->start();
+        Settle();
+    }
+    QFile::setPermissions(Images.Path(), QFile::Permissions(0x7777));
+    ASSERT_EQ(Errors.Boxes.size(), 1u);
+    EXPECT_TRUE(Errors.Boxes[0].Text.contains(Images.Path())) << Errors.Boxes[0].Text;
+    EXPECT_EQ(Rows(Grid()), before);
+    EXPECT_EQ(Find<QLineEdit>("Edit3")->text(), "RACER.V64");
+    EXPECT_FALSE(Find<TAnimate>("Animate2")->isVisible());
+}
