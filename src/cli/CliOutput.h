@@ -4,11 +4,6 @@
 
 #include <cstdio>
 
-// Exit statuses of the commands.
-constexpr int ExitSuccess = 0;
-constexpr int ExitFailure = 1;
-constexpr int ExitUsage = 2;
-
 // Writes text as UTF-8.
 void WriteText(std::FILE* stream, const QString& text);
 

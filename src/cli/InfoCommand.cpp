@@ -3,6 +3,7 @@
 #include "ClassifyImageFile.h"
 #include "CliOutput.h"
 #include "EInOutError.h"
+#include "ExitStatus.h"
 #include "TImageHeader.h"
 #include "UpperCase.h"
 
@@ -10,25 +11,9 @@
 
 namespace {
 
-const char* const InfoUsage
-    = "Usage: conveyor-cli info FILE\n"
-      "Shows what the catalogue reads from FILE: its name, size, whether it\n"
-      "is an image, the image name and the television system.\n";
-
-} // namespace
-
-int InfoCommand(const QStringList& arguments)
+int RunInfo(const QCommandLineParser& parser)
 {
-    if (arguments.size() == 1
-        && (arguments[0] == QLatin1String("--help") || arguments[0] == QLatin1String("-h"))) {
-        std::fputs(InfoUsage, stdout);
-        return ExitSuccess;
-    }
-    if (arguments.size() != 1 || arguments[0].startsWith(QLatin1Char('-'))) {
-        std::fputs(InfoUsage, stderr);
-        return ExitUsage;
-    }
-    const QString path = arguments[0];
+    const QString path = parser.positionalArguments().constFirst();
     TImageHeader header;
     try {
         header = ReadImageHeader(path);
@@ -53,3 +38,16 @@ int InfoCommand(const QStringList& arguments)
     WriteText(stdout, text);
     return ExitSuccess;
 }
+
+} // namespace
+
+const TCommand InfoCommand = {
+    QStringLiteral("info"),
+    QStringLiteral("Shows what the catalogue reads from one file."),
+    QStringLiteral("Shows what the catalogue reads from FILE: its name, size, whether it is an\n"
+                   "image, the image name and the television system."),
+    {},
+    {},
+    { { QStringLiteral("FILE"), QStringLiteral("The file to examine."), false } },
+    RunInfo,
+};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QStringList>
+#include "TCommand.h"
 
-// conveyor-cli info FILE: what the catalogue reads from one file.
-int InfoCommand(const QStringList& arguments);
+// conveyor-cli info: what the catalogue reads from one file.
+extern const TCommand InfoCommand;

@@ -1,27 +1,25 @@
 #include "ListCommand.h"
 
 #include "CatalogueRow.h"
-#include "ClassifyImageFile.h"
 #include "CliOutput.h"
 #include "EInOutError.h"
-#include "FileListing.h"
-#include "TextRows.h"
-
-#include <QCommandLineParser>
+#include "ExitStatus.h"
+#include "FileFilters.h"
+#include "ListCatalogue.h"
 
 #include <algorithm>
 #include <array>
 
 namespace {
 
-const char* const ListUsage
-    = "Usage: conveyor-cli list [--mask MASK] [--tsv] DIR\n"
-      "Lists the images of DIR as the catalogue table shows them, sorted by\n"
-      "file name. --mask takes \";\"-separated wildcard patterns (default\n"
-      "\"*.v64;*.jap;*.pal;*.usa;*.us\"); --tsv prints one tab-separated line\n"
-      "per row with the table's six columns and nothing else.\n";
-
-const QString DefaultMask = QStringLiteral("*.v64;*.jap;*.pal;*.usa;*.us");
+const QCommandLineOption MaskOption(QStringLiteral("mask"),
+    QStringLiteral("The files to list: \";\"-separated wildcard patterns, letter case not "
+                   "counting (default \"%1\").")
+        .arg(DefaultFileMask),
+    QStringLiteral("MASK"), DefaultFileMask);
+const QCommandLineOption TsvOption(QStringLiteral("tsv"),
+    QStringLiteral("Prints one tab-separated line per row with the table's six columns and "
+                   "nothing else."));
 
 // The columns a person reads; the others are for the program.
 constexpr std::array<int, 4> VisibleColumns = { ccBaseName, ccExtension, ccImageName, ccSize };
@@ -64,52 +62,32 @@ void PrintTable(const std::vector<TTextRow>& rows)
         QStringLiteral("%1 %2\n").arg(rows.size()).arg(rows.size() == 1 ? "file" : "files"));
 }
 
-} // namespace
-
-int ListCommand(const QStringList& arguments)
+int RunList(const QCommandLineParser& parser)
 {
-    QCommandLineParser parser;
-    const QCommandLineOption maskOption(
-        QStringLiteral("mask"), QString(), QStringLiteral("MASK"), DefaultMask);
-    const QCommandLineOption tsvOption(QStringLiteral("tsv"));
-    const QCommandLineOption helpOption(
-        QStringList { QStringLiteral("help"), QStringLiteral("h") });
-    parser.addOptions({ maskOption, tsvOption, helpOption });
-    if (!parser.parse(QStringList { QStringLiteral("list") } + arguments)) {
-        WriteText(stderr, QStringLiteral("conveyor-cli list: %1\n").arg(parser.errorText()));
-        std::fputs(ListUsage, stderr);
-        return ExitUsage;
-    }
-    if (parser.isSet(helpOption)) {
-        std::fputs(ListUsage, stdout);
-        return ExitSuccess;
-    }
-    if (parser.positionalArguments().size() != 1) {
-        std::fputs(ListUsage, stderr);
-        return ExitUsage;
-    }
-    const QString directory = parser.positionalArguments().constFirst();
-
-    QStringList names;
+    std::vector<TTextRow> rows;
     try {
-        names = ListFiles(directory, parser.value(maskOption));
+        rows = ListCatalogue(parser.positionalArguments().constFirst(), parser.value(MaskOption));
     } catch (const EInOutError& error) {
         WriteText(stderr, QStringLiteral("conveyor-cli list: %1\n").arg(error.Message()));
         return ExitFailure;
     }
-    const QString prefix = SelectedDirectory(directory);
-    std::vector<TTextRow> rows;
-    rows.reserve(std::size_t(names.size()));
-    for (const QString& name : names) {
-        TTextRow row(CatalogueColumnCount);
-        ClassifyImageFile(prefix, name, row);
-        rows.push_back(std::move(row));
-    }
-    SortTextRows(rows, 0, ccBaseName, sdAscending);
 
-    if (parser.isSet(tsvOption))
+    if (parser.isSet(TsvOption))
         PrintTsv(rows);
     else
         PrintTable(rows);
     return ExitSuccess;
 }
+
+} // namespace
+
+const TCommand ListCommand = {
+    QStringLiteral("list"),
+    QStringLiteral("Lists the images of a folder as the catalogue table shows them."),
+    QStringLiteral("Lists the images of DIR as the catalogue table shows them after a scan, in\n"
+                   "the same order."),
+    {},
+    { MaskOption, TsvOption },
+    { { QStringLiteral("DIR"), QStringLiteral("The folder to list."), false } },
+    RunList,
+};

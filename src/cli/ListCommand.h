@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QStringList>
+#include "TCommand.h"
 
-// conveyor-cli list [--mask MASK] [--tsv] DIR: the catalogue of a directory as the table shows
-// it after a scan.
-int ListCommand(const QStringList& arguments);
+// conveyor-cli list: the catalogue of a folder as the table shows it after a scan.
+extern const TCommand ListCommand;

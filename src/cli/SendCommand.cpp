@@ -2,6 +2,8 @@
 
 #include "EFOpenError.h"
 #include "EPortTimeout.h"
+#include "ExitStatus.h"
+#include "PortOption.h"
 #include "TDoctor64.h"
 #include "TGameDoctor.h"
 #include "TProgressPrinter.h"
@@ -17,34 +19,20 @@
 
 namespace {
 
-constexpr int ExitDelivered = 0;
-constexpr int ExitFailed = 1;
-constexpr int ExitUsage = 2;
-constexpr int ExitNoDevice = 3;
-
-const char* const SendUsage
-    = "Usage: conveyor-cli send [--port lpt1|lpt2] [--simulate DIR | --peer SOCKET] FILE...\n"
-      "       conveyor-cli send [--port lpt1|lpt2] --simulate DIR [--absent] [--stall-after N]\n"
-      "                         FILE...\n"
-      "\n"
-      "Delivers the files to a Doctor64 as one transfer.\n"
-      "  --port lpt1|lpt2  the parallel port: lpt1 at 0x378 (the default) or lpt2 at 0x278\n"
-      "  --simulate DIR    deliver to the built-in Doctor64 simulator, which stores the\n"
-      "                    received files in DIR\n"
-      "  --peer SOCKET     deliver through the virtual port to a device model listening on\n"
-      "                    the Unix socket SOCKET (see conveyor-cli simulate)\n"
-      "  --absent          (with --simulate) the simulated device is not attached\n"
-      "  --stall-after N   (with --simulate) the simulated device stops acknowledging\n"
-      "                    after N bytes of the stream\n"
-      "Without --simulate or --peer the real port is used; that needs root rights or the\n"
-      "cap_sys_rawio capability.\n"
-      "Exit status: 0 delivered, 3 no Doctor64 answered, 1 any other failure, 2 wrong usage.\n";
-
-int UsageError(const QString& message)
-{
-    std::fprintf(stderr, "conveyor-cli send: %s\n\n%s", qPrintable(message), SendUsage);
-    return ExitUsage;
-}
+const QCommandLineOption SimulateOption(QStringLiteral("simulate"),
+    QStringLiteral("Delivers to the built-in Doctor64 simulator, which stores the received "
+                   "files in DIR."),
+    QStringLiteral("DIR"));
+const QCommandLineOption PeerOption(QStringLiteral("peer"),
+    QStringLiteral("Delivers through the virtual port to a device model listening on the Unix "
+                   "socket SOCKET (see conveyor-cli simulate). Excludes --simulate."),
+    QStringLiteral("SOCKET"));
+const QCommandLineOption AbsentOption(QStringLiteral("absent"),
+    QStringLiteral("With --simulate: the simulated device is not attached."));
+const QCommandLineOption StallOption(QStringLiteral("stall-after"),
+    QStringLiteral("With --simulate: the simulated device stops acknowledging after N bytes of "
+                   "the stream."),
+    QStringLiteral("N"));
 
 void ReportSimulator(const TDoctor64& device)
 {
@@ -64,54 +52,25 @@ void ReportSimulator(const TDoctor64& device)
             static_cast<unsigned long long>(device.TrailingBytes()));
 }
 
-} // namespace
-
-int SendCommand(const QStringList& arguments)
+int RunSend(const QCommandLineParser& parser)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption portOption(
-        QStringLiteral("port"), QString(), QStringLiteral("port"), QStringLiteral("lpt1"));
-    const QCommandLineOption simulateOption(
-        QStringLiteral("simulate"), QString(), QStringLiteral("dir"));
-    const QCommandLineOption peerOption(
-        QStringLiteral("peer"), QString(), QStringLiteral("socket"));
-    const QCommandLineOption absentOption(QStringLiteral("absent"));
-    const QCommandLineOption stallOption(
-        QStringLiteral("stall-after"), QString(), QStringLiteral("n"));
-    const QCommandLineOption helpOption(
-        QStringList { QStringLiteral("h"), QStringLiteral("help") });
-    parser.addOptions(
-        { portOption, simulateOption, peerOption, absentOption, stallOption, helpOption });
-    if (!parser.parse(QStringList { QStringLiteral("send") } + arguments))
-        return UsageError(parser.errorText());
-    if (parser.isSet(helpOption)) {
-        std::fputs(SendUsage, stdout);
-        return ExitDelivered;
-    }
-
-    const QString portName = parser.value(portOption).toLower();
-    TParallelPort port;
-    if (portName == QLatin1String("lpt1"))
-        port = ppLPT1;
-    else if (portName == QLatin1String("lpt2"))
-        port = ppLPT2;
-    else
-        return UsageError(QStringLiteral("unknown port '%1'").arg(parser.value(portOption)));
-    if (parser.isSet(simulateOption) && parser.isSet(peerOption))
-        return UsageError(QStringLiteral("--simulate and --peer exclude each other"));
-    if ((parser.isSet(absentOption) || parser.isSet(stallOption)) && !parser.isSet(simulateOption))
-        return UsageError(QStringLiteral("--absent and --stall-after need --simulate"));
+    const std::optional<TParallelPort> port = ChosenPort(parser);
+    if (!port)
+        return UsageError(SendCommand, UnknownPortText(parser));
+    const QString portName = parser.value(PortOption()).toUpper();
+    if (parser.isSet(SimulateOption) && parser.isSet(PeerOption))
+        return UsageError(SendCommand, QStringLiteral("--simulate and --peer exclude each other"));
+    if ((parser.isSet(AbsentOption) || parser.isSet(StallOption)) && !parser.isSet(SimulateOption))
+        return UsageError(
+            SendCommand, QStringLiteral("--absent and --stall-after need --simulate"));
     qint64 stallAfter = -1;
-    if (parser.isSet(stallOption)) {
+    if (parser.isSet(StallOption)) {
         bool ok = false;
-        stallAfter = parser.value(stallOption).toLongLong(&ok);
+        stallAfter = parser.value(StallOption).toLongLong(&ok);
         if (!ok || stallAfter < 0)
-            return UsageError(QStringLiteral("--stall-after needs a count of bytes"));
+            return UsageError(SendCommand, QStringLiteral("--stall-after needs a count of bytes"));
     }
     const QStringList files = parser.positionalArguments();
-    if (files.isEmpty())
-        return UsageError(QStringLiteral("no file to send"));
 
     // Every file is checked before the port is touched: a Doctor64 should not be left
     // with half a list because the third name had a typing error.
@@ -119,35 +78,35 @@ int SendCommand(const QStringList& arguments)
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             std::fprintf(stderr, "conveyor-cli: %s\n", EFOpenError(path).what());
-            return ExitFailed;
+            return ExitFailure;
         }
     }
 
     TGameDoctor doctor;
-    doctor.SetPort(port);
+    doctor.SetPort(*port);
     std::unique_ptr<TDoctor64> simulator;
     std::unique_ptr<TSocketPortIo> peer;
-    if (parser.isSet(simulateOption)) {
-        const QString folder = parser.value(simulateOption);
+    if (parser.isSet(SimulateOption)) {
+        const QString folder = parser.value(SimulateOption);
         if (!QDir().mkpath(folder)) {
             std::fprintf(stderr, "conveyor-cli: Cannot create the folder %s\n", qPrintable(folder));
-            return ExitFailed;
+            return ExitFailure;
         }
         simulator = std::make_unique<TDoctor64>(folder, doctor.PortAddress());
-        simulator->SetAbsent(parser.isSet(absentOption));
+        simulator->SetAbsent(parser.isSet(AbsentOption));
         simulator->SetStallAfter(stallAfter);
         doctor.SetPortIo(simulator.get());
-    } else if (parser.isSet(peerOption)) {
-        peer = std::make_unique<TSocketPortIo>(parser.value(peerOption));
+    } else if (parser.isSet(PeerOption)) {
+        peer = std::make_unique<TSocketPortIo>(parser.value(PeerOption));
         doctor.SetPortIo(peer.get());
     }
 
-    TProgressPrinter printer(stderr, ::isatty(STDERR_FILENO) != 0, files, portName.toUpper());
+    TProgressPrinter printer(stderr, ::isatty(STDERR_FILENO) != 0, files, portName);
     doctor.SetOnProgress(
         [&printer](TGameDoctorAction action, const QString& fileName, std::uint8_t fileNumber,
             std::uint8_t progress) { printer.Event(action, fileName, fileNumber, progress); });
     doctor.SetOnTimeout([&printer] { printer.Finish(); });
-    doctor.SetTimeoutMessage([port] { return TGameDoctor::TimeoutText(port); });
+    doctor.SetTimeoutMessage([port = *port] { return TGameDoctor::TimeoutText(port); });
 
     try {
         doctor.SendFiles(files);
@@ -158,16 +117,31 @@ int SendCommand(const QStringList& arguments)
     } catch (const Exception& error) {
         printer.Finish();
         std::fprintf(stderr, "conveyor-cli: %s\n", error.what());
-        return ExitFailed;
+        return ExitFailure;
     }
     printer.Finish();
 
     const double seconds = printer.ElapsedSeconds();
     std::printf("Delivered %lld file%s (%llu bytes) on %s in %.1f s\n",
         static_cast<long long>(files.size()), files.size() == 1 ? "" : "s",
-        static_cast<unsigned long long>(printer.TotalBytes()), qPrintable(portName.toUpper()),
-        seconds);
+        static_cast<unsigned long long>(printer.TotalBytes()), qPrintable(portName), seconds);
     if (simulator)
         ReportSimulator(*simulator);
-    return ExitDelivered;
+    return ExitSuccess;
 }
+
+} // namespace
+
+const TCommand SendCommand = {
+    QStringLiteral("send"),
+    QStringLiteral("Delivers image files to a Doctor64 as one transfer."),
+    QStringLiteral("Delivers the files to a Doctor64 as one transfer. Without --simulate or\n"
+                   "--peer the real port is used; that needs root rights or the cap_sys_rawio\n"
+                   "capability.\n"
+                   "Exit status: 0 delivered, 3 no Doctor64 answered, 1 any other failure,\n"
+                   "2 wrong usage."),
+    {},
+    { PortOption(), SimulateOption, PeerOption, AbsentOption, StallOption },
+    { { QStringLiteral("FILE"), QStringLiteral("An image file to deliver."), true } },
+    RunSend,
+};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QStringList>
+#include "TCommand.h"
 
-// conveyor-cli send [--port lpt1|lpt2] [--simulate DIR | --peer SOCKET] FILE...
-int SendCommand(const QStringList& arguments);
+// conveyor-cli send: delivers files to a Doctor64, real or simulated.
+extern const TCommand SendCommand;

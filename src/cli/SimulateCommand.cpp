@@ -1,6 +1,8 @@
 #include "SimulateCommand.h"
 
 #include "Exception.h"
+#include "ExitStatus.h"
+#include "PortOption.h"
 #include "TDoctor64.h"
 #include "TDoctor64Peer.h"
 #include "TGameDoctor.h"
@@ -13,36 +15,28 @@
 
 namespace {
 
-constexpr int ExitDone = 0;
-constexpr int ExitFailed = 1;
-constexpr int ExitUsage = 2;
-
-const char* const SimulateUsage
-    = "Usage: conveyor-cli simulate --listen SOCKET --out DIR [--port lpt1|lpt2]\n"
-      "                             [--ack-delay N] [--stall-after N] [--absent]\n"
-      "                             [--no-handshake] [--once]\n"
-      "\n"
-      "Runs the Doctor64 simulator as a device peer on the Unix socket SOCKET, for\n"
-      "conveyor-cli send --peer SOCKET. Received files are written to DIR; one line per\n"
-      "file tells its name and size.\n"
-      "  --port lpt1|lpt2   the port the device hangs on (lpt1, 0x378, by default)\n"
-      "  --ack-delay N      acknowledge each byte only after N control-register reads\n"
-      "  --stall-after N    stop acknowledging after N bytes of a stream\n"
-      "  --absent           behave as if no device were attached\n"
-      "  --no-handshake     never answer the start handshake\n"
-      "  --once             exit when the first client disconnects\n";
+const QCommandLineOption ListenOption(QStringLiteral("listen"),
+    QStringLiteral("The Unix socket to listen on, for conveyor-cli send --peer SOCKET."),
+    QStringLiteral("SOCKET"));
+const QCommandLineOption OutOption(QStringLiteral("out"),
+    QStringLiteral("The folder the received files go to."), QStringLiteral("DIR"));
+const QCommandLineOption AckDelayOption(QStringLiteral("ack-delay"),
+    QStringLiteral("Acknowledges each byte only after N control-register reads."),
+    QStringLiteral("N"), QStringLiteral("0"));
+const QCommandLineOption StallOption(QStringLiteral("stall-after"),
+    QStringLiteral("Stops acknowledging after N bytes of a stream."), QStringLiteral("N"));
+const QCommandLineOption AbsentOption(
+    QStringLiteral("absent"), QStringLiteral("Behaves as if no device were attached."));
+const QCommandLineOption NoHandshakeOption(
+    QStringLiteral("no-handshake"), QStringLiteral("Never answers the start handshake."));
+const QCommandLineOption OnceOption(
+    QStringLiteral("once"), QStringLiteral("Exits when the first client disconnects."));
 
 volatile std::sig_atomic_t StopSignal = 0;
 
 void RequestStop(int)
 {
     StopSignal = 1;
-}
-
-int UsageError(const QString& message)
-{
-    std::fprintf(stderr, "conveyor-cli simulate: %s\n\n%s", qPrintable(message), SimulateUsage);
-    return ExitUsage;
 }
 
 bool ReadCount(const QString& text, qint64& count)
@@ -84,66 +78,32 @@ private:
     };
 };
 
-} // namespace
-
-int SimulateCommand(const QStringList& arguments)
+int RunSimulate(const QCommandLineParser& parser)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption listenOption(
-        QStringLiteral("listen"), QString(), QStringLiteral("socket"));
-    const QCommandLineOption outOption(QStringLiteral("out"), QString(), QStringLiteral("dir"));
-    const QCommandLineOption portOption(
-        QStringLiteral("port"), QString(), QStringLiteral("port"), QStringLiteral("lpt1"));
-    const QCommandLineOption ackDelayOption(
-        QStringLiteral("ack-delay"), QString(), QStringLiteral("n"), QStringLiteral("0"));
-    const QCommandLineOption stallOption(
-        QStringLiteral("stall-after"), QString(), QStringLiteral("n"));
-    const QCommandLineOption absentOption(QStringLiteral("absent"));
-    const QCommandLineOption noHandshakeOption(QStringLiteral("no-handshake"));
-    const QCommandLineOption onceOption(QStringLiteral("once"));
-    const QCommandLineOption helpOption(
-        QStringList { QStringLiteral("h"), QStringLiteral("help") });
-    parser.addOptions({ listenOption, outOption, portOption, ackDelayOption, stallOption,
-        absentOption, noHandshakeOption, onceOption, helpOption });
-    if (!parser.parse(QStringList { QStringLiteral("simulate") } + arguments))
-        return UsageError(parser.errorText());
-    if (parser.isSet(helpOption)) {
-        std::fputs(SimulateUsage, stdout);
-        return ExitDone;
-    }
-    if (!parser.positionalArguments().isEmpty())
-        return UsageError(
-            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
-    if (!parser.isSet(listenOption) || !parser.isSet(outOption))
-        return UsageError(QStringLiteral("--listen and --out are required"));
-
-    const QString portName = parser.value(portOption).toLower();
-    std::uint16_t address;
-    if (portName == QLatin1String("lpt1"))
-        address = TGameDoctor::LPT1Address;
-    else if (portName == QLatin1String("lpt2"))
-        address = TGameDoctor::LPT2Address;
-    else
-        return UsageError(QStringLiteral("unknown port '%1'").arg(parser.value(portOption)));
+    const std::optional<TParallelPort> port = ChosenPort(parser);
+    if (!port)
+        return UsageError(SimulateCommand, UnknownPortText(parser));
+    const QString portName = parser.value(PortOption()).toUpper();
+    const std::uint16_t address
+        = *port == ppLPT1 ? TGameDoctor::LPT1Address : TGameDoctor::LPT2Address;
     qint64 ackDelay = 0;
-    if (!ReadCount(parser.value(ackDelayOption), ackDelay) || ackDelay > 1000000000)
-        return UsageError(QStringLiteral("--ack-delay needs a count of reads"));
+    if (!ReadCount(parser.value(AckDelayOption), ackDelay) || ackDelay > 1000000000)
+        return UsageError(SimulateCommand, QStringLiteral("--ack-delay needs a count of reads"));
     qint64 stallAfter = -1;
-    if (parser.isSet(stallOption) && !ReadCount(parser.value(stallOption), stallAfter))
-        return UsageError(QStringLiteral("--stall-after needs a count of bytes"));
+    if (parser.isSet(StallOption) && !ReadCount(parser.value(StallOption), stallAfter))
+        return UsageError(SimulateCommand, QStringLiteral("--stall-after needs a count of bytes"));
 
-    const QString folder = parser.value(outOption);
+    const QString folder = parser.value(OutOption);
     if (!QDir().mkpath(folder)) {
         std::fprintf(stderr, "conveyor-cli: Cannot create the folder %s\n", qPrintable(folder));
-        return ExitFailed;
+        return ExitFailure;
     }
 
     TDoctor64 device(folder, address);
     device.SetAcknowledgeLatency(static_cast<int>(ackDelay));
     device.SetStallAfter(stallAfter);
-    device.SetAbsent(parser.isSet(absentOption));
-    device.SetIgnoreHandshake(parser.isSet(noHandshakeOption));
+    device.SetAbsent(parser.isSet(AbsentOption));
+    device.SetIgnoreHandshake(parser.isSet(NoHandshakeOption));
     device.SetOnFileEnded([](const TReceivedFile& file) {
         if (file.Complete)
             std::printf("Received %s (%llu bytes)\n", qPrintable(file.Name),
@@ -157,11 +117,10 @@ int SimulateCommand(const QStringList& arguments)
     const TStopSignals stopSignals;
     StopSignal = 0;
     try {
-        TDoctor64Peer peer(device, parser.value(listenOption));
+        TDoctor64Peer peer(device, parser.value(ListenOption));
         peer.SetStopRequested([] { return StopSignal != 0; });
         std::printf("Simulating a Doctor64 on %s; listening on %s, storing files in %s\n",
-            qPrintable(portName.toUpper()), qPrintable(parser.value(listenOption)),
-            qPrintable(folder));
+            qPrintable(portName), qPrintable(parser.value(ListenOption)), qPrintable(folder));
         std::fflush(stdout);
 
         int reported = device.Handshakes();
@@ -183,12 +142,26 @@ int SimulateCommand(const QStringList& arguments)
                         static_cast<unsigned long long>(device.TrailingBytes()));
                 std::fflush(stdout);
             }
-            if (!goOn || parser.isSet(onceOption))
+            if (!goOn || parser.isSet(OnceOption))
                 break;
         }
     } catch (const Exception& error) {
         std::fprintf(stderr, "conveyor-cli: %s\n", error.what());
-        return ExitFailed;
+        return ExitFailure;
     }
-    return ExitDone;
+    return ExitSuccess;
 }
+
+} // namespace
+
+const TCommand SimulateCommand = {
+    QStringLiteral("simulate"),
+    QStringLiteral("Runs the Doctor64 simulator as a device peer on a Unix socket."),
+    QStringLiteral("Runs the Doctor64 simulator as a device peer on the Unix socket SOCKET, for\n"
+                   "conveyor-cli send --peer SOCKET. Received files are written to DIR; one line\n"
+                   "per file tells its name and size."),
+    { ListenOption, OutOption },
+    { PortOption(), AckDelayOption, StallOption, AbsentOption, NoHandshakeOption, OnceOption },
+    {},
+    RunSimulate,
+};

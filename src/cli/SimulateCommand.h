@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QStringList>
+#include "TCommand.h"
 
-// conveyor-cli simulate --listen SOCKET --out DIR [options]
-int SimulateCommand(const QStringList& arguments);
+// conveyor-cli simulate: the Doctor64 simulator as a device peer for send --peer.
+extern const TCommand SimulateCommand;

@@ -1,45 +1,63 @@
+#include "CliOutput.h"
+#include "ExitStatus.h"
 #include "InfoCommand.h"
 #include "ListCommand.h"
 #include "SendCommand.h"
 #include "SimulateCommand.h"
+#include "TCommand.h"
 #include "TVerInfo.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QStringList>
-#include <QTextStream>
 
-#include <cstdio>
-#include <functional>
-#include <utility>
+#include <algorithm>
+#include <array>
 
 namespace {
 
-// Exit statuses shared by every command.
-constexpr int ExitUsage = 2;
+// Every command, in the order the help lists them.
+const std::array<const TCommand*, 4> Commands
+    = { &SendCommand, &SimulateCommand, &ListCommand, &InfoCommand };
 
-const char* const Usage
-    = "Usage:\n"
-      "  conveyor-cli send [--port lpt1|lpt2] [--simulate DIR | --peer SOCKET] FILE...\n"
-      "  conveyor-cli simulate --listen SOCKET --out DIR [--ack-delay N] [--stall-after N]\n"
-      "                        [--absent] [--once]\n"
-      "  conveyor-cli list [--mask MASK] [--tsv] DIR\n"
-      "  conveyor-cli info FILE\n"
-      "  conveyor-cli --help | --version\n"
-      "A command followed by --help tells more about it.\n";
+const QCommandLineOption VersionOption(
+    QStringLiteral("version"), QStringLiteral("Shows the caption of Conveyor with its version."));
 
-struct TCommandEntry
+void Declare(QCommandLineParser& parser)
 {
-    const char* Name;
-    std::function<int(const QStringList&)> Run;
-};
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    // What follows the command's name is the command's to parse.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    parser.setApplicationDescription(
+        QStringLiteral("Sends images to a Doctor64, simulates one, and lists image folders as\n"
+                       "Conveyor's catalogue does, without the window."));
+    parser.addOptions({ HelpOption(), VersionOption });
+}
 
-// Each command takes the arguments after its name and returns the process exit status.
-const TCommandEntry Commands[] = {
-    { "send", SendCommand },
-    { "simulate", SimulateCommand },
-    { "list", ListCommand },
-    { "info", InfoCommand },
-};
+QString Help()
+{
+    QCommandLineParser parser;
+    Declare(parser);
+    QString help = HelpText(parser,
+        QStringLiteral("Usage: conveyor-cli COMMAND [options] [arguments]\n"
+                       "       conveyor-cli %1 | %2")
+            .arg(OptionSyntax(HelpOption()), OptionSyntax(VersionOption)));
+    qsizetype width = 0;
+    for (const TCommand* command : Commands)
+        width = std::max(width, command->Name.size());
+    help += QStringLiteral("\nCommands:\n");
+    for (const TCommand* command : Commands)
+        help += QStringLiteral("  conveyor-cli %1  %2\n")
+                    .arg(command->Name.leftJustified(width), command->Summary);
+    help += QStringLiteral("\nconveyor-cli COMMAND --help tells more about one command.\n");
+    return help;
+}
+
+int UsageError(const QString& message)
+{
+    WriteText(stderr, QStringLiteral("conveyor-cli: %1\n\n%2").arg(message, Help()));
+    return ExitUsage;
+}
 
 } // namespace
 
@@ -51,24 +69,25 @@ int main(int argc, char* argv[])
     const TVerInfo verInfo;
     QCoreApplication::setApplicationVersion(verInfo.FileVersion());
 
-    QStringList arguments = QCoreApplication::arguments().mid(1);
-    if (arguments.isEmpty()) {
-        std::fputs(Usage, stderr);
-        return ExitUsage;
+    QCommandLineParser parser;
+    Declare(parser);
+    if (!parser.parse(QCoreApplication::arguments()))
+        return UsageError(parser.errorText());
+    if (parser.isSet(HelpOption())) {
+        WriteText(stdout, Help());
+        return ExitSuccess;
     }
-    const QString first = arguments.takeFirst();
-    if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
-        std::fputs(Usage, stdout);
-        return 0;
+    if (parser.isSet(VersionOption)) {
+        WriteText(stdout, QStringLiteral("Conveyor v%1\n").arg(verInfo.FileVersion()));
+        return ExitSuccess;
     }
-    if (first == QLatin1String("--version")) {
-        std::printf("Conveyor v%s\n", qPrintable(verInfo.FileVersion()));
-        return 0;
+    QStringList arguments = parser.positionalArguments();
+    if (arguments.isEmpty())
+        return UsageError(QStringLiteral("no command given"));
+    const QString name = arguments.takeFirst();
+    for (const TCommand* command : Commands) {
+        if (command->Name == name)
+            return RunCommand(*command, arguments);
     }
-    for (const TCommandEntry& command : Commands) {
-        if (command.Run && first == QLatin1String(command.Name))
-            return command.Run(arguments);
-    }
-    std::fprintf(stderr, "conveyor-cli: unknown command '%s'\n%s", qPrintable(first), Usage);
-    return ExitUsage;
+    return UsageError(QStringLiteral("unknown command '%1'").arg(name));
 }

@@ -3,9 +3,11 @@
 #include "CatalogueRow.h"
 #include "ClassifyImageFile.h"
 #include "EInOutError.h"
+#include "FileFilters.h"
 #include "FrameworkPictures.h"
 #include "HeaderButtons.h"
 #include "IoErrorText.h"
+#include "ListCatalogue.h"
 #include "RenameFile.h"
 #include "ShellPictures.h"
 #include "TAlignLayout.h"
@@ -69,16 +71,6 @@ bool IsPlainFileName(const QString& name)
 
 } // namespace
 
-const QStringList TFMain::FilterMasks = {
-    QStringLiteral("*.v64;*.jap;*.pal;*.usa;*.us"),
-    QStringLiteral("*.v64"),
-    QStringLiteral("*.jap"),
-    QStringLiteral("*.pal"),
-    QStringLiteral("*.usa;*.us"),
-    QStringLiteral("v64_ver*.*"),
-    QStringLiteral("*.*"),
-};
-
 const TEventBinding<TFMain, Ui::TFMain> TFMain::EventTable[] = {
     { ekCreate, &TFMain::FormCreate },
     { ekActivate, &TFMain::FormActivate },
@@ -123,6 +115,8 @@ TFMain::TFMain(TApplication& application, const QString& programFile, QWidget* p
     InitFrameworkPictures();
     InitShellPictures();
     FUi->setupUi(this);
+    for (const TFileFilter& filter : FileFilters)
+        FUi->ComboBox1->addItem(filter.Caption);
     move(DesignedLeft, DesignedTop);
     FGameDoctor1->setObjectName(QStringLiteral("GameDoctor1"));
     FVerInfo1->setObjectName(QStringLiteral("VerInfo1"));
@@ -297,7 +291,7 @@ void TFMain::SelectFilterItem(const QString& mask)
     // Chosen from code, as settings are applied: the mask is already in force and nothing
     // needs saving, so the change handler is not run.
     const QSignalBlocker quiet(FUi->ComboBox1);
-    FUi->ComboBox1->setCurrentIndex(int(FilterMasks.indexOf(mask)));
+    FUi->ComboBox1->setCurrentIndex(FileFilterIndex(mask));
 }
 
 void TFMain::SetLeftPaneWidth(int width)
@@ -499,9 +493,9 @@ void TFMain::FileListBox1Change()
 void TFMain::ComboBox1Change()
 {
     const int item = FUi->ComboBox1->currentIndex();
-    if (item < 0 || item >= FilterMasks.size())
+    if (item < 0 || item >= int(FileFilters.size()))
         return;
-    const QString& mask = FilterMasks[item];
+    const QString& mask = FileFilters[std::size_t(item)].Mask;
     Settings().Wildcard = mask;
     // Reads the folder again only when the mask is a new one.
     FFileListBox1->SetMask(mask);
@@ -538,12 +532,18 @@ void TFMain::ReadCatalogue()
         }
     } hide { animate };
 
-    TSortedStringGrid* grid = FUi->StringGrid1;
-    const QStringList items = FFileListBox1->Items();
-    grid->SetRowCount(0);
-    grid->SetRowCount(std::max(int(items.size()), 1));
     SetStatusText(QStringLiteral(" Reading file information..."));
     FUi->Label11->setText(QStringLiteral(" 0 Files"));
+    // The file list has just listed the folder with the same mask that conveyor-cli list
+    // uses; the rows come in the order list prints them.
+    const std::vector<TTextRow> rows
+        = CatalogueRows(FFileListBox1->Directory(), FFileListBox1->Items(), [this](int number) {
+              FUi->Label11->setText(QString::number(number) + QStringLiteral(" Files "));
+          });
+
+    TSortedStringGrid* grid = FUi->StringGrid1;
+    grid->SetRowCount(0);
+    grid->SetRowCount(std::max(int(rows.size()), 1));
     for (int button = 0; button < HeaderButtonCount; ++button)
         SetHeaderGlyph(button, hmBlank);
     for (int column = 0; column < grid->ColCount(); ++column)
@@ -553,21 +553,16 @@ void TFMain::ReadCatalogue()
     FUi->Edit5->clear();
     FShownRealName.clear();
 
-    const QString directory = SelectedDirectory();
-    std::vector<QString> row(std::size_t(grid->ColCount()));
-    for (int i = 0; i < items.size(); ++i) {
-        FUi->Label11->setText(QString::number(i + 1) + QStringLiteral(" Files "));
-        ClassifyImageFile(directory, items[i], row);
-        grid->SetRowTexts(i, row);
-    }
-    if (!items.isEmpty()) {
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        grid->SetRowTexts(int(i), rows[i]);
+    if (!rows.empty()) {
         SetHeaderGlyph(ccBaseName, hmAscending);
         for (int button = 1; button < HeaderButtonCount; ++button)
             SetHeaderGlyph(button, hmBlank);
     }
 
-    grid->SetSortColumn(ccBaseName);
-    grid->SetSortDirection(sdAscending);
+    // The rows came sorted by file name; another pass could reorder equal names.
+    grid->SetSortOrderWithoutSorting(ccBaseName, sdAscending);
     SetStatusText(QStringLiteral("  Done..."));
     grid->SetRow(0);
     ShowCurrentImage();

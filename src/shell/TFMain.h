@@ -98,8 +98,6 @@ public:
 
     // -- The catalogue ------------------------------------------------------------------
 
-    // The filter's masks, item by item.
-    static const QStringList FilterMasks;
     // The 9 x 13 header markers: 0 descending, 1 ascending, 2 none.
     const QList<QPixmap>& ImageList1() const { return FImageList1; }
 
@@ -141,8 +139,8 @@ private:
 
     // -- The window's own steps -------------------------------------------------------
 
-    // Lists every file of the file list into the table, sorted by file name, and shows
-    // the first row in the current-status group.
+    // Lists the file list's folder with its mask into the table, sorted by file name as
+    // conveyor-cli list prints it, and shows the first row in the current-status group.
     void ReadCatalogue();
     // Fills the current-status group and CurrentSystem from the current row.
     void ShowCurrentImage();

@@ -83,6 +83,13 @@ void TSortedStringGrid::SetSorted(bool sorted)
     Repaint();
 }
 
+void TSortedStringGrid::SetSortOrderWithoutSorting(int column, TSortDirection direction)
+{
+    FSortColumn = column;
+    FSortDirection = direction;
+    Repaint();
+}
+
 void TSortedStringGrid::SortRows()
 {
     const int first = FixedRows();

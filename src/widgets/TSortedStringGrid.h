@@ -26,6 +26,10 @@ public:
     // Header-cell sorting and the header markers; turning it on sorts.
     bool Sorted() const { return FSorted; }
     void SetSorted(bool sorted);
+    // Takes the column and direction of rows that are already in that order, sorted before
+    // they came in, and moves no row: another pass of the unstable sort could exchange rows
+    // with equal keys.
+    void SetSortOrderWithoutSorting(int column, TSortDirection direction);
 
     // Sorts the rows below the fixed ones by SortColumn in SortDirection.
     void SortRows();

@@ -128,6 +128,42 @@ TEST(CliUsage, HelpAndVersion)
     EXPECT_TRUE(sendHelp.Out.contains(QStringLiteral("--peer SOCKET")));
 }
 
+// The top level lists every command; each one answers --help with its own usage and tells
+// wrong usage with its name.
+TEST(CliUsage, EveryListedCommandHasItsHelpAndNamesItselfInErrors)
+{
+    const TRun help = Cli({ QStringLiteral("--help") });
+    const QString commands = help.Out.section(QStringLiteral("Commands:\n"), 1);
+    QStringList names;
+    for (const QString& line : commands.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QStringLiteral("  conveyor-cli ")))
+            names << line.section(QLatin1Char(' '), 3, 3);
+    }
+    EXPECT_EQ(names,
+        (QStringList { QStringLiteral("send"), QStringLiteral("simulate"), QStringLiteral("list"),
+            QStringLiteral("info") }));
+    for (const QString& name : names) {
+        const TRun own = Cli({ name, QStringLiteral("--help") });
+        EXPECT_EQ(own.Status, 0) << qPrintable(name);
+        EXPECT_TRUE(
+            own.Out.startsWith(QStringLiteral("Usage: conveyor-cli ") + name + QLatin1Char(' ')))
+            << qPrintable(own.Out);
+        EXPECT_TRUE(own.Out.contains(QStringLiteral("-h, --help"))) << qPrintable(own.Out);
+        const TRun wrong = Cli({ name, QStringLiteral("--bogus") });
+        EXPECT_EQ(wrong.Status, 2) << qPrintable(name);
+        EXPECT_TRUE(wrong.Err.startsWith(
+            QStringLiteral("conveyor-cli %1: Unknown option 'bogus'.\n").arg(name)))
+            << qPrintable(wrong.Err);
+        EXPECT_TRUE(wrong.Err.contains(QStringLiteral("Usage: conveyor-cli ") + name));
+    }
+    const TRun missing
+        = Cli({ QStringLiteral("simulate"), QStringLiteral("--listen"), QStringLiteral("s") });
+    EXPECT_EQ(missing.Status, 2);
+    EXPECT_TRUE(
+        missing.Err.startsWith(QStringLiteral("conveyor-cli simulate: --out is required\n")))
+        << qPrintable(missing.Err);
+}
+
 // ---- Sending to the built-in simulator ---------------------------------------------
 
 TEST(CliSend, DeliversAListToTheSimulatorWithALinePerTenthOnAPipe)

@@ -1,3 +1,4 @@
+#include "CatalogueRow.h"
 #include "TAnimate.h"
 #include "TDirectoryListBox.h"
 #include "TMainWindowTest.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 
 namespace {
 
@@ -21,6 +23,33 @@ QStringList Rows(const TSortedStringGrid* grid)
         rows << grid->Cells(0, row) + QLatin1Char('.') + grid->Cells(1, row) + QLatin1Char('|')
                 + grid->Cells(2, row).trimmed() + QLatin1Char('|') + grid->Cells(3, row);
     return rows;
+}
+
+// The six table columns of every row, tab-separated, as conveyor-cli list --tsv prints them.
+QStringList TsvRows(const TSortedStringGrid* grid)
+{
+    QStringList rows;
+    for (int row = 0; row < grid->RowCount(); ++row) {
+        QStringList texts;
+        for (int column = 0; column <= ccFileName; ++column)
+            texts << grid->Cells(column, row);
+        rows << texts.join(QLatin1Char('\t'));
+    }
+    return rows;
+}
+
+// What conveyor-cli list --tsv prints for a folder, one row per line.
+QStringList CliListing(const QString& folder)
+{
+    QProcess process;
+    process.start(
+        QStringLiteral(CONVEYOR_CLI), { QStringLiteral("list"), QStringLiteral("--tsv"), folder });
+    if (!process.waitForFinished(20000) || process.exitCode() != 0) {
+        ADD_FAILURE() << "conveyor-cli list: " << process.readAllStandardError().constData();
+        return {};
+    }
+    return QString::fromUtf8(process.readAllStandardOutput())
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 QStringList FileNames(const TSortedStringGrid* grid)
@@ -109,6 +138,35 @@ TEST_F(TCatalogueListing, AScanSortsByFileNameWhateverSortWasInForce)
     EXPECT_EQ(window.CurrentSystem(), "JAP");
 }
 
+// Rows with equal file names are where a different number of sorting passes shows.
+TEST_F(TCatalogueListing, TheTableHasTheOrderOfConveyorCliListWhateverSortWasInForce)
+{
+    for (const char* name : { "a.jap", "a.v64", "a.v64x.v64", "a.pal", "b.usa", "A.US" })
+        Images.Write(QString::fromLatin1(name), ImageBytes(name, 'E'));
+    SettingsForImages();
+    Start();
+
+    const QStringList listed = CliListing(Images.Path());
+    ASSERT_EQ(listed.size(), 6);
+    EXPECT_EQ(TsvRows(Grid()), listed);
+    // The first row is current: what "Deliver" sends without a click.
+    EXPECT_EQ(Grid()->Row(), 0);
+    EXPECT_EQ(Find<QLineEdit>("Edit3")->text(), listed.first().section(QLatin1Char('\t'), 5));
+
+    // A scan after the table was sorted by file name descending, then by image name.
+    Find<TSpeedButton>("SpeedButton2")->click();
+    ASSERT_EQ(Grid()->SortDirection(), sdDescending);
+    Find<TSpeedButton>("SpeedButton10")->click();
+    Settle();
+    EXPECT_EQ(TsvRows(Grid()), listed);
+    Find<TSpeedButton>("SpeedButton4")->click();
+    Find<TSpeedButton>("SpeedButton10")->click();
+    Settle();
+    EXPECT_EQ(TsvRows(Grid()), listed);
+    EXPECT_EQ(Grid()->Row(), 0);
+    EXPECT_EQ(Find<QLineEdit>("Edit3")->text(), listed.first().section(QLatin1Char('\t'), 5));
+}
+
 TEST_F(TCatalogueListing, FilterItemsChooseTheMasks)
 {
     Images.Write(QStringLiteral("x.usa"), ImageBytes("X", 'E'));
@@ -122,7 +180,7 @@ TEST_F(TCatalogueListing, FilterItemsChooseTheMasks)
     Start();
 
     // Item 0: both files of the same base name, side by side after the sort.
-    EXPECT_EQ(FileNames(Grid()), (QStringList { "A.JAP", "A.V64", "X.USA", "Y.US", "Z.V64" }));
+    EXPECT_EQ(FileNames(Grid()), (QStringList { "A.V64", "A.JAP", "X.USA", "Y.US", "Z.V64" }));
 
     Filter()->setCurrentIndex(4);
     Settle();
@@ -132,7 +190,7 @@ TEST_F(TCatalogueListing, FilterItemsChooseTheMasks)
     Filter()->setCurrentIndex(6);
     Settle();
     EXPECT_EQ(Rows(Grid()),
-        (QStringList { "A.JAP|A JAPAN|000 MBit", "A.V64|A WORLD|000 MBit",
+        (QStringList { "A.V64|A WORLD|000 MBit", "A.JAP|A JAPAN|000 MBit",
             "NOTES.TXT|--> WARNING: NOT AN IMAGE|000 MBit", "X.USA|X|000 MBit", "Y.US|Y|000 MBit",
             "Z.V64|Z|000 MBit" }));
 }
@@ -303,3 +361,6 @@ TEST_F(TCatalogueListing, AnUnreadableDirectoryShowsTheErrorAndKeepsTheTable)
     EXPECT_EQ(Rows(Grid()), before);
     EXPECT_EQ(Status(), "  Done...");
 }
+
+// The scan lists the folder itself; a folder that became unreadable after the file list read
+// it is told and leaves the previous scan in the table.

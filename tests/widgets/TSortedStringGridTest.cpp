@@ -151,6 +151,29 @@ TEST_F(SortedGrid, GridAndPlainRowsAlwaysAgreeOnTheOrderOfEqualKeys)
     }
 }
 
+// Rows sorted before they came in take their column and direction as they are: one more
+// pass would exchange the two rows named A.
+TEST_F(SortedGrid, ASortOrderTakenWithoutSortingMovesNoRow)
+{
+    std::vector<TTextRow> rows = SomeImages();
+    Catalogue(rows);
+    Grid.SetSortColumn(ccSize);
+    Grid.SetSortDirection(sdDescending);
+    SortTextRows(rows, 0, ccBaseName, sdAscending);
+    Catalogue(rows);
+
+    Grid.SetSortOrderWithoutSorting(ccBaseName, sdAscending);
+    EXPECT_EQ(Grid.SortColumn(), ccBaseName);
+    EXPECT_EQ(Grid.SortDirection(), sdAscending);
+    EXPECT_EQ(Column(ccFileName), Column(rows, ccFileName));
+    Grid.SortRows();
+    EXPECT_NE(Column(ccFileName), Column(rows, ccFileName));
+
+    // The setters go on sorting by what was taken.
+    Grid.SetSortDirection(sdDescending);
+    EXPECT_EQ(Column(ccBaseName), (QStringList { "ZELDA", "MARIO", "KART", "A", "A" }));
+}
+
 TEST_F(SortedGrid, ExchangeRowsMovesEveryColumn)
 {
     Catalogue(SomeImages());

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+// One item of the file-type filter: the caption the filter shows and the ";"-separated mask
+// it lists with.
+struct TFileFilter
+{
+    QString Caption;
+    QString Mask;
+};
+
+// What a folder is listed with until the user chooses otherwise: every kind of image file.
+inline const QString DefaultFileMask = QStringLiteral("*.v64;*.jap;*.pal;*.usa;*.us");
+
+// The filter's items, in the order the filter shows them. The settings file stores only the
+// mask, so an item is found again by its mask.
+inline const std::array<TFileFilter, 7> FileFilters = { {
+    { QStringLiteral("All Doctor Files"), DefaultFileMask },
+    { QStringLiteral("V64 Doctor Files (*.v64)"), QStringLiteral("*.v64") },
+    { QStringLiteral("JAP Doctor Files (*.jap)"), QStringLiteral("*.jap") },
+    { QStringLiteral("PAL Doctor Files (*.pal)"), QStringLiteral("*.pal") },
+    { QStringLiteral("USA Doctor Files (*.usa, *.us)"), QStringLiteral("*.usa;*.us") },
+    { QStringLiteral("Bios Doctor Files (v64_ver*.*)"), QStringLiteral("v64_ver*.*") },
+    { QStringLiteral("All Files (*.*)"), QStringLiteral("*.*") },
+} };
+
+// The first item whose mask is exactly this text (letter case counts), or -1: a mask typed
+// into the settings file by hand lists as it is but names no item.
+int FileFilterIndex(const QString& mask);
