@@ -14,14 +14,23 @@ EPortAccess EPortAccess::Refused(std::uint16_t address, int error)
         const QString program = QCoreApplication::instance()
             ? QCoreApplication::applicationFilePath()
             : QStringLiteral("<program>");
-        message += QStringLiteral(" Direct port access needs root rights: run the program as "
-                                  "root, or grant it the cap_sys_rawio capability once with "
-                                  "\"sudo setcap cap_sys_rawio+ep %1\".")
-                       .arg(program);
+        message += QLatin1Char(' ') + GrantCapabilityText(program);
     } else if (error == ENOSYS || error == ENOENT) {
         message += QStringLiteral(" This system lets no program reach I/O ports directly (its "
                                   "kernel offers neither ioperm nor /dev/port, as inside many "
                                   "containers and virtual machines).");
     }
     return EPortAccess(message);
+}
+
+EPortAccess EPortAccess::InUse(const QString& name)
+{
+    return EPortAccess(QStringLiteral("%1 is in use by another program.").arg(name));
+}
+
+QString EPortAccess::GrantCapabilityText(const QString& programPath)
+{
+    return QStringLiteral("Direct port access needs the capability cap_sys_rawio: grant it once "
+                          "with \"sudo setcap cap_sys_rawio=p %1\" and start the program again.")
+        .arg(programPath.isEmpty() ? QStringLiteral("<program>") : programPath);
 }

@@ -26,9 +26,15 @@ TDevPortIo::TDevPortIo(const QString& devicePath)
 {
 }
 
+TDevPortIo::TDevPortIo(int handle)
+    : FHandle(handle)
+    , FOwnsHandle(false)
+{
+}
+
 TDevPortIo::~TDevPortIo()
 {
-    if (FHandle >= 0)
+    if (FHandle >= 0 && FOwnsHandle)
         ::close(FHandle);
 }
 
