@@ -1,3 +1,4 @@
+#include "AcquirePortRights.h"
 #include "InfoCommand.h"
 #include "ListCommand.h"
 #include "SendCommand.h"
@@ -45,6 +46,7 @@ const TCommandEntry Commands[] = {
 
 int main(int argc, char* argv[])
 {
+    AcquirePortRights();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("conveyor-cli"));
     // The version comes from the program file's own version block, as the program's does.
