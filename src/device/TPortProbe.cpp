@@ -22,17 +22,6 @@ QString Hex(std::uint8_t value)
     return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
 }
 
-QString Describe(const TKernelPort& port)
-{
-    QString text = QStringLiteral("%1 at %2").arg(port.Name, TPortAddress::Text(port.Base));
-    if (!port.Modes.isEmpty())
-        text += QStringLiteral(", modes ") + port.Modes.join(QLatin1Char(','));
-    if (port.HasEcr())
-        text += QStringLiteral(", extended control register at ")
-            + TPortAddress::Text(port.EcrAddress());
-    return text + QLatin1Char('.');
-}
-
 QString UnknownPort(std::uint16_t base, const TKernelPortList& ports)
 {
     if (ports.Ports().empty())
@@ -72,7 +61,8 @@ TProbeResult TPortProbe::Run(TGameDoctor& doctor)
     if (auto* hardware = dynamic_cast<THardwarePortIo*>(port)) {
         const TKernelPortList& ports = hardware->KernelPorts();
         const TKernelPort* known = ports.FindBase(base);
-        if (!step(KnownStep, known != nullptr, known ? Describe(*known) : UnknownPort(base, ports)))
+        if (!step(KnownStep, known != nullptr,
+                known ? known->Description() : UnknownPort(base, ports)))
             return result;
         QString problem = hardware->Problem(base);
         if (problem.isEmpty())

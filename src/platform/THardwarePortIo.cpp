@@ -25,7 +25,7 @@ constexpr std::uint8_t EcrModePs2 = 0x20;
 THardwarePortIo::THardwarePortIo(
     const TPortRights& rights, TPortClaim* claim, const QString& procRoot, TPortIo* instructions)
     : FRights(rights)
-    , FOwnClaim(claim ? nullptr : std::make_unique<TPpdevClaim>())
+    , FOwnClaim(claim ? nullptr : std::make_unique<TPpdevClaim>(QStringLiteral("/dev"), procRoot))
     , FClaim(claim ? claim : FOwnClaim.get())
     , FProcRoot(procRoot)
     , FInstructions(instructions)

@@ -22,6 +22,9 @@ struct TKernelPort
     // one sign that base_hi + 2 really is one and may be touched.
     bool HasEcr() const { return BaseHi != 0 && Modes.contains(QLatin1String("ECP")); }
     std::uint16_t EcrAddress() const { return static_cast<std::uint16_t>(BaseHi + 2); }
+    // One line for a list of ports: "parport1 at 0xD010, modes PCSPP,TRISTATE,COMPAT,ECP,
+    // extended control register at 0xD002."
+    QString Description() const;
     // True for the registers a transfer uses: data, status, control, and the ECR.
     bool UsesRegister(std::uint16_t address) const
     {

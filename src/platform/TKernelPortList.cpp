@@ -110,6 +110,18 @@ const TKernelPort* TKernelPortList::FindRegister(std::uint16_t address) const
     return nullptr;
 }
 
+std::optional<QString> TKernelPortList::Holder(const QString& procRoot, const TKernelPort& port)
+{
+    QByteArray text;
+    if (!ReadSmallFile(
+            procRoot + QStringLiteral("/sys/dev/parport/%1/devices/active").arg(port.Name), text))
+        return std::nullopt;
+    const QString holder = QString::fromLatin1(text.trimmed());
+    if (holder.isEmpty())
+        return std::nullopt;
+    return holder == QLatin1String("none") ? QString() : holder;
+}
+
 QString TKernelPortList::EmptyText() const
 {
     if (!FDriverLoaded)

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // The parallel ports the kernel knows, read from /proc/sys/dev/parport (each port's
@@ -27,6 +28,10 @@ public:
     const TKernelPort* FindName(const QString& name) const;
     // The port one of whose transfer registers address is.
     const TKernelPort* FindRegister(std::uint16_t address) const;
+
+    // The driver that holds port at this moment (its devices/active: "lp0", "ppdev1"), an
+    // empty text when none does, nothing when the kernel does not say.
+    static std::optional<QString> Holder(const QString& procRoot, const TKernelPort& port);
 
     // Why the list is empty, with what the user can do about it.
     QString EmptyText() const;

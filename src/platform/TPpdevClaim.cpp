@@ -1,7 +1,7 @@
 #include "TPpdevClaim.h"
 
 #include "EPortAccess.h"
-#include "TKernelPort.h"
+#include "TKernelPortList.h"
 
 #include <QFile>
 
@@ -65,8 +65,9 @@ int Control(int handle, unsigned long request)
 
 } // namespace
 
-TPpdevClaim::TPpdevClaim(const QString& devRoot)
+TPpdevClaim::TPpdevClaim(const QString& devRoot, const QString& procRoot)
     : FDevRoot(devRoot)
+    , FProcRoot(procRoot)
 {
 }
 
@@ -89,26 +90,39 @@ QString TPpdevClaim::Problem(const TKernelPort& port) const
     return {};
 }
 
-void TPpdevClaim::Claim(const TKernelPort& port, const QString& name)
+int TPpdevClaim::TryClaim(const QString& path, bool exclusive)
 {
-    Release();
-    const QString path = NodePath(port);
     const int handle = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
     if (handle < 0)
         throw EPortAccess(NodeProblem(path, errno));
-    int error = Control(handle, PPEXCL);
+    int error = exclusive ? Control(handle, PPEXCL) : 0;
     if (error == 0)
         error = Control(handle, PPCLAIM);
     if (error != 0) {
         ::close(handle);
-        // The exclusive registration is refused while any other driver is registered on
-        // the port (ENXIO from ppdev; EBUSY kept for kernels that say so).
-        if (error == ENXIO || error == EBUSY)
-            throw EPortAccess::InUse(name);
-        throw EPortAccess(
-            QStringLiteral("Cannot claim %1 through %2: %3.").arg(name, path, SystemText(error)));
+        return error;
     }
     FHandle = handle;
+    return 0;
+}
+
+void TPpdevClaim::Claim(const TKernelPort& port, const QString& name)
+{
+    Release();
+    const QString path = NodePath(port);
+    int error = TryClaim(path, true);
+    // Refused registration: ENXIO from ppdev; EBUSY kept for kernels that say so.
+    if (error == ENXIO || error == EBUSY) {
+        const std::optional<QString> holder = TKernelPortList::Holder(FProcRoot, port);
+        if (!holder || !holder->isEmpty())
+            throw EPortAccess::InUse(name);
+        error = TryClaim(path, false);
+        if (error == ENXIO || error == EBUSY)
+            throw EPortAccess::InUse(name);
+    }
+    if (error != 0)
+        throw EPortAccess(
+            QStringLiteral("Cannot claim %1 through %2: %3.").arg(name, path, SystemText(error)));
 }
 
 void TPpdevClaim::Release() noexcept

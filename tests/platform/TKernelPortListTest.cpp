@@ -42,6 +42,9 @@ TEST(TKernelPortList, OnboardPortWithItsEcrAtBasePlus0x400)
     EXPECT_EQ(port.Modes, QStringList({ "PCSPP", "TRISTATE", "COMPAT", "EPP", "ECP", "DMA" }));
     EXPECT_TRUE(port.HasEcr());
     EXPECT_EQ(port.EcrAddress(), 0x77A);
+    EXPECT_EQ(port.Description(),
+        QStringLiteral("parport0 at 0x378, modes PCSPP,TRISTATE,COMPAT,EPP,ECP,DMA, extended "
+                       "control register at 0x77A."));
     EXPECT_TRUE(list.Problems().isEmpty());
     EXPECT_TRUE(list.DriverLoaded());
 }
@@ -112,6 +115,7 @@ TEST(TKernelPortList, DamagedPortsAreLeftOutAndNamedTheOthersStay)
     EXPECT_FALSE(list.Ports()[0].HasEcr());
     EXPECT_EQ(list.Ports()[1].Name, QStringLiteral("parport6"));
     EXPECT_TRUE(list.Ports()[1].Modes.isEmpty());
+    EXPECT_EQ(list.Ports()[1].Description(), QStringLiteral("parport6 at 0x3BC."));
     EXPECT_EQ(list.Ports()[2].Modes, QStringList { "ECP" });
     // ECP without a second block is no ECR to touch.
     EXPECT_FALSE(list.Ports()[2].HasEcr());
@@ -182,4 +186,17 @@ TEST(TPortAddress, NamesAndRegistersOfParallelPorts)
     // does not list, a second block's other registers.
     for (const std::uint16_t address : { 0x20, 0x21, 0x37B, 0x67A, 0xD013, 0xD000, 0xD001, 0x0 })
         EXPECT_FALSE(TPortAddress::IsParallelPortRegister(address, ports)) << address;
+}
+
+TEST(TKernelPortList, HolderIsTheDriverThatHasThePortNowIfTheKernelSays)
+{
+    TTestFolder proc;
+    AddPort(proc, QStringLiteral("parport0"), "888\t1912\n", "PCSPP\n");
+    const TKernelPortList list = TKernelPortList::Read(proc.Path());
+    const TKernelPort& port = list.Ports().front();
+    EXPECT_EQ(TKernelPortList::Holder(proc.Path(), port), std::nullopt);
+    proc.Write(QStringLiteral("sys/dev/parport/parport0/devices/active"), "none\n");
+    EXPECT_EQ(TKernelPortList::Holder(proc.Path(), port), QString());
+    proc.Write(QStringLiteral("sys/dev/parport/parport0/devices/active"), "lp0\n");
+    EXPECT_EQ(TKernelPortList::Holder(proc.Path(), port), QStringLiteral("lp0"));
 }
