@@ -2,11 +2,13 @@
 #include "TPrivilegeCalls.h"
 #include "TProcFolder.h"
 
+#include <QFile>
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace {
 
@@ -152,4 +154,31 @@ TEST(AcquirePortRights, ACapabilityThatCannotBeRaisedIsReportedAndStillDropped)
     EXPECT_EQ(rights.Missing(0xD010, 0xD010, QStringLiteral("parport1"), true),
         QStringLiteral("Conveyor may not use parport1 (0xD010): its capability cap_sys_rawio could "
                        "not be used (Operation not permitted)."));
+}
+
+// The real calls, in a child process so the test keeps its own rights: whatever the child
+// held (everything, when the tests run as root), nothing is left in any set afterwards.
+TEST(AcquirePortRights, TheRealCallsLeaveNoCapabilityInAnySet)
+{
+    const auto attempt = [] {
+        AcquirePortRights();
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            std::_Exit(10);
+        int cleared = 0;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            for (const char* set : { "CapInh:", "CapPrm:", "CapEff:", "CapAmb:" }) {
+                if (line.startsWith(set)) {
+                    if (line.mid(7).trimmed().toULongLong(nullptr, 16) != 0) {
+                        std::fprintf(stderr, "%s\n", line.constData());
+                        std::_Exit(11);
+                    }
+                    ++cleared;
+                }
+            }
+        }
+        std::_Exit(cleared == 4 ? 0 : 12);
+    };
+    EXPECT_EXIT(attempt(), ::testing::ExitedWithCode(0), "");
+    EXPECT_FALSE(TPortRights::Process().Acquired) << "the test process itself was changed";
 }
