@@ -6,6 +6,7 @@
 #include <bitset>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class TDevPortIo;
 class TPortClaim;
