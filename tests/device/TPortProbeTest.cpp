@@ -1,12 +1,12 @@
 #include "TPortProbe.h"
 
+#include "QtPrinters.h"
 #include "TDoctor64.h"
 #include "TDoctor64Peer.h"
 #include "TFakeClaim.h"
 #include "TGameDoctor.h"
 #include "TGrantedRights.h"
 #include "THardwarePortIo.h"
-#include "QtPrinters.h"
 #include "TProcFolder.h"
 #include "TRecordingPort.h"
 #include "TSocketPortIo.h"
