@@ -1,5 +1,7 @@
 #include "EPortAccess.h"
 
+#include "TPortAddress.h"
+
 #include <QCoreApplication>
 
 #include <cerrno>
@@ -7,8 +9,8 @@
 
 EPortAccess EPortAccess::Refused(std::uint16_t address, int error)
 {
-    QString message = QStringLiteral("Cannot access the parallel port at 0x%1: %2.")
-                          .arg(address, 3, 16, QLatin1Char('0'))
+    QString message = QStringLiteral("Cannot access the parallel port at %1: %2.")
+                          .arg(TPortAddress::Text(address))
                           .arg(QString::fromLocal8Bit(std::strerror(error)));
     if (error == EPERM || error == EACCES) {
         const QString program = QCoreApplication::instance()
