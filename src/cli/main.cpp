@@ -1,3 +1,4 @@
+#include "AcquirePortRights.h"
 #include "CliOutput.h"
 #include "ExitStatus.h"
 #include "InfoCommand.h"
@@ -63,6 +64,7 @@ int UsageError(const QString& message)
 
 int main(int argc, char* argv[])
 {
+    AcquirePortRights();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("conveyor-cli"));
     // The version comes from the program file's own version block, as the program's does.

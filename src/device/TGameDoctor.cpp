@@ -40,10 +40,19 @@ TGameDoctor::~TGameDoctor() = default;
 void TGameDoctor::SetPort(TParallelPort port)
 {
     FPort = port;
-    if (port == ppLPT1)
+    if (port == ppLPT1) {
         FPortAddress = LPT1Address;
-    else if (port == ppLPT2)
+        FByAddress = false;
+    } else if (port == ppLPT2) {
         FPortAddress = LPT2Address;
+        FByAddress = false;
+    }
+}
+
+void TGameDoctor::SetPortAddress(std::uint16_t address)
+{
+    FPortAddress = address;
+    FByAddress = true;
 }
 
 void TGameDoctor::SetPortIo(TPortIo* port)
@@ -57,30 +66,74 @@ QString TGameDoctor::TimeoutText(TParallelPort port)
                           : QStringLiteral("Warning, could not locate any doctor on LPT1.");
 }
 
+QString TGameDoctor::TimeoutTextAt(std::uint16_t address)
+{
+    if (address == LPT1Address)
+        return TimeoutText(ppLPT1);
+    if (address == LPT2Address)
+        return TimeoutText(ppLPT2);
+    return QStringLiteral("Warning, could not locate any doctor at port %1.")
+        .arg(TPortAddress::Text(address));
+}
+
 void TGameDoctor::TimedOut()
 {
     if (FOnTimeout)
         FOnTimeout();
-    throw EPortTimeout(FTimeoutMessage ? FTimeoutMessage() : TimeoutText(FPort));
+    if (FTimeoutMessage)
+        throw EPortTimeout(FTimeoutMessage());
+    throw EPortTimeout(FByAddress ? TimeoutTextAt(FPortAddress) : TimeoutText(FPort));
 }
 
 void TGameDoctor::StartHandshake()
 {
+    enum TStepKind : std::uint8_t
+    {
+        skData,
+        skControl,
+        skWaitClear,
+        skWaitSet,
+    };
+    struct TStep
+    {
+        TStepKind Kind;
+        std::uint8_t Value; // the value written, or the mask waited on
+    };
+    static constexpr TStep Steps[] = {
+        { skData, 0 },
+        { skControl, ControlLow },
+        { skWaitClear, SelectMask },
+        { skData, 0xAA },
+        { skControl, 0 },
+        { skWaitSet, SelectMask },
+        { skControl, ControlLow },
+        { skWaitClear, SelectMask },
+        { skData, 0x55 },
+        { skControl, 0 },
+        { skWaitSet, SelectMask },
+        { skControl, ControlLow },
+        { skWaitClear, SelectMask },
+    };
     const std::uint16_t data = FPortAddress;
     const std::uint16_t control = FPortAddress + 2;
-    WritePort(data, 0);
-    WritePort(control, ControlLow);
-    WaitBitClear(control, SelectMask, WaitLimit);
-    WritePort(data, 0xAA);
-    WritePort(control, 0);
-    WaitBitSet(control, SelectMask, WaitLimit);
-    WritePort(control, ControlLow);
-    WaitBitClear(control, SelectMask, WaitLimit);
-    WritePort(data, 0x55);
-    WritePort(control, 0);
-    WaitBitSet(control, SelectMask, WaitLimit);
-    WritePort(control, ControlLow);
-    WaitBitClear(control, SelectMask, WaitLimit);
+    FHandshakeStep = 0;
+    for (const TStep& step : Steps) {
+        ++FHandshakeStep;
+        switch (step.Kind) {
+        case skData:
+            WritePort(data, step.Value);
+            break;
+        case skControl:
+            WritePort(control, step.Value);
+            break;
+        case skWaitClear:
+            WaitBitClear(control, step.Value, WaitLimit);
+            break;
+        case skWaitSet:
+            WaitBitSet(control, step.Value, WaitLimit);
+            break;
+        }
+    }
 }
 
 void TGameDoctor::SendBytes(const std::uint8_t* buffer, std::int32_t count)
@@ -186,8 +239,11 @@ void TGameDoctor::SendFiles(const QStringList& fileNames)
 {
     if (fileNames.isEmpty())
         return;
+    Report(gaConnecting, fileNames.first(), 1, 0);
+    // The port is claimed (on the real hardware) before the handshake and given back on
+    // every path out.
+    FPortIo->Begin(FPortAddress);
     try {
-        Report(gaConnecting, fileNames.first(), 1, 0);
         StartHandshake();
         Report(gaConnected, fileNames.first(), 1, 0);
         QByteArray command("GD6R");
@@ -202,9 +258,16 @@ void TGameDoctor::SendFiles(const QStringList& fileNames)
             FPortIo->Flush();
         } catch (...) {
         }
+        FPortIo->End();
         throw;
     }
-    FPortIo->Flush();
+    try {
+        FPortIo->Flush();
+    } catch (...) {
+        FPortIo->End();
+        throw;
+    }
+    FPortIo->End();
 }
 
 void TGameDoctor::SendOneFile(const QString& path, std::uint8_t fileNumber)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TPortAddress.h"
 #include "TPortIo.h"
 
 #include <QByteArray>
@@ -39,8 +40,8 @@ class TGameDoctor : public QObject
     Q_OBJECT
 
 public:
-    static constexpr std::uint16_t LPT1Address = 0x378;
-    static constexpr std::uint16_t LPT2Address = 0x278;
+    static constexpr std::uint16_t LPT1Address = TPortAddress::LPT1;
+    static constexpr std::uint16_t LPT2Address = TPortAddress::LPT2;
     static constexpr std::int32_t WaitLimit = 1000000;
     static constexpr int BlockSize = 0x8000;
 
@@ -50,6 +51,10 @@ public:
     TParallelPort Port() const { return FPort; }
     void SetPort(TParallelPort port);
     std::uint16_t PortAddress() const { return FPortAddress; }
+    // Any port by its base address, such as a PCI Express card's 0xD010. Port keeps its
+    // value; 0x378 and 0x278 are LPT1 and LPT2 under another name.
+    void SetPortAddress(std::uint16_t address);
+    bool PortByAddress() const { return FByAddress; }
 
     // The registers are reached through port; nullptr goes back to the real hardware.
     // The component does not own port.
@@ -65,6 +70,9 @@ public:
 
     // "Warning, could not locate any doctor on LPT1." and its LPT2 twin.
     static QString TimeoutText(TParallelPort port);
+    // The same for a port chosen by address: "Warning, could not locate any doctor at port
+    // 0xD010.", and the LPT texts for 0x378 and 0x278.
+    static QString TimeoutTextAt(std::uint16_t address);
 
     std::uint8_t ReadPort(std::uint16_t address) { return FPortIo->Read(address); }
     void WritePort(std::uint16_t address, std::uint8_t value) { FPortIo->Write(address, value); }
@@ -75,6 +83,8 @@ public:
     std::uint8_t WaitBitClear(std::uint16_t address, std::uint8_t mask, std::int32_t limit);
 
     void StartHandshake();
+    // The step of the start handshake (1 to 13) run last; a wait that ran out is that step.
+    int HandshakeStep() const { return FHandshakeStep; }
     void SendBytes(const std::uint8_t* buffer, std::int32_t count);
 
     void SendFile(const QString& fileName);
@@ -92,6 +102,8 @@ private:
 
     TParallelPort FPort = ppLPT1;
     std::uint16_t FPortAddress = LPT1Address;
+    bool FByAddress = false;
+    int FHandshakeStep = 0;
     TProgressEvent FOnProgress;
     TTimeoutHook FOnTimeout;
     TMessageProvider FTimeoutMessage;

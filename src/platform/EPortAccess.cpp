@@ -1,5 +1,7 @@
 #include "EPortAccess.h"
 
+#include "TPortAddress.h"
+
 #include <QCoreApplication>
 
 #include <cerrno>
@@ -7,21 +9,30 @@
 
 EPortAccess EPortAccess::Refused(std::uint16_t address, int error)
 {
-    QString message = QStringLiteral("Cannot access the parallel port at 0x%1: %2.")
-                          .arg(address, 3, 16, QLatin1Char('0'))
+    QString message = QStringLiteral("Cannot access the parallel port at %1: %2.")
+                          .arg(TPortAddress::Text(address))
                           .arg(QString::fromLocal8Bit(std::strerror(error)));
     if (error == EPERM || error == EACCES) {
         const QString program = QCoreApplication::instance()
             ? QCoreApplication::applicationFilePath()
             : QStringLiteral("<program>");
-        message += QStringLiteral(" Direct port access needs root rights: run the program as "
-                                  "root, or grant it the cap_sys_rawio capability once with "
-                                  "\"sudo setcap cap_sys_rawio+ep %1\".")
-                       .arg(program);
+        message += QLatin1Char(' ') + GrantCapabilityText(program);
     } else if (error == ENOSYS || error == ENOENT) {
         message += QStringLiteral(" This system lets no program reach I/O ports directly (its "
                                   "kernel offers neither ioperm nor /dev/port, as inside many "
                                   "containers and virtual machines).");
     }
     return EPortAccess(message);
+}
+
+EPortAccess EPortAccess::InUse(const QString& name)
+{
+    return EPortAccess(QStringLiteral("%1 is in use by another program.").arg(name));
+}
+
+QString EPortAccess::GrantCapabilityText(const QString& programPath)
+{
+    return QStringLiteral("Direct port access needs the capability cap_sys_rawio: grant it once "
+                          "with \"sudo setcap cap_sys_rawio=p %1\" and start the program again.")
+        .arg(programPath.isEmpty() ? QStringLiteral("<program>") : programPath);
 }

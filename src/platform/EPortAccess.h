@@ -14,4 +14,9 @@ public:
     // The program was refused the port at address with the system error number error.
     // The message names the address and what the user can do about it.
     static EPortAccess Refused(std::uint16_t address, int error);
+    // Another program or driver holds the port called name: "LPT1 is in use by another
+    // program."
+    // The remedy for a program that lacks the capability for port I/O.
+    static QString GrantCapabilityText(const QString& programPath);
+    static EPortAccess InUse(const QString& name);
 };

@@ -1,6 +1,7 @@
 #include "TDevPortIo.h"
 
 #include "EPortAccess.h"
+#include "TPortAddress.h"
 
 #include <QFile>
 
@@ -13,9 +14,9 @@ namespace {
 
 EPortAccess TransferFailed(const char* what, std::uint16_t address, int error)
 {
-    return EPortAccess(QStringLiteral("Cannot %1 the parallel port at 0x%2: %3.")
+    return EPortAccess(QStringLiteral("Cannot %1 the parallel port at %2: %3.")
                            .arg(QLatin1String(what))
-                           .arg(address, 3, 16, QLatin1Char('0'))
+                           .arg(TPortAddress::Text(address))
                            .arg(QString::fromLocal8Bit(std::strerror(error))));
 }
 
@@ -26,9 +27,15 @@ TDevPortIo::TDevPortIo(const QString& devicePath)
 {
 }
 
+TDevPortIo::TDevPortIo(int handle)
+    : FHandle(handle)
+    , FOwnsHandle(false)
+{
+}
+
 TDevPortIo::~TDevPortIo()
 {
-    if (FHandle >= 0)
+    if (FHandle >= 0 && FOwnsHandle)
         ::close(FHandle);
 }
 

@@ -11,6 +11,9 @@ class TDevPortIo : public TPortIo
 {
 public:
     explicit TDevPortIo(const QString& devicePath = QStringLiteral("/dev/port"));
+    // Uses a /dev/port opened earlier (while the right to open it was held) and leaves it
+    // open: it belongs to the process.
+    explicit TDevPortIo(int handle);
     ~TDevPortIo() override;
     TDevPortIo(const TDevPortIo&) = delete;
     TDevPortIo& operator=(const TDevPortIo&) = delete;
@@ -23,4 +26,5 @@ private:
 
     QString FDevicePath;
     int FHandle = -1;
+    bool FOwnsHandle = true;
 };

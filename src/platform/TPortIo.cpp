@@ -5,3 +5,11 @@ TPortIo::~TPortIo() = default;
 void TPortIo::Flush()
 {
 }
+
+void TPortIo::Begin(std::uint16_t)
+{
+}
+
+void TPortIo::End() noexcept
+{
+}

@@ -1,3 +1,4 @@
+#include "AcquirePortRights.h"
 #include "ProgramFile.h"
 #include "ShellPictures.h"
 #include "TApplication.h"
@@ -85,6 +86,7 @@ bool Answered(const TCommandLine& line, const QString& caption, int& status)
 
 int main(int argc, char* argv[])
 {
+    AcquirePortRights();
     QCoreApplication::setApplicationName(QStringLiteral("Conveyor"));
     // The version comes from the program file's own version block, as the caption's does.
     const TVerInfo verInfo;

@@ -95,29 +95,35 @@ void TDoctor64::WriteControl(std::uint8_t value)
     FControl = value;
     if (FAbsent || FIgnoreHandshake)
         return;
+    // Holding select up keeps the very first wait (step 3) from ever seeing it clear.
+    if (FHandshakeStall == 3) {
+        FSelect = true;
+        return;
+    }
     // Whatever the device was doing, this opens a new delivery; an aborted one must never
     // keep the next from getting through.
     if (value == 0 && FData == 0xAA) {
-        BeginHandshake();
+        if (FHandshakeStall != 6)
+            BeginHandshake();
         return;
     }
     switch (FHandshake) {
     case hsIdle:
         break;
     case hsFirstHigh:
-        if (value == 4) {
+        if (value == 4 && FHandshakeStall != 8) {
             FSelect = false;
             FHandshake = hsFirstLow;
         }
         break;
     case hsFirstLow:
-        if (value == 0 && FData == 0x55) {
+        if (value == 0 && FData == 0x55 && FHandshakeStall != 11) {
             FSelect = true;
             FHandshake = hsSecondHigh;
         }
         break;
     case hsSecondHigh:
-        if (value == 4) {
+        if (value == 4 && FHandshakeStall != 13) {
             FSelect = false;
             FAcknowledge = false;
             FAckPending = false;

@@ -44,6 +44,9 @@ public:
 
     void SetAbsent(bool absent) { FAbsent = absent; }
     void SetIgnoreHandshake(bool ignore) { FIgnoreHandshake = ignore; }
+    // Answers the start handshake up to the wait at this step (3, 6, 8, 11 or 13 of its
+    // thirteen) and no further; 0 answers it all.
+    void SetHandshakeStall(int step) { FHandshakeStall = step; }
     // Stop acknowledging once this many bytes of a stream were taken; negative: never.
     void SetStallAfter(std::int64_t bytes) { FStallAfter = bytes; }
     // The acknowledge line follows a strobe only after this many control-register reads.
@@ -107,6 +110,7 @@ private:
     std::uint16_t FBase;
     bool FAbsent = false;
     bool FIgnoreHandshake = false;
+    int FHandshakeStall = 0;
     std::int64_t FStallAfter = -1;
     int FLatency = 0;
     std::function<void(const TReceivedFile&)> FOnFileEnded;

@@ -1,9 +1,14 @@
 #include "TGameDoctor.h"
+#include "AcquirePortRights.h"
 #include "EFOpenError.h"
 #include "EPortAccess.h"
 #include "EPortTimeout.h"
 #include "EReadError.h"
 #include "TDoctor64.h"
+#include "TFakeClaim.h"
+#include "TGrantedRights.h"
+#include "THardwarePortIo.h"
+#include "TProcFolder.h"
 #include "TRecordingPort.h"
 #include "TTestFolder.h"
 
@@ -766,7 +771,8 @@ TEST_F(TTransfer, SecondTransferAfterAnAbortedOneArrivesWhole)
 
 // ---- The real port ------------------------------------------------------------------
 
-// Run in a child process that gave up root rights first, so no real port is ever touched.
+// Run in a child process that gave up root rights first, so no real port is ever touched;
+// there the real start-up step finds no capability and gives nothing.
 TEST(TGameDoctorHardware, WithoutPortRightsTheFirstAccessNamesTheAddressNotATimeout)
 {
     const TTestFolder folder;
@@ -774,6 +780,7 @@ TEST(TGameDoctorHardware, WithoutPortRightsTheFirstAccessNamesTheAddressNotATime
     const auto attempt = [&path](TParallelPort port) {
         if (::geteuid() == 0 && ::setresuid(65534, 65534, 65534) != 0)
             std::_Exit(10);
+        AcquirePortRights();
         TGameDoctor doctor;
         doctor.SetPort(port);
         try {
@@ -787,7 +794,161 @@ TEST(TGameDoctorHardware, WithoutPortRightsTheFirstAccessNamesTheAddressNotATime
         std::_Exit(12);
     };
     EXPECT_EXIT(attempt(ppLPT1), ::testing::ExitedWithCode(0),
-        "parallel port at 0x378.*(cap_sys_rawio|This system lets no program)");
+        "Conveyor may not use LPT1 \\(0x378\\)\\. Direct port access needs the capability "
+        "cap_sys_rawio: grant it once with \"sudo setcap cap_sys_rawio=p [^\"]*device_tests\"");
     EXPECT_EXIT(attempt(ppLPT2), ::testing::ExitedWithCode(0),
-        "parallel port at 0x278.*(cap_sys_rawio|This system lets no program)");
+        "Conveyor may not use LPT2 \\(0x278\\)\\. Direct port access");
+}
+
+// ---- Any port by address; the claim around a transfer on the real port -------------------
+
+TEST(TGameDoctorPort, TimeoutTextNamesAPortChosenByAddressAndKeepsTheLptTexts)
+{
+    EXPECT_EQ(TGameDoctor::TimeoutTextAt(0xD010),
+        QStringLiteral("Warning, could not locate any doctor at port 0xD010."));
+    EXPECT_EQ(TGameDoctor::TimeoutTextAt(0x3BC),
+        QStringLiteral("Warning, could not locate any doctor at port 0x3BC."));
+    EXPECT_EQ(TGameDoctor::TimeoutTextAt(0x378),
+        QStringLiteral("Warning, could not locate any doctor on LPT1."));
+    EXPECT_EQ(TGameDoctor::TimeoutTextAt(0x278),
+        QStringLiteral("Warning, could not locate any doctor on LPT2."));
+
+    TGameDoctor doctor;
+    doctor.SetPortAddress(0xD010);
+    EXPECT_TRUE(doctor.PortByAddress());
+    EXPECT_EQ(doctor.PortAddress(), 0xD010);
+    EXPECT_EQ(doctor.Port(), ppLPT1);
+    doctor.SetPort(ppLPT2);
+    EXPECT_FALSE(doctor.PortByAddress());
+    EXPECT_EQ(doctor.PortAddress(), 0x278);
+}
+
+// The simulator, like the virtual port, sits at whatever address it is given.
+TEST(TGameDoctorPort, TheSimulatorServesAnyAddressAndTheTimeoutNamesIt)
+{
+    const TTestFolder folder;
+    const QString path = folder.Write(QStringLiteral("racer.v64"), QByteArray("N64"));
+    for (const std::uint16_t base : { 0x20, 0xD010, 0x378 }) {
+        TDoctor64 device(folder.Path(QStringLiteral("out")), base);
+        TGameDoctor doctor;
+        doctor.SetPortAddress(base);
+        doctor.SetPortIo(&device);
+        doctor.SendFile(path);
+        ASSERT_EQ(device.Files().size(), 1u) << base;
+        EXPECT_TRUE(device.Files().front().Complete);
+
+        device.SetAbsent(true);
+        try {
+            doctor.SendFile(path);
+            FAIL() << "an absent device answered";
+        } catch (const EPortTimeout& error) {
+            EXPECT_EQ(error.Message(), TGameDoctor::TimeoutTextAt(base));
+        }
+    }
+}
+
+class TClaimedTransfer : public ::testing::Test
+{
+protected:
+    TClaimedTransfer()
+    {
+        // The onboard port, and a PCI Express card at 0xD010 (without an ECR here, so the
+        // trace holds the transfer alone).
+        Proc.AddPort(QStringLiteral("parport0"), "888\t1912\n", "PCSPP,TRISTATE\n");
+        Proc.AddPort(QStringLiteral("parport1"), "53264\t53248\n", "PCSPP,TRISTATE,COMPAT\n");
+        Rights = GrantedRights(TKernelPortList::Read(Proc.Path()));
+        Doctor.SetPortIo(&Hardware);
+        Doctor.SetPortAddress(0xD010);
+        Record(Doctor, Events);
+    }
+
+    QString Release() const { return QStringLiteral("release after %1").arg(Wires.Trace.size()); }
+
+    TProcFolder Proc;
+    TTestFolder Folder;
+    TDoctor64 Device { Folder.Path(QStringLiteral("received")), 0xD010 };
+    TRecordingPort Wires { &Device };
+    TFakeClaim Claim { &Wires };
+    TPortRights Rights;
+    THardwarePortIo Hardware { Rights, &Claim, Proc.Path(), &Wires };
+    TGameDoctor Doctor;
+    std::vector<TEvent> Events;
+};
+
+TEST_F(TClaimedTransfer, ClaimsBeforeTheHandshakeAndReleasesAfterTheLastByteOnlyAtItsRegisters)
+{
+    const QString path = Folder.Write(QStringLiteral("racer.v64"), QByteArray("N64"));
+    Doctor.SendFile(path);
+    ASSERT_EQ(Device.Files().size(), 1u);
+    EXPECT_TRUE(Device.Files().front().Complete);
+    EXPECT_EQ(Claim.Events, QStringList({ "claim parport1 as parport1 after 0", Release() }));
+    for (const TPortAccess& access : Wires.Trace)
+        EXPECT_TRUE(access.Address == 0xD010 || access.Address == 0xD012) << access.Address;
+    EXPECT_EQ(StreamOf(Wires.Trace, 0xD010).left(5), QByteArray("GD6R\x01"));
+}
+
+TEST_F(TClaimedTransfer, ATimeOutReleasesTheClaimAfterTheLastAccess)
+{
+    Device.SetAbsent(true);
+    bool claimedAtHook = false;
+    Doctor.SetOnTimeout([this, &claimedAtHook] { claimedAtHook = Claim.Held; });
+    const QString path = Folder.Write(QStringLiteral("racer.v64"), QByteArray("N64"));
+    try {
+        Doctor.SendFile(path);
+        FAIL() << "an absent device answered";
+    } catch (const EPortTimeout& error) {
+        EXPECT_EQ(error.Message(),
+            QStringLiteral("Warning, could not locate any doctor at port 0xD010."));
+    }
+    EXPECT_TRUE(claimedAtHook);
+    EXPECT_EQ(Claim.Events, QStringList({ "claim parport1 as parport1 after 0", Release() }));
+    EXPECT_GT(Wires.Trace.size(), 1000000u);
+}
+
+TEST_F(TClaimedTransfer, AFileErrorReleasesTheClaimAfterTheCommandBlock)
+{
+    EXPECT_THROW(Doctor.SendFile(Folder.Path(QStringLiteral("missing.v64"))), EFOpenError);
+    EXPECT_EQ(Claim.Events, QStringList({ "claim parport1 as parport1 after 0", Release() }));
+    EXPECT_EQ(StreamOf(Wires.Trace, 0xD010), QByteArray("GD6R\x01"));
+    EXPECT_FALSE(Claim.Held);
+}
+
+TEST_F(TClaimedTransfer, APortInUseIsNamedAndNeverTouched)
+{
+    Claim.Busy = true;
+    const QString path = Folder.Write(QStringLiteral("racer.v64"), QByteArray("N64"));
+    try {
+        Doctor.SendFile(path);
+        FAIL() << "a port in use was used";
+    } catch (const EPortAccess& error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("parport1 is in use by another program."));
+    }
+    Doctor.SetPort(ppLPT1);
+    try {
+        Doctor.SendFile(path);
+        FAIL() << "a port in use was used";
+    } catch (const EPortAccess& error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("LPT1 is in use by another program."));
+    }
+    EXPECT_TRUE(Wires.Trace.empty());
+    EXPECT_EQ(Claim.Events,
+        QStringList({ "claim parport1 as parport1 after 0", "claim parport0 as LPT1 after 0" }));
+    ASSERT_EQ(Events.size(), 2u);
+    EXPECT_EQ(Events.back().Action, gaConnecting);
+}
+
+TEST_F(TClaimedTransfer, AnAddressThatIsNoParallelPortIsRefusedBeforeAnyAccess)
+{
+    Doctor.SetPortAddress(0x20);
+    const QString path = Folder.Write(QStringLiteral("racer.v64"), QByteArray("N64"));
+    try {
+        Doctor.SendFile(path);
+        FAIL() << "0x20 was used";
+    } catch (const EPortAccess& error) {
+        EXPECT_EQ(error.Message(),
+            QStringLiteral("0x20 is not a parallel port: Conveyor only uses LPT1 (0x378), LPT2 "
+                           "(0x278), parport1 (0xD010)."));
+    }
+    EXPECT_TRUE(Wires.Trace.empty());
+    EXPECT_TRUE(Claim.Events.isEmpty());
 }

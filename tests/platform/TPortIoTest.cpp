@@ -215,6 +215,6 @@ TEST(TDevPortIo, RefusalNamesTheAddressAndTheRemedy)
         std::_Exit(11);
     };
     EXPECT_EXIT(attempt(), ::testing::ExitedWithCode(0),
-        "Cannot access the parallel port at 0x378: Permission denied\\. .*root.*"
-        "cap_sys_rawio.*setcap cap_sys_rawio\\+ep");
+        "Cannot access the parallel port at 0x378: Permission denied\\. "
+        "Direct port access needs the capability cap_sys_rawio.*setcap cap_sys_rawio=p");
 }

@@ -1,0 +1,3 @@
+#include "TPortClaim.h"
+
+TPortClaim::~TPortClaim() = default;

@@ -1,0 +1,3 @@
+#include "TPrivilegeCalls.h"
+
+TPrivilegeCalls::~TPrivilegeCalls() = default;
