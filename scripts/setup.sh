@@ -12,6 +12,7 @@ CONVEYOR_PACKAGES=(
   clang libclang-rt-14-dev
   fonts-liberation
   xvfb xauth
+  desktop-file-utils appstream man-db groff-base bash-completion
 )
 
 conveyor_install_packages() {

@@ -27,7 +27,48 @@ QString ColumnWidthKey(int column)
     return QStringLiteral("Column%1Width").arg(column + 1);
 }
 
+// The folders of the system's shared program hierarchy. A program there belongs to every
+// user, and a root run would otherwise leave its settings among the system's files.
+const QString SystemRoots[]
+    = { QStringLiteral("/usr"), QStringLiteral("/bin"), QStringLiteral("/sbin") };
+
+// The folder with symbolic links resolved where it exists, so /bin on a merged /usr and
+// links into the hierarchy count as what they lead to.
+QString ResolvedFolder(const QString& folder)
+{
+    const QFileInfo info(folder);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+bool IsSameOrInside(const QString& path, const QString& root)
+{
+    return path == root || path.startsWith(root + QLatin1Char('/'));
+}
+
 } // namespace
+
+QString TSettingsFile::InstalledProgramDirectory()
+{
+#ifdef CONVEYOR_INSTALL_BINDIR
+    return QStringLiteral(CONVEYOR_INSTALL_BINDIR "/");
+#else
+    return QString();
+#endif
+}
+
+bool TSettingsFile::IsSystemProgramDirectory(const QString& programDirectory)
+{
+    const QString path = ResolvedFolder(programDirectory);
+    const QString installed = InstalledProgramDirectory();
+    if (!installed.isEmpty() && IsSameOrInside(path, ResolvedFolder(installed)))
+        return true;
+    for (const QString& root : SystemRoots) {
+        if (IsSameOrInside(path, root))
+            return true;
+    }
+    return false;
+}
 
 QString TSettingsFile::ProgramDirectoryOf(const QString& programFile)
 {
@@ -40,6 +81,8 @@ QString TSettingsFile::ProgramDirectoryOf(const QString& programFile)
 QString TSettingsFile::FilePath(const QString& programDirectory, const QString& configFolder)
 {
     const QString beside = programDirectory + FileTitle;
+    if (IsSystemProgramDirectory(programDirectory))
+        return QDir(configFolder).filePath(FileTitle);
     if (QFileInfo::exists(beside) || IsWritable(programDirectory))
         return beside;
     return QDir(configFolder).filePath(FileTitle);

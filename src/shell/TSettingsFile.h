@@ -25,8 +25,16 @@ public:
     static QString ProgramDirectoryOf(const QString& programFile);
     // Where the settings file lives: beside the program when that folder is writable or
     // already holds one (a portable install, a build tree), else in the configuration folder,
-    // so an installed program in a read-only folder can still save.
+    // so an installed program in a read-only folder can still save. A program in a system
+    // program folder always keeps them in the configuration folder, even when run by root,
+    // who could write there.
     static QString FilePath(const QString& programDirectory, const QString& configFolder);
+    // Whether the folder is, or lies in, the system's program hierarchy (/usr, /bin, /sbin)
+    // or the folder this build installs its programs to, links resolved.
+    static bool IsSystemProgramDirectory(const QString& programDirectory);
+    // The folder `cmake --install` puts the programs in (with its trailing "/"); empty when
+    // the build does not say.
+    static QString InstalledProgramDirectory();
     // The user's configuration folder for this application.
     static QString DefaultConfigFolder();
     // The text of the time-out error for the chosen port.

@@ -311,6 +311,38 @@ TEST(TSettingsFile, TheFileLivesBesideTheProgramUnlessThatFolderIsClosedToIt)
     EXPECT_FALSE(QFile::exists(installed + "Conveyor.ini"));
 }
 
+// CI runs as root, who may write /usr/bin: the folder's kind decides, not its permissions.
+TEST(TSettingsFile, AProgramInASystemFolderKeepsItsSettingsInTheConfigurationFolder)
+{
+    TTestFolder folder;
+    const QString config = folder.Path(QStringLiteral("config/Conveyor"));
+    const QString inConfig = config + "/Conveyor.ini";
+    EXPECT_EQ(TSettingsFile::FilePath(QStringLiteral("/usr/bin/"), config), inConfig);
+    EXPECT_EQ(TSettingsFile::FilePath(QStringLiteral("/usr/local/bin/"), config), inConfig);
+    EXPECT_EQ(TSettingsFile::FilePath(QStringLiteral("/bin/"), config), inConfig);
+    EXPECT_EQ(TSettingsFile::FilePath(QStringLiteral("/usr/games/"), config), inConfig);
+    // A link into the hierarchy counts as where it leads.
+    ASSERT_TRUE(QFile::link(QStringLiteral("/usr/bin"), folder.Path(QStringLiteral("linked"))));
+    EXPECT_EQ(TSettingsFile::FilePath(folder.Path(QStringLiteral("linked/")), config), inConfig);
+    // Folders that only look alike stay portable.
+    QDir(folder.Path()).mkpath(QStringLiteral("usr/bin"));
+    const QString lookalike = folder.Path(QStringLiteral("usr/bin/"));
+    EXPECT_EQ(TSettingsFile::FilePath(lookalike, config), lookalike + "Conveyor.ini");
+    EXPECT_FALSE(TSettingsFile::IsSystemProgramDirectory(QStringLiteral("/usrlocal/bin/")));
+    // The folder this build installs to is one, wherever the prefix put it.
+    const QString installed = TSettingsFile::InstalledProgramDirectory();
+    ASSERT_FALSE(installed.isEmpty());
+    EXPECT_TRUE(installed.endsWith(QStringLiteral("/bin/")));
+    EXPECT_TRUE(TSettingsFile::IsSystemProgramDirectory(installed));
+
+    // A save of the installed program lands in the configuration folder.
+    const bool existedBefore = QFile::exists(QStringLiteral("/usr/bin/Conveyor.ini"));
+    TSettingsFile file(QStringLiteral("/usr/bin/"), config);
+    file.SaveSettings();
+    EXPECT_TRUE(QFile::exists(inConfig));
+    EXPECT_EQ(QFile::exists(QStringLiteral("/usr/bin/Conveyor.ini")), existedBefore);
+}
+
 TEST(TSettingsFile, TheProgramDirectoryEndsInExactlyOneSlash)
 {
     EXPECT_EQ(TSettingsFile::ProgramDirectoryOf(QStringLiteral("/opt/conveyor/bin/conveyor")),
