@@ -12,13 +12,12 @@ inline QByteArray InOrder(const QByteArray& cartridge, TByteOrder order)
 {
     if (order == boBigEndian)
         return cartridge;
-    QByteArray file(cartridge.size(), '\0');
+    QByteArray file = cartridge;
     const int flip = order == boDevice ? 1 : 3;
-    for (qsizetype i = 0; i < cartridge.size(); ++i) {
-        const qsizetype j = i ^ flip;
-        // A trailing part of a word stays where it is.
-        file[j < cartridge.size() ? j : i] = cartridge[i];
-    }
+    // A trailing part of a word stays where it is.
+    const qsizetype whole = cartridge.size() / (flip + 1) * (flip + 1);
+    for (qsizetype i = 0; i < whole; ++i)
+        file[i ^ flip] = cartridge[i];
     return file;
 }
 
