@@ -8,7 +8,7 @@ CONVEYOR_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev
-  libcap-dev
+  libcap-dev zlib1g-dev
   clang libclang-rt-14-dev
   fonts-liberation
   xvfb xauth

@@ -19,10 +19,12 @@ std::optional<TCurrentImage> ExamineCurrentImage(
     image.NewName = row[ccBaseName];
     image.ImageName = row[ccImageName];
     image.RealName = row[ccRealName];
+    image.PlainExtension = PlainNewExtension(std::nullopt);
     try {
         const TImageHeader header = ReadImageHeader(selectedDirectory + image.RealName);
+        image.PlainExtension = PlainNewExtension(header.Order());
         const std::optional<quint8> country = header.Country();
-        if (header.IsImage() && country)
+        if (country)
             image.System = CountrySystemText(*country).value_or(QString());
     } catch (const EInOutError& error) {
         image.ImageName = IoErrorText(error.ErrorCode());

@@ -14,6 +14,8 @@ struct TCurrentImage
     QString System; // "System:"
     QString CurrentSystem; // the television system of this image, empty when it has none
     QString RealName; // the file's name on disk, for every operation on the file
+    // The extension a rename gives the file without its system: that of its byte order.
+    QString PlainExtension;
 };
 
 // Examines the file of a catalogue row once more for its television system. Nothing for a

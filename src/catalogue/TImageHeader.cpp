@@ -2,43 +2,12 @@
 
 #include "TReadOnlyFile.h"
 
-#include <algorithm>
-
-namespace {
-
-constexpr char Magic[TImageHeader::MagicLength] = { '\x37', '\x80', '\x40', '\x12' };
-
-} // namespace
-
-bool TImageHeader::IsImage() const
-{
-    return Present >= MagicLength && std::equal(Magic, Magic + MagicLength, Bytes.begin());
-}
-
-QByteArray TImageHeader::Name() const
-{
-    QByteArray name(NameLength, ' ');
-    for (qsizetype i = 0; i < NameLength; ++i) {
-        const qsizetype source = NameOffset + (i ^ 1);
-        if (source < Present)
-            name[i] = Bytes[source];
-    }
-    return name;
-}
-
-std::optional<quint8> TImageHeader::Country() const
-{
-    if (Present <= CountryOffset)
-        return std::nullopt;
-    return static_cast<quint8>(Bytes[CountryOffset]);
-}
-
 TImageHeader ReadImageHeader(const QString& path)
 {
     TReadOnlyFile file(path);
     TImageHeader header;
     header.Size = file.Size();
-    // One read covers the magic, the name and the country code.
+    // One read covers the magic, the name and the country code in every order.
     header.Present = file.ReadAt(0, header.Bytes.data(), TImageHeader::Length);
     file.Close();
     return header;
@@ -60,4 +29,9 @@ std::optional<QString> CountrySystemText(quint8 country)
     default:
         return std::nullopt;
     }
+}
+
+QString PlainNewExtension(const std::optional<TByteOrder>& order)
+{
+    return ByteOrderExtension(order.value_or(boDevice));
 }

@@ -4,6 +4,7 @@
 #include "EPortTimeout.h"
 #include "EReadError.h"
 #include "THardwarePortIo.h"
+#include "TImageReader.h"
 
 #include <QFile>
 
@@ -11,6 +12,7 @@
 #include <array>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -23,7 +25,89 @@ constexpr int MaxDeviceName = 30;
 constexpr int MinDeviceName = 11;
 constexpr int MinBase = 8;
 constexpr int MaxExtension = 12;
+constexpr int ShortBase = 8;
+constexpr int ShortExtension = 3;
 constexpr int TextBufferSize = 256;
+
+void UpperCaseAscii(QByteArray& name)
+{
+    for (char& c : name) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+}
+
+// The field as it has always been built: up to 30 bytes, the whole base and up to 12
+// characters after the first dot.
+QByteArray ClassicDeviceName(const QString& path)
+{
+    // Windows-style separators count as well as '/', so a name built from either kind of
+    // path is the same field.
+    const QByteArray bytes = QFile::encodeName(path);
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes.at(i);
+        if (c == '/' || c == '\\' || c == ':')
+            start = i + 1;
+    }
+    QByteArray name = bytes.mid(start);
+    UpperCaseAscii(name);
+
+    const qsizetype dot = name.indexOf('.');
+    QByteArray field = dot < 0 ? name : name.left(dot);
+    field.truncate(MaxDeviceName);
+    while (field.size() < MinBase)
+        field.append(' ');
+    if (dot >= 0) {
+        field.append(name.mid(dot + 1, MaxExtension));
+        field.truncate(MaxDeviceName);
+    }
+    while (field.size() < MinDeviceName)
+        field.append(' ');
+    return field;
+}
+
+// The 8 + 3 field for a name that does not fit: base before the last dot and extension
+// after it, each cut and padded. On Linux only '/' separates folders; ':' and '\' are
+// ordinary characters of a file name.
+QByteArray ShortDeviceName(const QString& path)
+{
+    const QByteArray bytes = QFile::encodeName(path);
+    QByteArray name = bytes.mid(bytes.lastIndexOf('/') + 1);
+    UpperCaseAscii(name);
+    const qsizetype dot = name.lastIndexOf('.');
+    const QByteArray base = dot < 0 ? name : name.left(dot);
+    const QByteArray extension = dot < 0 ? QByteArray() : name.mid(dot + 1);
+    return base.leftJustified(ShortBase, ' ', true)
+        + extension.leftJustified(ShortExtension, ' ', true);
+}
+
+// The size field is a signed 32-bit number; a larger file would announce a wrong size and
+// the device would take the rest of the stream for something else.
+void CheckSizeFits(const QString& path, qint64 size)
+{
+    if (size > std::numeric_limits<std::int32_t>::max())
+        throw Exception(QStringLiteral("File too large to send: %1 (%2 bytes; at most %3)")
+                            .arg(path)
+                            .arg(size)
+                            .arg(std::numeric_limits<std::int32_t>::max()));
+}
+
+// Refuses a file that cannot go out whole, before the device hears anything of the list:
+// a refusal halfway through would leave the device holding part of it. A file that cannot
+// be opened is left to the transfer, which stops at it as it always has.
+void CheckSendable(const QString& path)
+{
+    std::optional<TImageReader> reader;
+    try {
+        reader.emplace(path);
+    } catch (const EFOpenError&) {
+        return;
+    }
+    CheckSizeFits(path, reader->Size());
+    if (!reader->WholeWords())
+        throw Exception(reader->PartialWordMessage());
+}
 
 } // namespace
 
@@ -194,32 +278,11 @@ void TGameDoctor::SendFileHeader(std::int32_t size, const QByteArray& name)
 
 QByteArray TGameDoctor::FormatDeviceName(const QString& path)
 {
-    // Windows-style separators count as well as '/', so a name built from either kind of
-    // path is the same field.
-    const QByteArray bytes = QFile::encodeName(path);
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const char c = bytes.at(i);
-        if (c == '/' || c == '\\' || c == ':')
-            start = i + 1;
-    }
-    QByteArray name = bytes.mid(start);
-    for (char& c : name) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-
-    const qsizetype dot = name.indexOf('.');
-    QByteArray field = dot < 0 ? name : name.left(dot);
-    field.truncate(MaxDeviceName);
-    while (field.size() < MinBase)
-        field.append(' ');
-    if (dot >= 0) {
-        field.append(name.mid(dot + 1, MaxExtension));
-        field.truncate(MaxDeviceName);
-    }
-    while (field.size() < MinDeviceName)
-        field.append(' ');
+    // The device reads exactly 11 bytes for the name: a longer field would shift the rest
+    // of the stream, so such a name goes out in its 8 + 3 form.
+    QByteArray field = ClassicDeviceName(path);
+    if (field.size() > MinDeviceName)
+        field = ShortDeviceName(path);
     return field;
 }
 
@@ -239,6 +302,8 @@ void TGameDoctor::SendFiles(const QStringList& fileNames)
 {
     if (fileNames.isEmpty())
         return;
+    for (const QString& path : fileNames)
+        CheckSendable(path);
     Report(gaConnecting, fileNames.first(), 1, 0);
     // The port is claimed (on the real hardware) before the handshake and given back on
     // every path out.
@@ -272,24 +337,21 @@ void TGameDoctor::SendFiles(const QStringList& fileNames)
 
 void TGameDoctor::SendOneFile(const QString& path, std::uint8_t fileNumber)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw EFOpenError(path);
-    const qint64 size = file.size();
-    // The size field is a signed 32-bit number; a larger file would announce a wrong size
-    // and the device would take the rest of the stream for something else.
-    if (size > std::numeric_limits<std::int32_t>::max())
-        throw Exception(QStringLiteral("File too large to send: %1 (%2 bytes; at most %3)")
-                            .arg(path)
-                            .arg(size)
-                            .arg(std::numeric_limits<std::int32_t>::max()));
+    // Any image goes out in the device's order, converted block by block in the one buffer;
+    // any other file goes out as it is.
+    TImageReader reader(path);
+    const qint64 size = reader.Size();
+    // Checked before the transfer began; the file may have changed since.
+    CheckSizeFits(path, size);
+    if (!reader.WholeWords())
+        throw Exception(reader.PartialWordMessage());
     SendFileHeader(static_cast<std::int32_t>(size), FormatDeviceName(path));
 
     qint64 position = 0;
     while (position < size) {
         // Never more than the announced size, even if the file grows meanwhile.
         const qint64 wanted = std::min<qint64>(BlockSize, size - position);
-        const qint64 got = file.read(reinterpret_cast<char*>(FBlock.get()), wanted);
+        const qint64 got = reader.Read(FBlock.get(), wanted);
         // A file that shrank or cannot be read would otherwise keep the loop here for ever.
         if (got <= 0)
             throw EReadError(path);

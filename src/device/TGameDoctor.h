@@ -92,6 +92,8 @@ public:
     void SendText(const QByteArray& text);
     void SendInteger(std::int32_t value);
     void SendFileHeader(std::int32_t size, const QByteArray& name);
+    // The name field the device gets for a file: built from its name as it always was when
+    // that gives 11 bytes, otherwise the 8 + 3 form of its name (the device reads 11).
     static QByteArray FormatDeviceName(const QString& path);
 
 private:

@@ -24,6 +24,26 @@ inline QByteArray ImageHeaderBytes(const QByteArray& name, char country)
     return bytes;
 }
 
+// The same header as a big-endian (.z64) file holds it, in the cartridge's own order, or as a
+// little-endian (.n64) one, with every 32-bit word reversed.
+inline QByteArray BigEndianHeaderBytes(const QByteArray& name, char country)
+{
+    const QByteArray device = ImageHeaderBytes(name, country);
+    QByteArray bytes(device.size(), '\0');
+    for (qsizetype i = 0; i < device.size(); ++i)
+        bytes[i ^ 1] = device[i];
+    return bytes;
+}
+
+inline QByteArray LittleEndianHeaderBytes(const QByteArray& name, char country)
+{
+    const QByteArray big = BigEndianHeaderBytes(name, country);
+    QByteArray bytes(big.size(), '\0');
+    for (qsizetype i = 0; i < big.size(); ++i)
+        bytes[i ^ 3] = big[i];
+    return bytes;
+}
+
 // Writes a file of the given bytes and makes it size bytes long; the rest is a hole, so large
 // sizes cost no disk space.
 inline QString WriteSized(

@@ -63,12 +63,45 @@ TEST(ClassifyImageFile, FilesWithoutTheMagicAreNoImages)
         EXPECT_EQ(row[ccImageName], QStringLiteral("--> WARNING: NOT AN IMAGE")) << length;
         EXPECT_EQ(row[ccSize], QStringLiteral("000 MBit")) << length;
     }
+    // The magic's bytes in an order none of the three byte orders gives.
     QByteArray otherOrder = ImageHeaderBytes("SWAPPED", 'E');
-    otherOrder.replace(0, 4, "\x80\x37\x12\x40");
-    folder.Write(QStringLiteral("z64.v64"), otherOrder);
-    EXPECT_EQ(Classify(folder, QStringLiteral("z64.v64"))[ccImageName], NotAnImageText);
+    otherOrder.replace(0, 4, "\x12\x40\x80\x37");
+    folder.Write(QStringLiteral("odd.v64"), otherOrder);
+    EXPECT_EQ(Classify(folder, QStringLiteral("odd.v64"))[ccImageName], NotAnImageText);
     WriteSized(folder, QStringLiteral("big.bin"), "plain", 2 * 131072);
     EXPECT_EQ(Classify(folder, QStringLiteral("big.bin"))[ccSize], QStringLiteral("002 MBit"));
+}
+
+TEST(ClassifyImageFile, EveryByteOrderIsAnImageWithTheSameRowTexts)
+{
+    TTestFolder folder;
+    const QByteArray name = "Speed Racer Deluxe";
+    WriteSized(folder, QStringLiteral("Speed Racer.v64"), ImageHeaderBytes(name, 'E'), 8388608);
+    WriteSized(folder, QStringLiteral("Speed Racer.z64"), BigEndianHeaderBytes(name, 'E'), 8388608);
+    WriteSized(
+        folder, QStringLiteral("Speed Racer.n64"), LittleEndianHeaderBytes(name, 'E'), 8388608);
+    // The extension says nothing about the order: the first four bytes do.
+    WriteSized(folder, QStringLiteral("misnamed.v64"), BigEndianHeaderBytes(name, 'E'), 8388608);
+    const QString image = "SPEED RACER DELUXE" + Blanks(2);
+    EXPECT_EQ(Classify(folder, QStringLiteral("Speed Racer.v64")),
+        (std::vector<QString> {
+            "SPEED RACER", "V64", image, "064 MBit", "", "SPEED RACER.V64", "Speed Racer.v64" }));
+    EXPECT_EQ(Classify(folder, QStringLiteral("Speed Racer.z64")),
+        (std::vector<QString> {
+            "SPEED RACER", "Z64", image, "064 MBit", "", "SPEED RACER.Z64", "Speed Racer.z64" }));
+    EXPECT_EQ(Classify(folder, QStringLiteral("Speed Racer.n64")),
+        (std::vector<QString> {
+            "SPEED RACER", "N64", image, "064 MBit", "", "SPEED RACER.N64", "Speed Racer.n64" }));
+    EXPECT_EQ(Classify(folder, QStringLiteral("misnamed.v64"))[ccImageName], image);
+}
+
+TEST(ClassifyImageFile, AnImageInAnotherOrderThatEndsInsideItsNameHasBlanksForTheMissingBytes)
+{
+    TTestFolder folder;
+    // Little-endian, cut 0x25 bytes in: the word at 0x20 whole, of the next only its last
+    // stored byte, which is the cartridge's fourth of that word.
+    folder.Write(QStringLiteral("cut.n64"), LittleEndianHeaderBytes("ABCDEFGH", 'E').left(0x25));
+    EXPECT_EQ(Classify(folder, QStringLiteral("cut.n64"))[ccImageName], "ABCD   H" + Blanks(12));
 }
 
 TEST(ClassifyImageFile, NameSplitAtTheFirstOccurrenceOfTheExtension)

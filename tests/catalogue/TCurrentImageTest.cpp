@@ -88,6 +88,30 @@ TEST_F(CurrentImage, NoSystemIsKeptFromAnEarlierImage)
     EXPECT_EQ(gone->CurrentSystem, QString());
 }
 
+TEST_F(CurrentImage, EveryByteOrderGivesItsSystemAndItsOwnPlainExtension)
+{
+    Folder.Write(QStringLiteral("racer.v64"), ImageHeaderBytes("RACER", 'J'));
+    Folder.Write(QStringLiteral("racer.z64"), BigEndianHeaderBytes("RACER", 'J'));
+    Folder.Write(QStringLiteral("racer.n64"), LittleEndianHeaderBytes("RACER", 'J'));
+    // Named .v64 but big-endian: a rename must not keep calling it .v64.
+    Folder.Write(QStringLiteral("wrong.v64"), BigEndianHeaderBytes("RACER", 'P'));
+    Folder.Write(QStringLiteral("notes.txt"), "plain text, no image");
+    const std::pair<const char*, const char*> files[]
+        = { { "racer.v64", ".v64" }, { "racer.z64", ".z64" }, { "racer.n64", ".n64" },
+              { "wrong.v64", ".z64" }, { "notes.txt", ".v64" }, { "missing.z64", ".v64" } };
+    for (const auto& [name, extension] : files) {
+        const std::optional<TCurrentImage> image = Examine(QString::fromLatin1(name));
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->PlainExtension, QString::fromLatin1(extension)) << name;
+    }
+    for (const char* name : { "racer.v64", "racer.z64", "racer.n64" }) {
+        const std::optional<TCurrentImage> image = Examine(QString::fromLatin1(name));
+        EXPECT_EQ(image->System, QStringLiteral("JAP")) << name;
+        EXPECT_EQ(image->ImageName, "RACER" + QString(15, QLatin1Char(' '))) << name;
+    }
+    EXPECT_EQ(Examine(QStringLiteral("wrong.v64"))->System, QStringLiteral("PAL"));
+}
+
 TEST_F(CurrentImage, ARowWithoutFileChangesNothing)
 {
     const std::vector<QString> empty(CatalogueColumnCount);

@@ -420,17 +420,25 @@ TEST(TGameDoctorNames, FollowTheFieldRules)
         { "C:\\IMAGES\\racer.v64", "RACER   V64" },
         { "chess.usa", "CHESS   USA" },
         { "readme", "README     " },
-        { "speedracer64.v64", "SPEEDRACER64V64" },
-        { "a.b.v64", "A       B.V64" },
         { "/home/user/images/Racer.V64", "RACER   V64" },
         { "C:", "           " },
         { "C:\\IMAGES\\", "           " },
         { "/home/user/", "           " },
-        { "x.abcdefghijklmnop", "X       ABCDEFGHIJKL" },
-        { "abcdefghijklmnopqrstuvwxyz0123456789.v64", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123" },
-        { "abcdefghijklmnopqrstuvwxyz.extension", "ABCDEFGHIJKLMNOPQRSTUVWXYZEXTE" },
-        { ".hidden", "        HIDDEN" },
         { "name.", "NAME       " },
+        { "a.b", "A       B  " },
+        { "abcdefgh.ijk", "ABCDEFGHIJK" },
+        // Names whose field would be longer than 11 bytes go out in the 8 + 3 form: the base
+        // before the last dot and the extension after it, each cut and padded.
+        { "speedracer64.v64", "SPEEDRACV64" },
+        { "/home/user/Speed Racer Deluxe (USA).z64", "SPEED RAZ64" },
+        { "a.b.v64", "A.B     V64" },
+        { "x.abcdefghijklmnop", "X       ABC" },
+        { "abcdefghijklmnopqrstuvwxyz0123456789.v64", "ABCDEFGHV64" },
+        { "abcdefghijklmnopqrstuvwxyz.extension", "ABCDEFGHEXT" },
+        { "abcdefghi", "ABCDEFGHI  " },
+        { ".hidden", "        HID" },
+        // In that form only '/' separates folders: ':' and '\\' belong to the name.
+        { "/images/My:Game\\Collection.v64", "MY:GAME\\V64" },
     };
     for (const auto& [path, field] : cases)
         EXPECT_EQ(TGameDoctor::FormatDeviceName(QString::fromUtf8(path)), QByteArray(field))
@@ -643,22 +651,119 @@ TEST_F(TTransfer, FileThatGrowsDuringTheTransferSendsOnlyItsAnnouncedSize)
     EXPECT_EQ(Folder.Read(QStringLiteral("received/GROW.V64")), content);
 }
 
-TEST_F(TTransfer, FileAboveTheSizeFieldIsRefusedBeforeItsHeader)
+TEST_F(TTransfer, FileAboveTheSizeFieldIsRefusedBeforeThePortIsTouched)
 {
+    const QString first = Folder.Write(QStringLiteral("first.v64"), QByteArray("1234"));
     const QString path = Folder.Path(QStringLiteral("huge.v64"));
     {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         ASSERT_TRUE(file.resize(qint64(1) << 31));
     }
+    Record(Doctor, Events);
     try {
-        Doctor.SendFile(path);
+        Doctor.SendFiles({ first, path });
         FAIL() << "a file of 2 GiB was sent";
     } catch (const Exception& error) {
         EXPECT_TRUE(error.Message().startsWith(QStringLiteral("File too large to send: ") + path));
     }
-    EXPECT_EQ(StreamOf(Port.Trace, Data1), QByteArray("GD6R\x01"));
+    // Not even the file before it: the device never holds half a list.
+    EXPECT_TRUE(Port.Trace.empty());
+    EXPECT_TRUE(Events.empty());
     EXPECT_EQ(OpenHandles(path), 0);
+}
+
+// ---- Names and byte orders on the way -------------------------------------------------
+
+// The same cartridge in the three orders a file may hold it in, from its own (big-endian)
+// order: the device's order swaps the bytes of every 16-bit word, little-endian reverses
+// every 32-bit word.
+namespace {
+
+QByteArray InOrder(const QByteArray& cartridge, int flip)
+{
+    QByteArray file(cartridge.size(), '\0');
+    for (qsizetype i = 0; i < cartridge.size(); ++i)
+        file[i ^ flip] = cartridge[i];
+    return file;
+}
+
+QByteArray Cartridge(qsizetype size)
+{
+    QByteArray cartridge = RandomBytes(size, 11);
+    cartridge.replace(0, 4, QByteArray("\x80\x37\x12\x40", 4));
+    return cartridge;
+}
+
+} // namespace
+
+TEST_F(TTransfer, EveryByteOrderPutsTheSameBytesOnThePort)
+{
+    // Three blocks and a partial one.
+    const QByteArray cartridge = Cartridge(3 * 32768 + 1000);
+    const QByteArray device = InOrder(cartridge, 1);
+    // Each under the same name, so the whole streams compare.
+    const std::pair<const char*, QByteArray> files[]
+        = { { "v64", device }, { "z64", cartridge }, { "n64", InOrder(cartridge, 3) } };
+    std::vector<std::vector<TPortAccess>> traces;
+    for (const auto& [folder, content] : files) {
+        const QString path
+            = Folder.Write(QString::fromLatin1(folder) + QStringLiteral("/racer.v64"), content);
+        Port.Trace.clear();
+        Doctor.SendFile(path);
+        traces.push_back(Port.Trace);
+        // The device stores what it receives: the image in its own order; the file on disk
+        // is never written.
+        EXPECT_EQ(Folder.Read(QStringLiteral("received/RACER.V64")), device) << folder;
+        EXPECT_EQ(Folder.Read(QString::fromLatin1(folder) + QStringLiteral("/racer.v64")), content)
+            << folder;
+    }
+    EXPECT_EQ(traces[1], traces[0]);
+    EXPECT_EQ(traces[2], traces[0]);
+    EXPECT_EQ(StreamOf(traces[0], Data1),
+        QByteArray("GD6R\x01") + Bytes({ 0xE8, 0x83, 0x01, 0 }) + QByteArray("RACER   V64")
+            + device);
+}
+
+TEST_F(TTransfer, LongNamesOfEveryOrderArriveAsElevenByteFieldsAndTheNextFileWhole)
+{
+    const QByteArray cartridge = Cartridge(40000);
+    const QString big = Folder.Write(QStringLiteral("Speed Racer Deluxe (USA).z64"), cartridge);
+    const QString little = Folder.Write(QStringLiteral("speedracer64.n64"), InOrder(cartridge, 3));
+    const QString other
+        = Folder.Write(QStringLiteral("notes.txt"), QByteArray("\x80\x37 as it is"));
+    Port.Recording = false;
+    Doctor.SendFiles({ big, little, other });
+    EXPECT_EQ(Device.TrailingBytes(), 0u);
+    EXPECT_EQ(Device.StreamError(), QString());
+    EXPECT_EQ(Folder.Read(QStringLiteral("received/SPEED RA.Z64")), InOrder(cartridge, 1));
+    EXPECT_EQ(Folder.Read(QStringLiteral("received/SPEEDRAC.N64")), InOrder(cartridge, 1));
+    EXPECT_EQ(Folder.Read(QStringLiteral("received/NOTES.TXT")), QByteArray("\x80\x37 as it is"));
+}
+
+TEST_F(TTransfer, AnImageOfPartWordsIsRefusedBeforeThePortIsTouched)
+{
+    const QString good = Folder.Write(QStringLiteral("good.v64"), InOrder(Cartridge(1000), 1));
+    // A device-order file of odd size goes out as it always did.
+    const QString odd = Folder.Write(QStringLiteral("odd.v64"), InOrder(Cartridge(1000), 1) + "x");
+    const QString big = Folder.Write(QStringLiteral("bad.z64"), Cartridge(1001));
+    const QString little
+        = Folder.Write(QStringLiteral("bad.n64"), InOrder(Cartridge(1000), 3) + "xy");
+    Record(Doctor, Events);
+    for (const QString& bad : { big, little }) {
+        try {
+            Doctor.SendFiles({ good, odd, bad });
+            FAIL() << "an image that is no whole number of words was sent";
+        } catch (const Exception& error) {
+            EXPECT_TRUE(error.Message().startsWith(bad + " is a "))
+                << error.Message().toStdString();
+            EXPECT_TRUE(error.Message().contains(QStringLiteral("not a whole number of")));
+        }
+    }
+    EXPECT_TRUE(Port.Trace.empty());
+    EXPECT_TRUE(Events.empty());
+    Doctor.SendFiles({ good, odd });
+    EXPECT_EQ(Folder.Read(QStringLiteral("received/ODD.V64")), InOrder(Cartridge(1000), 1) + "x");
 }
 
 // ---- Devices that do not answer ----------------------------------------------------
