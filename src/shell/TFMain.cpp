@@ -15,6 +15,7 @@
 #include "TEventBinder.h"
 #include "TFileListBox.h"
 #include "TGameDoctor.h"
+#include "TMongo.h"
 #include "TVerInfo.h"
 #include "TVolume.h"
 #include "TWavePlayer.h"
@@ -479,7 +480,7 @@ void TFMain::SpeedButton8Click()
     if (FDeliveryJob)
         FDeliveryJob();
     else if (CurrentFileName().isEmpty())
-        SetStatusText(QStringLiteral("No File Selected!"));
+        SetStatusText(TMongo::NoFileSelectedText());
 }
 
 // -- The catalogue listing -------------------------------------------------------------
@@ -681,7 +682,7 @@ void TFMain::SpeedButton6Click()
         return;
     }
     if (FShownRealName.isEmpty()) {
-        SetStatusText(QStringLiteral("No File Selected!"));
+        SetStatusText(TMongo::NoFileSelectedText());
         return;
     }
     const QString directory = SelectedDirectory();

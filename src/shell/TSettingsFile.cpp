@@ -1,6 +1,7 @@
 #include "TSettingsFile.h"
 
 #include "FileAccess.h"
+#include "TGameDoctor.h"
 #include "TIniFile.h"
 #include "TSettingsKey.h"
 
@@ -70,8 +71,7 @@ QString TSettingsFile::DefaultConfigFolder()
 
 QString TSettingsFile::PortTimeoutMessageFor(bool portIsLPT1)
 {
-    return portIsLPT1 ? QStringLiteral("Warning, could not locate any doctor on LPT1.")
-                      : QStringLiteral("Warning, could not locate any doctor on LPT2.");
+    return TGameDoctor::TimeoutText(portIsLPT1 ? ppLPT1 : ppLPT2);
 }
 
 TSettingsFile::TSettingsFile(const QString& programDirectory, const QString& configFolder)
