@@ -8,9 +8,11 @@
 
 #include <stdexcept>
 
+// Image files for tests of the catalogue.
+
 // The first 64 bytes of an image: the magic, a name stored pairwise swapped (given here in
 // reading order) and a country code.
-inline QByteArray ImageHeaderBytes(const QByteArray& name, char country)
+inline QByteArray ImageBytes(const QByteArray& name, char country)
 {
     QByteArray bytes(64, '\0');
     bytes[0] = '\x37';
