@@ -5,6 +5,7 @@
 #include "CompletionSignal.h"
 #include "TApplication.h"
 #include "TBeeper.h"
+#include "TBenchImage.h"
 #include "TClock.h"
 #include "TDeliveryHost.h"
 #include "TDoctor64.h"
@@ -18,7 +19,6 @@
 #include <QByteArray>
 #include <QFile>
 #include <QLabel>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -39,28 +39,9 @@ namespace {
 
 constexpr qint64 ImageSize = 32 * 1024 * 1024;
 
-struct TImage
+TBenchImage& Image()
 {
-    QTemporaryDir Folder;
-    QByteArray Content;
-    QString Name = QStringLiteral("racer.v64");
-    QString Path = Folder.filePath(Name);
-
-    TImage()
-        : Content(ImageSize, Qt::Uninitialized)
-    {
-        QRandomGenerator generator(32);
-        for (char& byte : Content)
-            byte = static_cast<char>(generator.generate() & 0xFF);
-        QFile file(Path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(Content) != Content.size())
-            throw std::runtime_error("cannot write the image");
-    }
-};
-
-TImage& Image()
-{
-    static TImage image;
+    static TBenchImage image(ImageSize, QStringLiteral("racer.v64"), 32);
     return image;
 }
 

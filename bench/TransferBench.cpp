@@ -2,6 +2,7 @@
 // accesses without any protocol code, and the peak memory of conveyor-cli sending a
 // 64 MiB image to its built-in simulator.
 
+#include "TBenchImage.h"
 #include "TDoctor64.h"
 #include "TGameDoctor.h"
 
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -31,29 +31,15 @@ constexpr qint64 LargeImageSize = 64 * 1024 * 1024;
 constexpr std::uint16_t Data = 0x378;
 constexpr std::uint16_t Control = 0x37A;
 
-QByteArray RandomBytes(qint64 size)
+// The image the benchmarks send, and where the simulator puts what it receives.
+struct TImage : TBenchImage
 {
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator generator(64);
-    for (char& byte : bytes)
-        byte = static_cast<char>(generator.generate() & 0xFF);
-    return bytes;
-}
-
-// One image in a temporary folder, shared by the benchmarks of this program.
-struct TImage
-{
-    QTemporaryDir Folder;
-    QByteArray Content = RandomBytes(ImageSize);
-    QString Path = Folder.filePath(QStringLiteral("RACER.V64"));
-    QString Out = Folder.filePath(QStringLiteral("received"));
-
     TImage()
+        : TBenchImage(ImageSize, QStringLiteral("RACER.V64"), 64)
     {
-        QFile file(Path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(Content) != Content.size())
-            throw std::runtime_error("cannot write the image");
     }
+
+    QString Out = Folder.filePath(QStringLiteral("received"));
 };
 
 TImage& Image()

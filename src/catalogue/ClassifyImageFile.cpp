@@ -6,8 +6,6 @@
 #include "TImageHeader.h"
 #include "UpperCase.h"
 
-#include <stdexcept>
-
 namespace {
 
 constexpr qint64 BytesPerMegabit = 131072;
@@ -35,8 +33,7 @@ QString FileExtension(const QString& name)
 void ClassifyImageFile(
     const QString& selectedDirectory, const QString& name, std::span<QString> row)
 {
-    if (row.size() < std::size_t(CatalogueColumnCount))
-        throw std::invalid_argument("a catalogue row has fewer than seven texts");
+    RequireWholeCatalogueRow(row.size());
     const QString extension = FileExtension(name);
     row[ccExtension] = UpperCaseFileName(extension.mid(1));
     // The base name ends where the extension first occurs, which may be before the last dot.

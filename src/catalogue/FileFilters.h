@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileListing.h"
+
 #include <QString>
 
 #include <array>
@@ -11,9 +13,6 @@ struct TFileFilter
     QString Caption;
     QString Mask;
 };
-
-// What a folder is listed with until the user chooses otherwise: every kind of image file.
-inline const QString DefaultFileMask = QStringLiteral("*.v64;*.jap;*.pal;*.usa;*.us");
 
 // The filter's items, in the order the filter shows them. The settings file stores only the
 // mask, so an item is found again by its mask.

@@ -5,13 +5,10 @@
 #include "IoErrorText.h"
 #include "TImageHeader.h"
 
-#include <stdexcept>
-
 std::optional<TCurrentImage> ExamineCurrentImage(
     const QString& selectedDirectory, std::span<const QString> row)
 {
-    if (row.size() < std::size_t(CatalogueColumnCount))
-        throw std::invalid_argument("a catalogue row has fewer than seven texts");
+    RequireWholeCatalogueRow(row.size());
     if (row[ccFileName].isEmpty())
         return std::nullopt;
     TCurrentImage image;

@@ -6,7 +6,6 @@
 
 namespace {
 
-const QString NoFileSelected = QStringLiteral("No File Selected!");
 const QString CheckingPort = QStringLiteral(" Checking port...");
 const QString TimedOutDone = QStringLiteral("  Done... ");
 
@@ -35,6 +34,11 @@ TMongo::TMongo(TDeliveryHost& host, const TClock& clock)
 {
 }
 
+QString TMongo::NoFileSelectedText()
+{
+    return QStringLiteral("No File Selected!");
+}
+
 QString TMongo::SendingText(const TDeliveryRow& row)
 {
     return QStringLiteral(" Sending ") + row.ImageName + QLatin1Char('(') + row.FileName
@@ -51,7 +55,7 @@ void TMongo::StartDelivery()
     FClock.Reset();
     const TDeliveryRow row = FHost.SelectedRow();
     if (row.FileName.isEmpty() || row.DiskName.isEmpty()) {
-        FHost.SetStatusText(NoFileSelected);
+        FHost.SetStatusText(NoFileSelectedText());
         return;
     }
     // The texts and the size shown while the delivery runs are those of the row it sends,

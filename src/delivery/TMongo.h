@@ -47,6 +47,9 @@ public:
     // The path of that row's file.
     const QString& Path() const { return FPath; }
 
+    // "No File Selected!": the status text of a "Deliver" press without a selected row. The
+    // main window's rename panel says the same when no file is selected.
+    static QString NoFileSelectedText();
     // " Sending " + image name + "(" + file name + ")" + " ... ".
     static QString SendingText(const TDeliveryRow& row);
 

@@ -13,5 +13,10 @@ void InitFrameworkPictures()
 QPixmap FrameworkPicture(const QString& name)
 {
     InitFrameworkPictures();
-    return QPixmap(QStringLiteral(":/images/%1.png").arg(name));
+    return QPixmap(PicturePath(name));
+}
+
+QString PicturePath(const QString& name)
+{
+    return QStringLiteral(":/images/%1.png").arg(name);
 }

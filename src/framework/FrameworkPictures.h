@@ -11,3 +11,7 @@ void InitFrameworkPictures();
 // A picture by its file name without ".png", for instance "folder-open"; a null pixmap when
 // there is none of that name.
 QPixmap FrameworkPicture(const QString& name);
+
+// Where a picture of that name lies in the resources. Every library keeps its pictures in
+// the same folder, ":/images", so the windows' descriptions find them all alike.
+QString PicturePath(const QString& name);

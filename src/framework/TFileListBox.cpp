@@ -7,7 +7,7 @@
 TFileListBox::TFileListBox(QObject* parent)
     : QObject(parent)
     , FDirectory(QDir::currentPath())
-    , FMask(QStringLiteral("*.v64;*.jap;*.pal;*.usa;*.us"))
+    , FMask(DefaultFileMask)
 {
 }
 

@@ -3,6 +3,9 @@
 #include <QString>
 #include <QStringList>
 
+// What a folder is listed with until the user chooses otherwise: every kind of image file.
+inline const QString DefaultFileMask = QStringLiteral("*.v64;*.jap;*.pal;*.usa;*.us");
+
 // Whether a file name matches one wildcard pattern: "*" stands for any run of characters, "?"
 // for exactly one, letters match without regard to case, and a pattern ending in ".*" also
 // matches a name that has no extension at all (so "*.*" matches every name).

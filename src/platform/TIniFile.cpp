@@ -236,13 +236,8 @@ QString TIniFile::ReadString(
 
 qint32 TIniFile::ReadInteger(const QString& section, const QString& key, qint32 defaultValue) const
 {
-    const qsizetype header = FindSection(section);
-    if (header < 0)
-        return defaultValue;
-    const qsizetype entry = FindKey(header, key);
-    if (entry < 0)
-        return defaultValue;
-    return ParseInteger(CutToCharacters(FLines[entry].Value, MaxStringLength), defaultValue);
+    // A missing key reads as an empty value, and an empty value gives the default too.
+    return ParseInteger(ReadString(section, key, QString()), defaultValue);
 }
 
 bool TIniFile::ReadBool(const QString& section, const QString& key, bool defaultValue) const

@@ -1,6 +1,7 @@
 #include "TSocketPortIo.h"
 
 #include "EPortAccess.h"
+#include "IoErrorText.h"
 
 #include <QFile>
 
@@ -16,11 +17,6 @@ constexpr std::uint8_t WriteMessage = 'W';
 constexpr std::uint8_t ReadMessage = 'R';
 // Enough for a whole data block's writes between two reads without growing.
 constexpr std::size_t PendingLimit = 4096;
-
-QString SystemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 EPortAccess PeerClosed()
 {
@@ -47,6 +43,15 @@ TSocketPortIo::~TSocketPortIo()
     ::close(FHandle);
 }
 
+int TSocketPortIo::NewSocket()
+{
+    const int handle = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (handle < 0)
+        throw EPortAccess(
+            QStringLiteral("Cannot create a socket: %1").arg(SystemErrorMessage(errno)));
+    return handle;
+}
+
 void TSocketPortIo::Connect()
 {
     const QByteArray path = QFile::encodeName(FSocketPath);
@@ -60,9 +65,7 @@ void TSocketPortIo::Connect()
                 .arg(sizeof(address.sun_path) - 1));
     std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
 
-    const int handle = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (handle < 0)
-        throw EPortAccess(QStringLiteral("Cannot create a socket: %1").arg(SystemError(errno)));
+    const int handle = NewSocket();
     int result;
     do
         result = ::connect(handle, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
@@ -71,7 +74,7 @@ void TSocketPortIo::Connect()
         const int error = errno;
         ::close(handle);
         throw EPortAccess(QStringLiteral("Cannot connect to the device peer at %1: %2")
-                              .arg(FSocketPath, SystemError(error)));
+                              .arg(FSocketPath, SystemErrorMessage(error)));
     }
     FHandle = handle;
 }
@@ -93,8 +96,8 @@ void TSocketPortIo::Flush()
             FPending.clear();
             if (errno == EPIPE || errno == ECONNRESET)
                 throw PeerClosed();
-            throw EPortAccess(
-                QStringLiteral("Cannot write to the device peer: %1").arg(SystemError(errno)));
+            throw EPortAccess(QStringLiteral("Cannot write to the device peer: %1")
+                                  .arg(SystemErrorMessage(errno)));
         }
         sent += static_cast<std::size_t>(done);
     }
@@ -115,8 +118,8 @@ std::uint8_t TSocketPortIo::Read(std::uint16_t address)
         if (done == 0 || errno == ECONNRESET)
             throw PeerClosed();
         if (errno != EINTR)
-            throw EPortAccess(
-                QStringLiteral("Cannot read from the device peer: %1").arg(SystemError(errno)));
+            throw EPortAccess(QStringLiteral("Cannot read from the device peer: %1")
+                                  .arg(SystemErrorMessage(errno)));
     }
 }
 

@@ -20,6 +20,10 @@ public:
     TSocketPortIo(const TSocketPortIo&) = delete;
     TSocketPortIo& operator=(const TSocketPortIo&) = delete;
 
+    // A Unix stream socket, closed on exec; the device peer listens on one of these. Raises
+    // EPortAccess when the system gives none.
+    static int NewSocket();
+
     std::uint8_t Read(std::uint16_t address) override;
     void Write(std::uint16_t address, std::uint8_t value) override;
     void Flush() override;

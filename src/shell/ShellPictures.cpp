@@ -1,5 +1,7 @@
 #include "ShellPictures.h"
 
+#include "FrameworkPictures.h"
+
 #include <mutex>
 
 // Outside any namespace: the resource registration names a function of the global one.
@@ -12,5 +14,5 @@ void InitShellPictures()
 QPixmap ShellPicture(const QString& name)
 {
     InitShellPictures();
-    return QPixmap(QStringLiteral(":/images/%1.png").arg(name));
+    return QPixmap(PicturePath(name));
 }

@@ -17,6 +17,7 @@
 #include "TEventBinder.h"
 #include "TFileListBox.h"
 #include "TGameDoctor.h"
+#include "TMongo.h"
 #include "TVerInfo.h"
 #include "TVolume.h"
 #include "TWavePlayer.h"
@@ -227,41 +228,48 @@ void TFMain::AppendToCaption(const QString& text)
 
 void TFMain::FormCreate()
 {
-    // 1. Caption and the application's title, which the error boxes carry.
+    // The caption and the application's title come first: the error boxes carry the title,
+    // so an error raised by any later step is shown under the program's name.
     const QString caption = QStringLiteral("Conveyor v") + FVerInfo1->FileVersion();
     setWindowTitle(caption);
     FApplication.SetTitle(caption);
 
-    // 2-3. What a load falls back to: centred at the designed size, the designed columns.
+    // What a load falls back to: centred at the designed size, the designed columns. These go
+    // into the record before the file is read, because a missing key keeps what the record
+    // holds.
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize screenSize = screen ? screen->geometry().size() : QSize(width(), height());
     FSettingsFile.SetStartupDefaults(
         screenSize.width(), screenSize.height(), CurrentWindowLayout());
 
-    // 4. ProgramDirectory was found when the settings file was made, beside programFile.
-    // 5.
+    // ProgramDirectory was found when the settings file was made, beside programFile.
+    // The events already queued run once before the file work starts, so the start-up
+    // picture is painted and answers while the settings are read and the first folder is
+    // opened, which may take a moment on a slow drive.
     FApplication.ProcessMessages();
 
-    // 6-7.
+    // A first start writes the file with the first-start values, so the user finds one to
+    // edit. A last directory that has gone since is replaced before anything opens it.
     if (FSettingsFile.Exists())
         FSettingsFile.LoadSettings();
     else
         FSettingsFile.SaveSettings();
     FSettingsFile.CheckLastDir();
 
-    // 8.
+    // The window opens where it was left, or centred on a first start.
     const TSettings& settings = Settings();
     move(settings.WindowLeft, settings.WindowTop);
     resize(settings.WindowWidth, settings.WindowHeight);
     SetLeftPaneWidth(settings.LeftPaneWidth);
 
-    // 9-12.
+    // Then what the window shows: the start folder, the columns, the saved mask and its
+    // filter entry. The listing waits for Timer1, so it runs once, with the mask in force.
     ChooseStartDirectory();
     ApplyColumnLayout();
     FFileListBox1->SetMask(Settings().Wildcard);
     SelectFilterItem(Settings().Wildcard);
 
-    // 13. The delivery job (TMongo) needs the progress window, which is created after this
+    // The delivery job (TMongo) needs the progress window, which is created after this
     // window; the program's entry creates the job, suspended, and hands it in through
     // SetDeliveryJob.
 }
@@ -306,21 +314,22 @@ TSettingsFile::TWindowLayout TFMain::CurrentWindowLayout() const
 
 void TFMain::ApplyColumnLayout()
 {
-    // 1.
+    // The file counter fills its panel.
     FUi->Label11->setGeometry(FUi->Panel29->contentsRect());
-    // 2.
+    // The header shows the marker of the sort in force.
     ShowSortMarkers();
-    // 3-4. The "Image Name" panel fills the header, whatever width it is given.
+    // A hidden column gets no width. The "Image Name" panel fills the header, whatever width
+    // it is given.
     for (int button = 0; button < HeaderButtonCount; ++button) {
         QWidget* panel = HeaderPanel(button);
         const int width = Settings().ColumnVisible[button] ? Settings().ColumnWidth[button] : 0;
         panel->resize(std::max(width, 0), panel->height());
     }
-    // 5.
+    // Each header button covers its panel as the alignment has left it.
     for (int button = 0; button < HeaderButtonCount; ++button)
         HeaderButton(button)->resize(HeaderPanel(button)->width(), HeaderButton(button)->height());
 
-    // 6. Each of the first three columns takes its panel and the splitter after it, so the
+    // Each of the first three columns takes its panel and the splitter after it, so the
     // columns line up with the header; columns 4 to 6 lie beyond the right edge.
     TSortedStringGrid* grid = FUi->StringGrid1;
     const int points = grid->font().pointSize() > 0 ? grid->font().pointSize() : 8;
@@ -331,7 +340,8 @@ void TFMain::ApplyColumnLayout()
     grid->SetColWidths(ccImageName, FUi->Panel12->width() + HeaderSplitterWidth);
     grid->SetColWidths(ccSize, FUi->Panel18->width());
 
-    // 7-8.
+    // The rename panel's separator line and the left pane's choosers follow the widths of
+    // their boxes, which the pane splitter and the window's size change.
     FUi->Panel7->resize(FUi->GroupBox1->width() - 15, FUi->Panel7->height());
     FUi->DriveComboBox1->resize(FUi->Panel21->width(), FUi->DriveComboBox1->height());
     FUi->ComboBox1->resize(FUi->Panel21->width(), FUi->ComboBox1->height());
@@ -459,7 +469,7 @@ void TFMain::SpeedButton8Click()
     if (FDeliveryJob)
         FDeliveryJob();
     else if (CurrentFileName().isEmpty())
-        SetStatusText(QStringLiteral("No File Selected!"));
+        SetStatusText(TMongo::NoFileSelectedText());
 }
 
 // -- The catalogue listing -------------------------------------------------------------
@@ -661,7 +671,7 @@ void TFMain::SpeedButton6Click()
         return;
     }
     if (FShownRealName.isEmpty()) {
-        SetStatusText(QStringLiteral("No File Selected!"));
+        SetStatusText(TMongo::NoFileSelectedText());
         return;
     }
     const QString directory = SelectedDirectory();

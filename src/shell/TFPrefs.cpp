@@ -13,16 +13,14 @@
 #include <QWindow>
 
 #include <array>
+#include <mutex>
 
 // Outside any namespace: the resource registration names a function of the global one.
 static void RegisterPrefsPictures()
 {
     // A static library has to register its resources itself.
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(prefs);
-        return true;
-    }();
-    (void)registered;
+    static std::once_flag once;
+    std::call_once(once, [] { Q_INIT_RESOURCE(prefs); });
 }
 
 namespace {

@@ -1,30 +1,49 @@
 #include "TSettingsFile.h"
 
 #include "FileAccess.h"
+#include "TGameDoctor.h"
 #include "TIniFile.h"
+#include "TSettingsKey.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <type_traits>
+
 namespace {
 
 const QString FileTitle = QStringLiteral("Conveyor.ini");
 
-const QString Common = QStringLiteral("Common");
-const QString Sound = QStringLiteral("Sound");
-const QString Directories = QStringLiteral("Directories");
-const QString Columns = QStringLiteral("Columns");
-const QString Window = QStringLiteral("Window");
-
-QString ColumnKey(int column)
+// The three kinds of value the file holds, read and written by the profile rules.
+bool Read(const TIniFile& ini, const TSettingsKey& key, bool fallback)
 {
-    return QStringLiteral("Column%1").arg(column + 1);
+    return ini.ReadBool(key.Section, key.Key, fallback);
 }
 
-QString ColumnWidthKey(int column)
+qint32 Read(const TIniFile& ini, const TSettingsKey& key, qint32 fallback)
 {
-    return QStringLiteral("Column%1Width").arg(column + 1);
+    return ini.ReadInteger(key.Section, key.Key, fallback);
+}
+
+QString Read(const TIniFile& ini, const TSettingsKey& key, const QString& fallback)
+{
+    return ini.ReadString(key.Section, key.Key, fallback);
+}
+
+void Write(TIniFile& ini, const TSettingsKey& key, bool value)
+{
+    ini.WriteBool(key.Section, key.Key, value);
+}
+
+void Write(TIniFile& ini, const TSettingsKey& key, qint32 value)
+{
+    ini.WriteInteger(key.Section, key.Key, value);
+}
+
+void Write(TIniFile& ini, const TSettingsKey& key, const QString& value)
+{
+    ini.WriteString(key.Section, key.Key, value);
 }
 
 // The folders of the system's shared program hierarchy. A program there belongs to every
@@ -95,8 +114,7 @@ QString TSettingsFile::DefaultConfigFolder()
 
 QString TSettingsFile::PortTimeoutMessageFor(bool portIsLPT1)
 {
-    return portIsLPT1 ? QStringLiteral("Warning, could not locate any doctor on LPT1.")
-                      : QStringLiteral("Warning, could not locate any doctor on LPT2.");
+    return TGameDoctor::TimeoutText(portIsLPT1 ? ppLPT1 : ppLPT2);
 }
 
 TSettingsFile::TSettingsFile(const QString& programDirectory, const QString& configFolder)
@@ -124,57 +142,35 @@ void TSettingsFile::SetStartupDefaults(
 void TSettingsFile::LoadSettings()
 {
     const TIniFile ini(FFileName);
-    TSettings& s = Settings;
-    s.RememberLastDir = ini.ReadBool(Common, QStringLiteral("Last"), true);
-    s.PortIsLPT1 = ini.ReadBool(Common, QStringLiteral("TransferPort1"), true);
-    s.BeepWhenFinished = ini.ReadBool(Sound, QStringLiteral("Beep"), false);
-    s.PlayWhenFinished = ini.ReadBool(Sound, QStringLiteral("Play"), false);
-    s.WaveFile = ini.ReadString(Sound, QStringLiteral("Wave"), QString());
-    s.DefaultDir = ini.ReadString(Directories, QStringLiteral("Default"), QDir::homePath());
-    s.LastDir = ini.ReadString(Directories, QStringLiteral("Last"), QDir::homePath());
-    s.Wildcard = ini.ReadString(Directories, QStringLiteral("Wildcard"), TSettings().Wildcard);
-    for (int column = 0; column < 4; ++column)
-        s.ColumnVisible[column] = ini.ReadBool(Columns, ColumnKey(column), true);
-    // These fall back to what the record holds: the start-up values placed there first.
-    for (int column = 0; column < 4; ++column)
-        s.ColumnWidth[column]
-            = ini.ReadInteger(Columns, ColumnWidthKey(column), s.ColumnWidth[column]);
-    s.WindowTop = ini.ReadInteger(Window, QStringLiteral("Top"), s.WindowTop);
-    s.WindowLeft = ini.ReadInteger(Window, QStringLiteral("Left"), s.WindowLeft);
-    s.WindowWidth = ini.ReadInteger(Window, QStringLiteral("Width"), s.WindowWidth);
-    s.WindowHeight = ini.ReadInteger(Window, QStringLiteral("Height"), s.WindowHeight);
-    s.LeftPaneWidth = ini.ReadInteger(Window, QStringLiteral("Splitter"), s.LeftPaneWidth);
-    PortTimeoutMessage = PortTimeoutMessageFor(s.PortIsLPT1);
+    for (const TSettingsKey& key : SettingsKeys())
+        std::visit(
+            [&](auto field) {
+                using TValue = std::remove_reference_t<decltype(field(Settings))>;
+                TValue& value = field(Settings);
+                value = Read(ini, key, key.Missing ? std::get<TValue>(*key.Missing) : value);
+            },
+            key.Field);
+    PortTimeoutMessage = PortTimeoutMessageFor(Settings.PortIsLPT1);
 }
 
 void TSettingsFile::SaveSettings() const
 {
-    const TSettings& s = Settings;
-    const TWindowLayout window = WindowLayout
-        ? WindowLayout()
-        : TWindowLayout { s.WindowTop, s.WindowLeft, s.WindowWidth, s.WindowHeight,
-              s.LeftPaneWidth };
+    // The Window group is the window as it is now; the record's own fields stay as they are.
+    TSettings written = Settings;
+    if (WindowLayout) {
+        const TWindowLayout window = WindowLayout();
+        written.WindowTop = window.Top;
+        written.WindowLeft = window.Left;
+        written.WindowWidth = window.Width;
+        written.WindowHeight = window.Height;
+        written.LeftPaneWidth = window.LeftPaneWidth;
+    }
 
     // The configuration folder may not exist before the first save.
     QDir().mkpath(QFileInfo(FFileName).absolutePath());
     TIniFile ini(FFileName);
-    ini.WriteBool(Common, QStringLiteral("Last"), s.RememberLastDir);
-    ini.WriteBool(Common, QStringLiteral("TransferPort1"), s.PortIsLPT1);
-    ini.WriteBool(Sound, QStringLiteral("Beep"), s.BeepWhenFinished);
-    ini.WriteBool(Sound, QStringLiteral("Play"), s.PlayWhenFinished);
-    ini.WriteString(Sound, QStringLiteral("Wave"), s.WaveFile);
-    ini.WriteString(Directories, QStringLiteral("Default"), s.DefaultDir);
-    ini.WriteString(Directories, QStringLiteral("Last"), s.LastDir);
-    ini.WriteString(Directories, QStringLiteral("Wildcard"), s.Wildcard);
-    for (int column = 0; column < 4; ++column)
-        ini.WriteBool(Columns, ColumnKey(column), s.ColumnVisible[column]);
-    for (int column = 0; column < 4; ++column)
-        ini.WriteInteger(Columns, ColumnWidthKey(column), s.ColumnWidth[column]);
-    ini.WriteInteger(Window, QStringLiteral("Top"), window.Top);
-    ini.WriteInteger(Window, QStringLiteral("Left"), window.Left);
-    ini.WriteInteger(Window, QStringLiteral("Width"), window.Width);
-    ini.WriteInteger(Window, QStringLiteral("Height"), window.Height);
-    ini.WriteInteger(Window, QStringLiteral("Splitter"), window.LeftPaneWidth);
+    for (const TSettingsKey& key : SettingsKeys())
+        std::visit([&](auto field) { Write(ini, key, field(written)); }, key.Field);
     ini.UpdateFile();
 }
 

@@ -37,7 +37,7 @@ public:
     static QString InstalledProgramDirectory();
     // The user's configuration folder for this application.
     static QString DefaultConfigFolder();
-    // The text of the time-out error for the chosen port.
+    // The device's time-out text for the chosen port.
     static QString PortTimeoutMessageFor(bool portIsLPT1);
 
     // The settings of a program in the given folder (with its trailing "/").

@@ -118,16 +118,19 @@ int main(int argc, char* argv[])
     else if (!line.PeerSocket.isEmpty())
         device = std::make_unique<TSocketPortIo>(line.PeerSocket);
 
-    // 1. The start-up picture, up exactly while the windows are created.
+    // The start-up picture, up exactly while the windows are created; one pass of the event
+    // loop paints it before that work begins.
     auto splash = std::make_unique<QSplashScreen>(ShellPicture(QStringLiteral("mascot")));
     splash->show();
     QCoreApplication::processEvents();
 
-    // 2.
+    // The application object before any window: the windows bind their events through it,
+    // and its error box shows what their handlers raise.
     TApplication application;
 
-    // 3. The windows, in this order: the main window, then the about window, the
-    // preferences window, the progress window and the wave chooser.
+    // The windows, in this order: the main window first, because its creation loads the
+    // settings that the others read; then the about window, the preferences window, the
+    // progress window and the wave chooser.
     QString programFile = ProgramFilePath();
     if (programFile.isEmpty())
         programFile = QCoreApplication::applicationFilePath();
@@ -183,10 +186,10 @@ int main(int argc, char* argv[])
         mainWindow.AppendToCaption(QStringLiteral(" (simulated Doctor64)"));
     }
 
-    // 4.
+    // Every window exists now: the start-up picture goes, with no minimum time on screen.
     splash.reset();
 
-    // 5.
+    // The program runs until the main window closes.
     status = QApplication::exec();
     // The device outlives the component that drives it.
     mainWindow.GameDoctor1().SetPortIo(nullptr);

@@ -1,7 +1,9 @@
 #include "TDoctor64Peer.h"
 
 #include "EPortAccess.h"
+#include "IoErrorText.h"
 #include "TPortIo.h"
+#include "TSocketPortIo.h"
 
 #include <QFile>
 
@@ -16,11 +18,6 @@
 namespace {
 
 constexpr std::size_t ReceiveChunk = 0x10000;
-
-QString SystemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // Closes a client connection on every way out of serving it.
 class TClientHandle
@@ -90,15 +87,13 @@ TDoctor64Peer::TDoctor64Peer(TPortIo& device, const QString& socketPath)
         ::unlink(path.constData());
     }
 
-    FListener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (FListener < 0)
-        throw EPortAccess(QStringLiteral("Cannot create a socket: %1").arg(SystemError(errno)));
+    FListener = TSocketPortIo::NewSocket();
     if (::bind(FListener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0
         || ::listen(FListener, 4) != 0) {
         const int error = errno;
         ::close(FListener);
         throw EPortAccess(
-            QStringLiteral("Cannot listen at %1: %2").arg(socketPath, SystemError(error)));
+            QStringLiteral("Cannot listen at %1: %2").arg(socketPath, SystemErrorMessage(error)));
     }
 }
 
@@ -120,7 +115,7 @@ bool TDoctor64Peer::ServeOne()
         }
         if (errno != EINTR && errno != ECONNABORTED)
             throw EPortAccess(QStringLiteral("Cannot accept a connection at %1: %2")
-                                  .arg(FSocketPath, SystemError(errno)));
+                                  .arg(FSocketPath, SystemErrorMessage(errno)));
     }
 }
 
@@ -143,7 +138,7 @@ bool TDoctor64Peer::Serve(int client)
             if (errno == ECONNRESET)
                 return true;
             throw EPortAccess(
-                QStringLiteral("Cannot read from the client: %1").arg(SystemError(errno)));
+                QStringLiteral("Cannot read from the client: %1").arg(SystemErrorMessage(errno)));
         }
         if (done == 0)
             return true;

@@ -10,6 +10,8 @@
 #include <QTextCursor>
 #include <QWindow>
 
+#include <mutex>
+
 const QString TFAbout::HomePage = QStringLiteral("https://conveyor.example.org/");
 const QString TFAbout::MailLink = QStringLiteral("mailto:conveyor@example.org");
 const QColor TFAbout::LinkColour(0, 0, 255);
@@ -21,11 +23,8 @@ const QColor TFAbout::VisitedLinkColour(255, 0, 0);
 static void RegisterAboutPictures()
 {
     // A static library has to register its resources itself.
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(about);
-        return true;
-    }();
-    (void)registered;
+    static std::once_flag once;
+    std::call_once(once, [] { Q_INIT_RESOURCE(about); });
 }
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <QPainter>
 
+#include <mutex>
+
 namespace {
 
 // Restores the painter's state however the drawing in between ends.
@@ -44,11 +46,8 @@ static void RegisterResources()
 {
     // The stone texture and the other pictures of the controls live in this library's
     // resources; a static library has to register them itself.
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(widgets);
-        return true;
-    }();
-    (void)registered;
+    static std::once_flag once;
+    std::call_once(once, [] { Q_INIT_RESOURCE(widgets); });
 }
 
 TWallpaper::TWallpaper(QWidget* parent)

@@ -1,6 +1,6 @@
 #include "ClassifyImageFile.h"
 #include "CatalogueRow.h"
-#include "CatalogueTestFiles.h"
+#include "TestImages.h"
 
 #include <QDir>
 
@@ -47,7 +47,7 @@ TEST(ClassifyImageFile, SizeInWholeMegabitsWithAtLeastThreeDigits)
         { 134217728, "1024 MBit" }, { Q_INT64_C(137438953472), "1048576 MBit" } };
     for (const auto& [size, text] : sizes) {
         const QString name = QStringLiteral("s%1.v64").arg(size);
-        WriteSized(folder, name, ImageHeaderBytes("SIZED", 'E'), size);
+        WriteSized(folder, name, ImageBytes("SIZED", 'E'), size);
         EXPECT_EQ(Classify(folder, name)[ccSize], QString::fromLatin1(text)) << size;
     }
     EXPECT_EQ(SizeText(Q_INT64_C(9223372036854775807)), QStringLiteral("70368744177663 MBit"));
@@ -64,7 +64,7 @@ TEST(ClassifyImageFile, FilesWithoutTheMagicAreNoImages)
         EXPECT_EQ(row[ccSize], QStringLiteral("000 MBit")) << length;
     }
     // The magic's bytes in an order none of the three byte orders gives.
-    QByteArray otherOrder = ImageHeaderBytes("SWAPPED", 'E');
+    QByteArray otherOrder = ImageBytes("SWAPPED", 'E');
     otherOrder.replace(0, 4, "\x12\x40\x80\x37");
     folder.Write(QStringLiteral("odd.v64"), otherOrder);
     EXPECT_EQ(Classify(folder, QStringLiteral("odd.v64"))[ccImageName], NotAnImageText);
@@ -76,7 +76,7 @@ TEST(ClassifyImageFile, EveryByteOrderIsAnImageWithTheSameRowTexts)
 {
     TTestFolder folder;
     const QByteArray name = "Speed Racer Deluxe";
-    WriteSized(folder, QStringLiteral("Speed Racer.v64"), ImageHeaderBytes(name, 'E'), 8388608);
+    WriteSized(folder, QStringLiteral("Speed Racer.v64"), ImageBytes(name, 'E'), 8388608);
     WriteSized(folder, QStringLiteral("Speed Racer.z64"), BigEndianHeaderBytes(name, 'E'), 8388608);
     WriteSized(
         folder, QStringLiteral("Speed Racer.n64"), LittleEndianHeaderBytes(name, 'E'), 8388608);
@@ -126,8 +126,8 @@ TEST(ClassifyImageFile, NameSplitAtTheFirstOccurrenceOfTheExtension)
 TEST(ClassifyImageFile, ImageNamesAreRaisedInTheirCodePage)
 {
     TTestFolder folder;
-    folder.Write(QStringLiteral("lower.v64"), ImageHeaderBytes("mario kart 64", 'E'));
-    folder.Write(QStringLiteral("accent.v64"), ImageHeaderBytes("pok\xe9mon stadium", 'J'));
+    folder.Write(QStringLiteral("lower.v64"), ImageBytes("mario kart 64", 'E'));
+    folder.Write(QStringLiteral("accent.v64"), ImageBytes("pok\xe9mon stadium", 'J'));
     EXPECT_EQ(
         Classify(folder, QStringLiteral("lower.v64"))[ccImageName], "MARIO KART 64" + Blanks(7));
     EXPECT_EQ(Classify(folder, QStringLiteral("accent.v64"))[ccImageName],
@@ -138,7 +138,7 @@ TEST(ClassifyImageFile, FileNamesAreRaisedAsUnicodeButKeptAsTheyAreForTheDisk)
 {
     TTestFolder folder;
     const QString name = QString::fromUtf8("Pokémon Snap.v64");
-    folder.Write(name, ImageHeaderBytes("POKEMON SNAP", 'E'));
+    folder.Write(name, ImageBytes("POKEMON SNAP", 'E'));
     const std::vector<QString> row = Classify(folder, name);
     EXPECT_EQ(row[ccBaseName], QString::fromUtf8("POKÉMON SNAP"));
     EXPECT_EQ(row[ccFileName], QString::fromUtf8("POKÉMON SNAP.V64"));
@@ -151,7 +151,7 @@ TEST(ClassifyImageFile, AnImageThatEndsInsideItsNameHasBlanksForTheMissingBytes)
 {
     TTestFolder folder;
     // 0x20 + 5 bytes: the name's first two pairs and one byte of the third.
-    folder.Write(QStringLiteral("cut.v64"), ImageHeaderBytes("ABCDEF", 'E').left(0x25));
+    folder.Write(QStringLiteral("cut.v64"), ImageBytes("ABCDEF", 'E').left(0x25));
     EXPECT_EQ(Classify(folder, QStringLiteral("cut.v64"))[ccImageName], "ABCD F" + Blanks(14));
     folder.Write(QStringLiteral("bare.v64"), "\x37\x80\x40\x12");
     EXPECT_EQ(Classify(folder, QStringLiteral("bare.v64"))[ccImageName], Blanks(20));

@@ -1,6 +1,6 @@
 #include "ListCatalogue.h"
 #include "CatalogueRow.h"
-#include "CatalogueTestFiles.h"
+#include "TestImages.h"
 #include "ClassifyImageFile.h"
 #include "EInOutError.h"
 #include "FileFilters.h"
@@ -25,7 +25,7 @@ QStringList FileNames(const std::vector<TTextRow>& rows)
 TEST(ListCatalogue, OneClassifiedRowPerMatchingPlainFileAndACallBeforeEach)
 {
     TTestFolder folder;
-    WriteSized(folder, QStringLiteral("zelda.jap"), ImageHeaderBytes("ZELDA", 'J'), 33554432);
+    WriteSized(folder, QStringLiteral("zelda.jap"), ImageBytes("ZELDA", 'J'), 33554432);
     folder.Write(QStringLiteral("racer.v64"), "not an image");
     folder.Write(QStringLiteral("notes.txt"), "not listed by the mask");
     ASSERT_TRUE(QDir(folder.Path()).mkdir(QStringLiteral("folder.v64")));

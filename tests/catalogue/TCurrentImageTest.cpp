@@ -1,7 +1,7 @@
 #include "TCurrentImage.h"
 #include "CatalogueRow.h"
-#include "CatalogueTestFiles.h"
 #include "ClassifyImageFile.h"
+#include "TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,7 @@ protected:
 
 TEST_F(CurrentImage, TheFieldsComeFromTheRowAndTheSystemFromTheCountryCode)
 {
-    Folder.Write(QStringLiteral("Racer.v64"), ImageHeaderBytes("test image", 'E'));
+    Folder.Write(QStringLiteral("Racer.v64"), ImageBytes("test image", 'E'));
     const std::optional<TCurrentImage> image = Examine(QStringLiteral("Racer.v64"));
     ASSERT_TRUE(image);
     EXPECT_EQ(image->FileName, QStringLiteral("RACER.V64"));
@@ -51,7 +51,7 @@ TEST_F(CurrentImage, EveryCountryCode)
         { 'P', "PAL" }, { '\0', "" }, { 'F', "" }, { 'e', "" } };
     for (const auto& [code, system] : codes) {
         const QString name = QStringLiteral("c%1.v64").arg(int(code));
-        Folder.Write(name, ImageHeaderBytes("COUNTRY", code));
+        Folder.Write(name, ImageBytes("COUNTRY", code));
         const std::optional<TCurrentImage> image = Examine(name);
         ASSERT_TRUE(image);
         EXPECT_EQ(image->System, QString::fromLatin1(system)) << int(code);
@@ -63,12 +63,12 @@ TEST_F(CurrentImage, EveryCountryCode)
 // for the wrong file and given to the rename as extension.
 TEST_F(CurrentImage, NoSystemIsKeptFromAnEarlierImage)
 {
-    Folder.Write(QStringLiteral("usa.v64"), ImageHeaderBytes("USA", 'E'));
+    Folder.Write(QStringLiteral("usa.v64"), ImageBytes("USA", 'E'));
     Folder.Write(QStringLiteral("plain.v64"),
         "not an image at all, but long enough to hold a country byte......");
-    Folder.Write(QStringLiteral("odd.v64"), ImageHeaderBytes("ODD", 'X'));
-    Folder.Write(QStringLiteral("short.v64"), ImageHeaderBytes("SHORT", 'E').left(0x3F));
-    Folder.Write(QStringLiteral("vanishing.v64"), ImageHeaderBytes("VANISHING", 'P'));
+    Folder.Write(QStringLiteral("odd.v64"), ImageBytes("ODD", 'X'));
+    Folder.Write(QStringLiteral("short.v64"), ImageBytes("SHORT", 'E').left(0x3F));
+    Folder.Write(QStringLiteral("vanishing.v64"), ImageBytes("VANISHING", 'P'));
     ASSERT_EQ(Examine(QStringLiteral("usa.v64"))->CurrentSystem, QStringLiteral("USA"));
 
     for (const char* name : { "plain.v64", "odd.v64", "short.v64" }) {
@@ -90,7 +90,7 @@ TEST_F(CurrentImage, NoSystemIsKeptFromAnEarlierImage)
 
 TEST_F(CurrentImage, EveryByteOrderGivesItsSystemAndItsOwnPlainExtension)
 {
-    Folder.Write(QStringLiteral("racer.v64"), ImageHeaderBytes("RACER", 'J'));
+    Folder.Write(QStringLiteral("racer.v64"), ImageBytes("RACER", 'J'));
     Folder.Write(QStringLiteral("racer.z64"), BigEndianHeaderBytes("RACER", 'J'));
     Folder.Write(QStringLiteral("racer.n64"), LittleEndianHeaderBytes("RACER", 'J'));
     // Named .v64 but big-endian: a rename must not keep calling it .v64.

@@ -1,4 +1,5 @@
 #include "TTestFolder.h"
+#include "TestImages.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,34 +34,17 @@ TRun RunCli(const QStringList& arguments)
         process.readAllStandardOutput(), process.readAllStandardError() };
 }
 
-QByteArray Image(const QByteArray& name, char country)
-{
-    QByteArray bytes(64, '\0');
-    bytes.replace(0, 4, "\x37\x80\x40\x12");
-    const QByteArray padded = name.leftJustified(20, ' ', true);
-    for (int i = 0; i < 20; ++i)
-        bytes[0x20 + (i ^ 1)] = padded[i];
-    bytes[0x3F] = country;
-    return bytes;
-}
-
-void Size(const QString& path, qint64 size)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.resize(size));
-}
-
 class CatalogueCommands : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         Folder.Write(QStringLiteral("A.V64"), "x");
-        Size(Folder.Write(QStringLiteral("A.JAP"), Image("a jap game", 'J')), 1048576);
-        Folder.Write(QStringLiteral("kart.pal"), Image("mario\tkart", 'P'));
-        Size(Folder.Write(QStringLiteral("Racer.v64"), Image("test image", 'E')), 12582912);
-        Size(Folder.Write(QStringLiteral("zelda.jap"), Image("zelda \xe9", 'D')), 33554432);
-        Folder.Write(QStringLiteral(".hidden.v64"), Image("HIDDEN", 'E'));
+        WriteSized(Folder, QStringLiteral("A.JAP"), ImageBytes("a jap game", 'J'), 1048576);
+        Folder.Write(QStringLiteral("kart.pal"), ImageBytes("mario\tkart", 'P'));
+        WriteSized(Folder, QStringLiteral("Racer.v64"), ImageBytes("test image", 'E'), 12582912);
+        WriteSized(Folder, QStringLiteral("zelda.jap"), ImageBytes("zelda \xe9", 'D'), 33554432);
+        Folder.Write(QStringLiteral(".hidden.v64"), ImageBytes("HIDDEN", 'E'));
         Folder.Write(QStringLiteral("notes.txt"), "x");
         ASSERT_EQ(
             ::mkfifo(QFile::encodeName(Folder.Path(QStringLiteral("x.v64"))).constData(), 0600), 0);

@@ -1,10 +1,10 @@
 #include "TTestFolder.h"
+#include "TestBytes.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
@@ -34,15 +34,6 @@ TRun Cli(const QStringList& arguments, int timeoutMs = 120000)
     run.Out = QString::fromUtf8(process.readAllStandardOutput());
     run.Err = QString::fromUtf8(process.readAllStandardError());
     return run;
-}
-
-QByteArray RandomBytes(qsizetype size, quint32 seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator generator(seed);
-    for (char& byte : bytes)
-        byte = static_cast<char>(generator.generate() & 0xFF);
-    return bytes;
 }
 
 QStringList Lines(const QString& text)

@@ -4,10 +4,10 @@
 #include "TTestClock.h"
 #include "TTestFolder.h"
 #include "TTestMainWindow.h"
+#include "TestBytes.h"
 
 #include <QFile>
 #include <QLabel>
-#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
@@ -24,15 +24,6 @@ constexpr int Block = TGameDoctor::BlockSize;
 constexpr int HundredBlocks = 100 * Block;
 // "GD6R", the file count, the size and the 11-byte name precede the data.
 constexpr std::uint64_t HeaderBytes = 5 + 4 + 11;
-
-QByteArray RandomBytes(qsizetype size)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator generator(6);
-    for (char& byte : bytes)
-        byte = static_cast<char>(generator.generate() & 0xFF);
-    return bytes;
-}
 
 TTexts Figures(const TFprog& window)
 {
@@ -107,7 +98,7 @@ protected:
 
 TEST_F(TMongoTest, AWholeDeliveryArrivesUnchangedWithItsTextsInOrder)
 {
-    SelectImage(QStringLiteral("Racer.v64"), RandomBytes(10 * Block + 1234));
+    SelectImage(QStringLiteral("Racer.v64"), RandomBytes(10 * Block + 1234, 6));
     QStringList statusAtProgress(101);
     Window.OnPump = [this, &statusAtProgress] {
         statusAtProgress[Window.Fprog.Gauge5()->Progress()] = Window.Label6->text();
@@ -134,7 +125,7 @@ TEST_F(TMongoTest, AWholeDeliveryArrivesUnchangedWithItsTextsInOrder)
 
 TEST_F(TMongoTest, TheSendingTextWaitsForTwoPercent)
 {
-    SelectImage(QStringLiteral("big.v64"), RandomBytes(HundredBlocks));
+    SelectImage(QStringLiteral("big.v64"), RandomBytes(HundredBlocks, 6));
     std::map<int, QString> statusAtProgress;
     Window.OnPump = [this, &statusAtProgress] {
         statusAtProgress[Window.Fprog.Gauge5()->Progress()] = Window.Label6->text();
@@ -150,7 +141,7 @@ TEST_F(TMongoTest, TheSendingTextWaitsForTwoPercent)
 
 TEST_F(TMongoTest, TheMessageQueueIsPumpedOnceAfterEachBlockOnly)
 {
-    SelectImage(QStringLiteral("racer.v64"), RandomBytes(3 * Block + 5));
+    SelectImage(QStringLiteral("racer.v64"), RandomBytes(3 * Block + 5, 6));
     std::vector<std::uint64_t> streamAtPump;
     Window.OnPump = [this, &streamAtPump] { streamAtPump.push_back(Device.StreamBytes()); };
 
@@ -166,7 +157,7 @@ TEST_F(TMongoTest, FiguresFollowTheClockAtChosenProgressPoints)
 {
     // A second every 0.4 % gives 10 seconds at 25 % and 40 at 100 %.
     SelectImage(
-        QStringLiteral("racer.v64"), RandomBytes(HundredBlocks), QStringLiteral("256 MBIT"));
+        QStringLiteral("racer.v64"), RandomBytes(HundredBlocks, 6), QStringLiteral("256 MBIT"));
     FollowSchedule([](int progress) { return progress * 400; });
     Window.SpeedButton8->click();
 
@@ -182,7 +173,7 @@ TEST_F(TMongoTest, FiguresFollowTheClockAtChosenProgressPoints)
     // gives 25 seconds at 50 %.
     Snapshots.clear();
     SelectImage(
-        QStringLiteral("chess.usa"), RandomBytes(HundredBlocks), QStringLiteral("064 MBIT"));
+        QStringLiteral("chess.usa"), RandomBytes(HundredBlocks, 6), QStringLiteral("064 MBIT"));
     FollowSchedule([](int progress) { return progress * 500; });
     Window.SpeedButton8->click();
 
@@ -197,7 +188,7 @@ TEST_F(TMongoTest, FiguresFollowTheSecondsWhileTheProgressStands)
     // Two hundred blocks: each percentage stands for two updates, and every update sees the
     // clock's second changed, so update n counts n seconds.
     SelectImage(
-        QStringLiteral("racer.v64"), RandomBytes(2 * HundredBlocks), QStringLiteral("256 MBIT"));
+        QStringLiteral("racer.v64"), RandomBytes(2 * HundredBlocks, 6), QStringLiteral("256 MBIT"));
     Clock.Set(12, 0, 0);
     QStringList timeSoFar;
     QStringList expected;
@@ -220,7 +211,7 @@ TEST_F(TMongoTest, FiguresFollowTheSecondsWhileTheProgressStands)
 
 TEST_F(TMongoTest, ASizeWithoutNumberShowsDashesAndTheDeliveryGoesOn)
 {
-    SelectImage(QStringLiteral("odd.v64"), RandomBytes(4 * Block), QStringLiteral("-- MBIT"));
+    SelectImage(QStringLiteral("odd.v64"), RandomBytes(4 * Block, 6), QStringLiteral("-- MBIT"));
     FollowSchedule([](int) { return 1000; });
     Window.SpeedButton8->click();
 
@@ -251,7 +242,7 @@ TEST_F(TMongoTest, NoFileSelectedTouchesNeitherPortNorWindow)
 
 TEST_F(TMongoTest, ATimeOutClosesTheWindowBeforeTheBoxAndAFreshDeliveryThenWorks)
 {
-    SelectImage(QStringLiteral("racer.v64"), RandomBytes(2 * Block));
+    SelectImage(QStringLiteral("racer.v64"), RandomBytes(2 * Block, 6));
     Device.SetAbsent(true);
     Window.SpeedButton8->click();
 
@@ -274,7 +265,7 @@ TEST_F(TMongoTest, ATimeOutClosesTheWindowBeforeTheBoxAndAFreshDeliveryThenWorks
 
 TEST_F(TMongoTest, ATimeOutOnLpt2NamesLpt2)
 {
-    SelectImage(QStringLiteral("racer.v64"), RandomBytes(Block));
+    SelectImage(QStringLiteral("racer.v64"), RandomBytes(Block, 6));
     // The device sits on LPT1; nothing answers on LPT2.
     Window.GameDoctor1.SetPort(ppLPT2);
     Window.PortTimeoutMessage = TGameDoctor::TimeoutText(ppLPT2);
@@ -289,7 +280,7 @@ TEST_F(TMongoTest, ATimeOutOnLpt2NamesLpt2)
 
 TEST_F(TMongoTest, ADeviceThatStopsMidwayEndsLikeATimeOut)
 {
-    SelectImage(QStringLiteral("racer.v64"), RandomBytes(5 * Block));
+    SelectImage(QStringLiteral("racer.v64"), RandomBytes(5 * Block, 6));
     Device.SetStallAfter(2 * Block);
     Window.SpeedButton8->click();
 
@@ -303,7 +294,7 @@ TEST_F(TMongoTest, ADeviceThatStopsMidwayEndsLikeATimeOut)
 
 TEST_F(TMongoTest, AVanishedFileClosesTheWindowAndShowsTheError)
 {
-    SelectImage(QStringLiteral("gone.v64"), RandomBytes(Block));
+    SelectImage(QStringLiteral("gone.v64"), RandomBytes(Block, 6));
     QFile::remove(Folder.Path(QStringLiteral("gone.v64")));
     Window.SpeedButton8->click();
 
@@ -319,7 +310,7 @@ TEST_F(TMongoTest, AVanishedFileClosesTheWindowAndShowsTheError)
 
 TEST_F(TMongoTest, DeliverPressedBetweenBlocksStartsNoSecondTransfer)
 {
-    SelectImage(QStringLiteral("racer.v64"), RandomBytes(20 * Block));
+    SelectImage(QStringLiteral("racer.v64"), RandomBytes(20 * Block, 6));
     const QString sending = QStringLiteral(" Sending SUPER RACER(RACER.V64) ... ");
     QStringList statusAfterPress;
     std::vector<qint32> secondsBefore;
@@ -356,8 +347,9 @@ TEST_F(TMongoTest, DeliverPressedBetweenBlocksStartsNoSecondTransfer)
 
 TEST_F(TMongoTest, AnotherRowSelectedDuringTheDeliveryChangesNothingShown)
 {
-    SelectImage(QStringLiteral("racer.v64"), RandomBytes(10 * Block), QStringLiteral("064 MBIT"));
-    Folder.Write(QStringLiteral("chess.usa"), RandomBytes(Block));
+    SelectImage(
+        QStringLiteral("racer.v64"), RandomBytes(10 * Block, 6), QStringLiteral("064 MBIT"));
+    Folder.Write(QStringLiteral("chess.usa"), RandomBytes(Block, 6));
     FollowSchedule([](int progress) { return progress * 100; });
     const auto schedule = Window.OnPump;
     Window.OnPump = [&, schedule] {

@@ -11,10 +11,10 @@
 #include "TProcFolder.h"
 #include "TRecordingPort.h"
 #include "TTestFolder.h"
+#include "TestBytes.h"
 
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
@@ -43,23 +43,6 @@ void Record(TGameDoctor& doctor, std::vector<TEvent>& events)
                              std::uint8_t fileNumber, std::uint8_t progress) {
         events.push_back({ action, fileName, fileNumber, progress });
     });
-}
-
-QByteArray RandomBytes(qsizetype size, quint32 seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator generator(seed);
-    for (char& byte : bytes)
-        byte = static_cast<char>(generator.generate() & 0xFF);
-    return bytes;
-}
-
-QByteArray Bytes(std::initializer_list<int> values)
-{
-    QByteArray bytes;
-    for (const int value : values)
-        bytes.append(static_cast<char>(value));
-    return bytes;
 }
 
 // How many of this process's open files are the file at path.

@@ -1,4 +1,5 @@
 #include "TPanel.h"
+#include "TestWidgets.h"
 
 #include <QImage>
 #include <QPalette>
@@ -16,34 +17,20 @@ const QColor Text(255, 0, 0);
 class PanelTest : public testing::Test
 {
 protected:
-
     // A panel whose palette tells the bevel colours apart.
     void SetUp() override
     {
+        SetBevelColours(Panel, Face, Light, Shadow);
         QPalette palette = Panel.palette();
-        palette.setColor(QPalette::Button, Face);
-        palette.setColor(QPalette::Light, Light);
-        palette.setColor(QPalette::Dark, Shadow);
         palette.setColor(QPalette::WindowText, Text);
         Panel.setPalette(palette);
         Panel.resize(40, 30);
     }
 
-    QImage Snapshot()
-    {
-        QImage image(Panel.size(), QImage::Format_RGB32);
-        image.fill(Qt::magenta);
-        Panel.render(&image);
-        return image;
-    }
+    QImage Snapshot() { return ::Snapshot(Panel); }
 
     TPanel Panel;
 };
-
-QColor At(const QImage& image, int x, int y)
-{
-    return image.pixelColor(x, y);
-}
 
 } // namespace
 

@@ -1,18 +1,7 @@
 #include "UpperCase.h"
+#include "TestBytes.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-QByteArray Bytes(std::initializer_list<unsigned char> bytes)
-{
-    QByteArray result;
-    for (unsigned char b : bytes)
-        result.append(char(b));
-    return result;
-}
-
-} // namespace
 
 TEST(UpperCaseWindows1252, RaisesAsciiAndAccentedLettersAndKeepsTheRest)
 {

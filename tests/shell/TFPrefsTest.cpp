@@ -12,6 +12,7 @@
 #include "TTestFolder.h"
 #include "TUnprivileged.h"
 #include "TWallpaper.h"
+#include "TestWidgets.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -29,16 +30,6 @@
 #include <vector>
 
 namespace {
-
-// Gives a shown window the outer bounds asked for, whatever frame the platform draws.
-void PlaceFrame(QWidget& window, const QRect& frame)
-{
-    const QRect outer = window.frameGeometry();
-    const QRect inner = window.geometry();
-    window.move(frame.topLeft());
-    window.resize(frame.width() - (outer.width() - inner.width()),
-        frame.height() - (outer.height() - inner.height()));
-}
 
 bool Activate(QWidget& window)
 {
@@ -85,7 +76,6 @@ struct TRecordingHost
 class TFPrefsTest : public testing::Test
 {
 protected:
-
     TFPrefsTest()
     {
         QDir(Folder.Path()).mkdir("images");

@@ -6,6 +6,7 @@
 #include "TFMain.h"
 #include "TSpeedButton.h"
 #include "TTestFolder.h"
+#include "TestImages.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -19,22 +20,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-
-// The first 64 bytes of an image: the magic, a name (given in reading order, stored pairwise
-// swapped) and a country code.
-inline QByteArray ImageBytes(const QByteArray& name, char country)
-{
-    QByteArray bytes(64, '\0');
-    bytes[0] = '\x37';
-    bytes[1] = '\x80';
-    bytes[2] = '\x40';
-    bytes[3] = '\x12';
-    const QByteArray padded = name.leftJustified(20, ' ', true);
-    for (int i = 0; i < 20; ++i)
-        bytes[0x20 + (i ^ 1)] = padded[i];
-    bytes[0x3F] = country;
-    return bytes;
-}
 
 // The real main window in a program folder of its own, so Conveyor.ini is a real file there,
 // with the error box replaced by a recorder and the home folder moved into a test folder

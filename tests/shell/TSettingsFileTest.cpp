@@ -260,6 +260,35 @@ TEST(TSettingsFile, ASaveRewritesKnownKeysInPlaceAndKeepsEverythingElse)
     EXPECT_EQ(again.Settings, expected);
 }
 
+TEST(TSettingsFile, EveryFieldOfTheRecordSurvivesASaveAndALoad)
+{
+    // Each field differs from its creation value and from its fallback, so a field the
+    // keys leave out comes back changed.
+    TTestFolder folder;
+    TSettingsFile file(folder.Path() + QLatin1Char('/'), folder.Path(QStringLiteral("config")));
+    TSettings& s = file.Settings;
+    s.RememberLastDir = true;
+    s.PortIsLPT1 = false;
+    s.BeepWhenFinished = true;
+    s.PlayWhenFinished = true;
+    s.WaveFile = QStringLiteral("/sounds/done.wav");
+    s.DefaultDir = QStringLiteral("/images/default");
+    s.LastDir = QStringLiteral("/images/last");
+    s.Wildcard = QStringLiteral("*.v64");
+    s.ColumnVisible = { false, true, false, true };
+    s.ColumnWidth = { 11, 12, 13, 14 };
+    s.WindowTop = 21;
+    s.WindowLeft = 22;
+    s.WindowWidth = 623;
+    s.WindowHeight = 424;
+    s.LeftPaneWidth = 125;
+    file.SaveSettings();
+
+    TSettingsFile again(folder.Path() + QLatin1Char('/'), folder.Path(QStringLiteral("config")));
+    again.LoadSettings();
+    EXPECT_EQ(again.Settings, s);
+}
+
 TEST(TSettingsFile, AnUnwritableFileRaisesWithItsFullPathAndLeavesTheRecord)
 {
     TTestFolder folder;

@@ -5,6 +5,7 @@
 #include "TShellOpen.h"
 #include "TSpeedButton.h"
 #include "TWallpaper.h"
+#include "TestWidgets.h"
 
 #include <QLabel>
 #include <QTest>
@@ -24,20 +25,9 @@ void PrintTo(const QColor& colour, std::ostream* out)
 
 namespace {
 
-// Gives a shown window the outer bounds asked for, whatever frame the platform draws.
-void PlaceFrame(QWidget& window, const QRect& frame)
-{
-    const QRect outer = window.frameGeometry();
-    const QRect inner = window.geometry();
-    window.move(frame.topLeft());
-    window.resize(frame.width() - (outer.width() - inner.width()),
-        frame.height() - (outer.height() - inner.height()));
-}
-
 class TFAboutTest : public testing::Test
 {
 protected:
-
     TFAboutTest()
     {
         Main.show();

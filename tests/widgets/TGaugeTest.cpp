@@ -2,6 +2,7 @@
 #include "EInvalidOperation.h"
 #include "TBltBitmap.h"
 #include "TPanel.h"
+#include "TestWidgets.h"
 
 #include <QImage>
 #include <QTest>
@@ -36,14 +37,7 @@ public:
 class GaugeTest : public testing::Test
 {
 protected:
-
-    QImage Snapshot()
-    {
-        QImage image(Gauge.size(), QImage::Format_RGB32);
-        image.fill(Qt::magenta);
-        Gauge.render(&image);
-        return image;
-    }
+    QImage Snapshot() { return ::Snapshot(Gauge); }
 
     // A gauge that draws only its picture, without the percentage text.
     void Plain(TGaugeKind kind, TBorderStyle border, int width, int height)
@@ -67,11 +61,6 @@ protected:
 
     TGauge Gauge;
 };
-
-QColor At(const QImage& image, int x, int y)
-{
-    return image.pixelColor(x, y);
-}
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "TWallpaper.h"
 #include "TPicture.h"
+#include "TestWidgets.h"
 
 #include <QImage>
 #include <QPaintDevice>
@@ -133,25 +134,13 @@ private:
 class WallpaperTest : public testing::Test
 {
 protected:
-
     void SetUp() override
     {
-        QPalette palette = Panel.palette();
-        palette.setColor(QPalette::Button, Face);
-        palette.setColor(QPalette::Light, Light);
-        palette.setColor(QPalette::Dark, Shadow);
-        Panel.setPalette(palette);
+        SetBevelColours(Panel, Face, Light, Shadow);
         Tile.SetGraphic(PositionTile());
     }
 
-    QImage Snapshot(QWidget& widget)
-    {
-        QImage image(widget.size(), QImage::Format_RGB32);
-        image.fill(Qt::magenta);
-        widget.render(&image);
-        return image;
-    }
-    QImage Snapshot() { return Snapshot(Panel); }
+    QImage Snapshot() { return ::Snapshot(Panel); }
 
     std::vector<QPoint> RecordTiles()
     {
@@ -344,7 +333,7 @@ TEST_F(WallpaperTest, PainterStateIsRestoredAfterTheTiles)
     panel.resize(50, 50);
     panel.SetBorderWidth(5);
     panel.SetWallpaper(Tile);
-    const QImage image = Snapshot(panel);
+    const QImage image = ::Snapshot(panel);
     EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::green));
     EXPECT_EQ(image.pixelColor(49, 49), QColor(Qt::green));
 }

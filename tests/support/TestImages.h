@@ -8,9 +8,11 @@
 
 #include <stdexcept>
 
+// Image files for tests of the catalogue.
+
 // The first 64 bytes of an image: the magic, a name stored pairwise swapped (given here in
 // reading order) and a country code.
-inline QByteArray ImageHeaderBytes(const QByteArray& name, char country)
+inline QByteArray ImageBytes(const QByteArray& name, char country)
 {
     QByteArray bytes(64, '\0');
     bytes[0] = '\x37';
@@ -28,7 +30,7 @@ inline QByteArray ImageHeaderBytes(const QByteArray& name, char country)
 // little-endian (.n64) one, with every 32-bit word reversed.
 inline QByteArray BigEndianHeaderBytes(const QByteArray& name, char country)
 {
-    const QByteArray device = ImageHeaderBytes(name, country);
+    const QByteArray device = ImageBytes(name, country);
     QByteArray bytes(device.size(), '\0');
     for (qsizetype i = 0; i < device.size(); ++i)
         bytes[i ^ 1] = device[i];
