@@ -1,6 +1,7 @@
 #include "TGameDoctor.h"
 
 #include "EFOpenError.h"
+#include "EPortSilent.h"
 #include "EPortTimeout.h"
 #include "EReadError.h"
 #include "THardwarePortIo.h"
@@ -309,13 +310,18 @@ void TGameDoctor::SendFiles(const QStringList& fileNames)
     // every path out.
     FPortIo->Begin(FPortAddress);
     try {
-        StartHandshake();
-        Report(gaConnected, fileNames.first(), 1, 0);
-        QByteArray command("GD6R");
-        command.append(static_cast<char>(fileNames.size() & 0xFF));
-        SendText(command);
-        for (qsizetype i = 0; i < fileNames.size(); ++i)
-            SendOneFile(fileNames.at(i), static_cast<std::uint8_t>((i + 1) & 0xFF));
+        try {
+            StartHandshake();
+            Report(gaConnected, fileNames.first(), 1, 0);
+            QByteArray command("GD6R");
+            command.append(static_cast<char>(fileNames.size() & 0xFF));
+            SendText(command);
+            for (qsizetype i = 0; i < fileNames.size(); ++i)
+                SendOneFile(fileNames.at(i), static_cast<std::uint8_t>((i + 1) & 0xFF));
+        } catch (const EPortSilent&) {
+            // A port that stops answering altogether is a device that stops answering.
+            TimedOut();
+        }
     } catch (...) {
         // Whatever reached the port before the failure still goes out; a second failure
         // while doing so must not hide the first.

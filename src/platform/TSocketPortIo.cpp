@@ -1,12 +1,14 @@
 #include "TSocketPortIo.h"
 
 #include "EPortAccess.h"
+#include "EPortSilent.h"
 #include "IoErrorText.h"
 
 #include <QFile>
 
 #include <cerrno>
 #include <cstring>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -33,14 +35,55 @@ TSocketPortIo::TSocketPortIo(const QString& socketPath)
 
 TSocketPortIo::~TSocketPortIo()
 {
+    End();
+}
+
+void TSocketPortIo::Begin(std::uint16_t)
+{
+    if (FHandle < 0)
+        Connect();
+}
+
+void TSocketPortIo::End() noexcept
+{
     if (FHandle < 0)
         return;
     try {
         Flush();
-    } catch (const EPortAccess&) {
-        // The peer is gone; there is no one left to tell.
+    } catch (const Exception&) {
+        // The peer is gone or stuck; there is no one left to tell.
     }
-    ::close(FHandle);
+    Disconnect();
+}
+
+void TSocketPortIo::Disconnect() noexcept
+{
+    if (FHandle >= 0)
+        ::close(FHandle);
+    FHandle = -1;
+    FPending.clear();
+}
+
+void TSocketPortIo::WaitReady(short events, const char* what)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + FAnswerLimit;
+    for (;;) {
+        const auto left
+            = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd wait { FHandle, events, 0 };
+        const int ready = ::poll(&wait, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
+        // Errors and hang-ups are left to the call that follows to report.
+        if (ready > 0 || (ready < 0 && errno != EINTR))
+            return;
+        if (ready == 0) {
+            // Whatever the peer does later belongs to no transfer any more.
+            Disconnect();
+            throw EPortSilent(QStringLiteral("The device peer did not %1 within %2 seconds")
+                                  .arg(QLatin1String(what))
+                                  .arg(static_cast<double>(FAnswerLimit.count()) / 1000.0));
+        }
+    }
 }
 
 int TSocketPortIo::NewSocket()
@@ -87,11 +130,12 @@ void TSocketPortIo::Flush()
         Connect();
     std::size_t sent = 0;
     while (sent < FPending.size()) {
+        WaitReady(POLLOUT, "take what was sent");
         // MSG_NOSIGNAL: a vanished peer must become an error message, not a SIGPIPE.
-        const ssize_t done
-            = ::send(FHandle, FPending.data() + sent, FPending.size() - sent, MSG_NOSIGNAL);
+        const ssize_t done = ::send(
+            FHandle, FPending.data() + sent, FPending.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (done < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR || errno == EAGAIN)
                 continue;
             FPending.clear();
             if (errno == EPIPE || errno == ECONNRESET)
@@ -112,12 +156,13 @@ std::uint8_t TSocketPortIo::Read(std::uint16_t address)
     Flush();
     std::uint8_t value = 0;
     for (;;) {
-        const ssize_t done = ::recv(FHandle, &value, 1, 0);
+        WaitReady(POLLIN, "answer");
+        const ssize_t done = ::recv(FHandle, &value, 1, MSG_DONTWAIT);
         if (done == 1)
             return value;
         if (done == 0 || errno == ECONNRESET)
             throw PeerClosed();
-        if (errno != EINTR)
+        if (errno != EINTR && errno != EAGAIN)
             throw EPortAccess(QStringLiteral("Cannot read from the device peer: %1")
                                   .arg(SystemErrorMessage(errno)));
     }

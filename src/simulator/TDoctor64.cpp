@@ -1,11 +1,17 @@
 #include "TDoctor64.h"
 
 #include "Exception.h"
+#include "IoErrorText.h"
 
 #include <QDir>
-#include <QSaveFile>
+#include <QFile>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -15,6 +21,10 @@ constexpr std::uint8_t SelectBit = 0x08;
 // Received data goes to disk in pieces of this size; a file is never held whole.
 constexpr std::size_t WriteChunk = 0x10000;
 constexpr std::uint8_t Magic[4] = { 'G', 'D', '6', 'R' };
+// How many numbered names (and names for a file being received) are tried before giving up.
+constexpr int NameAttempts = 1000;
+// Created new, never through a link, never over anything already there.
+constexpr int NewFileFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
 
 QString Trimmed(const QByteArray& bytes)
 {
@@ -232,51 +242,111 @@ void TDoctor64::OpenFile()
     FReceived = 0;
     FBufferFill = 0;
     QDir().mkpath(FOutputFolder);
-    FFile = std::make_unique<QSaveFile>(QDir(FOutputFolder).filePath(FFileName));
-    if (!FFile->open(QIODevice::WriteOnly)) {
-        const QString reason = FFile->errorString();
-        FFile.reset();
+    FFolderHandle
+        = ::open(QFile::encodeName(FOutputFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int error = errno;
+    for (int attempt = 0; FFolderHandle >= 0 && attempt < NameAttempts; ++attempt) {
+        FPartName = QByteArray(".receiving-") + QByteArray::number(::getpid()) + '-'
+            + QByteArray::number(attempt);
+        FFileHandle = ::openat(FFolderHandle, FPartName.constData(), NewFileFlags, 0644);
+        error = errno;
+        if (FFileHandle >= 0 || error != EEXIST)
+            break;
+    }
+    if (FFileHandle < 0) {
+        CloseFile();
         FStream = ssTrailing;
         throw Exception(QStringLiteral("The simulator cannot store %1 in %2: %3")
-                            .arg(FFileName, FOutputFolder, reason));
+                            .arg(FFileName, FOutputFolder, SystemErrorMessage(error)));
     }
 }
 
 void TDoctor64::FlushData()
 {
-    if (FBufferFill == 0)
-        return;
-    const auto size = static_cast<qint64>(FBufferFill);
-    FBufferFill = 0;
-    if (FFile->write(FBuffer.data(), size) != size) {
-        const QString reason = FFile->errorString();
-        DropFile(true);
-        FStream = ssTrailing;
-        throw Exception(QStringLiteral("The simulator cannot write %1: %2").arg(FFileName, reason));
+    std::size_t written = 0;
+    while (written < FBufferFill) {
+        const ssize_t done = ::write(FFileHandle, FBuffer.data() + written, FBufferFill - written);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0) {
+            const QString reason = SystemErrorMessage(done < 0 ? errno : ENOSPC);
+            DropFile(true);
+            FStream = ssTrailing;
+            throw Exception(
+                QStringLiteral("The simulator cannot write %1: %2").arg(FFileName, reason));
+        }
+        written += static_cast<std::size_t>(done);
     }
+    FBufferFill = 0;
+}
+
+void TDoctor64::StoreUnderFreeName()
+{
+    const QString wanted = FFileName;
+    for (int number = 1; number <= NameAttempts; ++number) {
+        const QString name
+            = number == 1 ? wanted : wanted + QLatin1Char('.') + QString::number(number);
+        const QByteArray bytes = QFile::encodeName(name);
+        // The rename neither follows nor replaces what has the name already.
+        if (::renameat2(FFolderHandle, FPartName.constData(), FFolderHandle, bytes.constData(),
+                RENAME_NOREPLACE)
+            == 0) {
+            FFileName = name;
+            FPartName.clear();
+            return;
+        }
+        if (errno == EINVAL || errno == ENOSYS) {
+            // A file system without that rename: a new link fails alike on a taken name.
+            if (::linkat(FFolderHandle, FPartName.constData(), FFolderHandle, bytes.constData(), 0)
+                == 0) {
+                FFileName = name;
+                return; // the part name goes with the folder handle
+            }
+        }
+        if (errno != EEXIST)
+            throw Exception(QStringLiteral("The simulator cannot write %1: %2")
+                                .arg(name, SystemErrorMessage(errno)));
+    }
+    throw Exception(QStringLiteral("The simulator cannot write %1: %2")
+                        .arg(wanted, SystemErrorMessage(EEXIST)));
 }
 
 void TDoctor64::FinishFile()
 {
     FlushData();
-    if (!FFile->commit()) {
-        const QString reason = FFile->errorString();
-        FFile.reset();
+    try {
+        if (::close(std::exchange(FFileHandle, -1)) != 0)
+            throw Exception(QStringLiteral("The simulator cannot write %1: %2")
+                                .arg(FFileName, SystemErrorMessage(errno)));
+        StoreUnderFreeName();
+    } catch (const Exception&) {
+        CloseFile();
         FileEnded(false);
         FStream = ssTrailing;
-        throw Exception(QStringLiteral("The simulator cannot write %1: %2").arg(FFileName, reason));
+        throw;
     }
-    FFile.reset();
+    CloseFile();
     FileEnded(true);
     FStream = --FFilesLeft > 0 ? ssSize : ssTrailing;
 }
 
+void TDoctor64::CloseFile() noexcept
+{
+    if (FFileHandle >= 0)
+        ::close(std::exchange(FFileHandle, -1));
+    if (FFolderHandle >= 0) {
+        if (!FPartName.isEmpty())
+            ::unlinkat(FFolderHandle, FPartName.constData(), 0);
+        ::close(std::exchange(FFolderHandle, -1));
+    }
+    FPartName.clear();
+}
+
 void TDoctor64::DropFile(bool report)
 {
-    if (!FFile)
+    if (FFolderHandle < 0)
         return;
-    FFile->cancelWriting();
-    FFile.reset();
+    CloseFile();
     FBufferFill = 0;
     if (report)
         FileEnded(false);

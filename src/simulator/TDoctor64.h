@@ -8,10 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <vector>
-
-class QSaveFile;
 
 // One file as the device took it from a stream.
 struct TReceivedFile
@@ -26,7 +23,9 @@ struct TReceivedFile
 // handshake and acknowledges each strobe the way the transfer component expects, decodes
 // the stream ("GD6R", the file count, then size, 11-byte name and data per file) and
 // writes each received file into an output folder as it arrives. A file only appears
-// under its name once it is complete; an interrupted one is dropped.
+// under its name once it is complete; an interrupted one is dropped. Every file is created
+// new inside the folder and nothing there is followed or replaced: a name already taken
+// gets a number (RACER.V64.2, RACER.V64.3 ...).
 //
 // Fault modes stand in for the ways a real device lets the sender down: absent (nothing
 // drives the lines), stalling after a number of stream bytes, or never answering the
@@ -105,6 +104,8 @@ private:
     void FinishFile();
     void DropFile(bool report);
     void FileEnded(bool complete);
+    void CloseFile() noexcept;
+    void StoreUnderFreeName();
 
     QString FOutputFolder;
     std::uint16_t FBase;
@@ -137,7 +138,9 @@ private:
     std::uint64_t FTrailing = 0;
     QString FStreamError;
     QString FFileName;
-    std::unique_ptr<QSaveFile> FFile;
+    int FFolderHandle = -1;
+    int FFileHandle = -1; // the file being received, under FPartName until it is complete
+    QByteArray FPartName;
     std::vector<char> FBuffer;
     std::size_t FBufferFill = 0;
     std::vector<TReceivedFile> FFiles;

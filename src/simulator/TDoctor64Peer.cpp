@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -18,6 +19,9 @@
 namespace {
 
 constexpr std::size_t ReceiveChunk = 0x10000;
+// How long a wait lasts before a stop request is looked at again. A signal alone cannot be
+// relied on to interrupt a wait: it may land just before it, or on another thread.
+constexpr int StopCheckMilliseconds = 100;
 
 // Closes a client connection on every way out of serving it.
 class TClientHandle
@@ -34,21 +38,6 @@ public:
 private:
     int FHandle;
 };
-
-bool SendAll(int handle, const std::vector<std::uint8_t>& bytes)
-{
-    std::size_t sent = 0;
-    while (sent < bytes.size()) {
-        const ssize_t done = ::send(handle, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (done < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        sent += static_cast<std::size_t>(done);
-    }
-    return true;
-}
 
 } // namespace
 
@@ -103,10 +92,23 @@ TDoctor64Peer::~TDoctor64Peer()
     ::unlink(QFile::encodeName(FSocketPath).constData());
 }
 
-bool TDoctor64Peer::ServeOne()
+bool TDoctor64Peer::WaitFor(int handle, short events) const
 {
     for (;;) {
         if (Stopping())
+            return false;
+        pollfd wait { handle, events, 0 };
+        const int ready = ::poll(&wait, 1, StopCheckMilliseconds);
+        // Errors and hang-ups are left to the call that follows to report.
+        if (ready > 0 || (ready < 0 && errno != EINTR))
+            return true;
+    }
+}
+
+bool TDoctor64Peer::ServeOne()
+{
+    for (;;) {
+        if (!WaitFor(FListener, POLLIN))
             return false;
         const int client = ::accept4(FListener, nullptr, nullptr, SOCK_CLOEXEC);
         if (client >= 0) {
@@ -125,16 +127,12 @@ bool TDoctor64Peer::Serve(int client)
     std::vector<std::uint8_t> replies;
     std::size_t kept = 0; // bytes of an incomplete message carried over
     for (;;) {
-        // A signal may have come while messages were being applied rather than in recv.
-        if (Stopping())
+        if (!WaitFor(client, POLLIN))
             return false;
-        const ssize_t done = ::recv(client, input.data() + kept, ReceiveChunk, 0);
+        const ssize_t done = ::recv(client, input.data() + kept, ReceiveChunk, MSG_DONTWAIT);
         if (done < 0) {
-            if (errno == EINTR) {
-                if (Stopping())
-                    return false;
+            if (errno == EINTR || errno == EAGAIN)
                 continue;
-            }
             if (errno == ECONNRESET)
                 return true;
             throw EPortAccess(
@@ -164,11 +162,21 @@ bool TDoctor64Peer::Serve(int client)
         kept = end - at;
         std::memmove(input.data(), input.data() + at, kept);
         // The client waits for its answer before it sends anything more, so everything
-        // owed goes out before the next blocking receive.
-        if (!replies.empty()) {
-            if (!SendAll(client, replies))
-                return true;
-            replies.clear();
+        // owed goes out before the next receive. A client that stops reading must not
+        // keep a stop request from being seen.
+        std::size_t sent = 0;
+        while (sent < replies.size()) {
+            if (!WaitFor(client, POLLOUT))
+                return false;
+            const ssize_t done = ::send(
+                client, replies.data() + sent, replies.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (done < 0) {
+                if (errno == EINTR || errno == EAGAIN)
+                    continue;
+                return true; // the client is gone
+            }
+            sent += static_cast<std::size_t>(done);
         }
+        replies.clear();
     }
 }

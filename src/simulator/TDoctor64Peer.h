@@ -20,7 +20,8 @@ public:
     TDoctor64Peer(const TDoctor64Peer&) = delete;
     TDoctor64Peer& operator=(const TDoctor64Peer&) = delete;
 
-    // Called when a blocking call was interrupted by a signal; true ends serving.
+    // Looked at while waiting for a client or for its messages, at least ten times a
+    // second; true ends serving.
     void SetStopRequested(std::function<bool()> stopRequested)
     {
         FStopRequested = std::move(stopRequested);
@@ -33,6 +34,8 @@ public:
 private:
     bool Stopping() const { return FStopRequested && FStopRequested(); }
     bool Serve(int client);
+    // Waits until the handle is ready for events; false when a stop was requested first.
+    bool WaitFor(int handle, short events) const;
 
     TPortIo& FDevice;
     QString FSocketPath;

@@ -9,6 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -314,6 +318,33 @@ TEST(CliVirtualPort, PeerThatGoesAwayEndsTheTransferWithAClearError)
     EXPECT_EQ(Lines(QString::fromUtf8(progress + send.readAllStandardError())).last(),
         QStringLiteral("conveyor-cli: The device peer closed the connection"));
     EXPECT_TRUE(QDir(out).entryList(QDir::Files).isEmpty());
+    EXPECT_FALSE(QFile::exists(socket));
+}
+
+TEST(CliVirtualPort, SimulatorEndsOnTerminateWhileAClientNeitherSendsNorReads)
+{
+    TTestFolder folder;
+    const QString socket = folder.Path(QStringLiteral("doctor.sock"));
+    TSimulatorProcess simulator({ QStringLiteral("--listen"), socket, QStringLiteral("--out"),
+        folder.Path(QStringLiteral("received")) });
+    ASSERT_TRUE(simulator.Listening());
+    const int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, QFile::encodeName(socket).constData());
+    ASSERT_EQ(::connect(client, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+    // Reads whose answers are never taken, until the simulator can send no more of them.
+    const QByteArray reads = QByteArray("R\x7A\x03").repeated(4096);
+    for (int stuck = 0; stuck < 10;) {
+        if (::send(client, reads.constData(), static_cast<std::size_t>(reads.size()), 0) > 0)
+            stuck = 0;
+        else
+            ::usleep(20000), ++stuck;
+    }
+    simulator.Terminate();
+    const TRun served = simulator.Finish(10000);
+    ::close(client);
+    EXPECT_EQ(served.Status, 0) << qPrintable(served.Err);
     EXPECT_FALSE(QFile::exists(socket));
 }
 

@@ -10,6 +10,7 @@
 #include "THardwarePortIo.h"
 #include "TProcFolder.h"
 #include "TRecordingPort.h"
+#include "TSocketPortIo.h"
 #include "TTestFolder.h"
 #include "TestBytes.h"
 
@@ -18,8 +19,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstring>
 #include <exception>
 #include <filesystem>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -1039,4 +1045,43 @@ TEST_F(TClaimedTransfer, AnAddressThatIsNoParallelPortIsRefusedBeforeAnyAccess)
     }
     EXPECT_TRUE(Wires.Trace.empty());
     EXPECT_TRUE(Claim.Events.isEmpty());
+}
+
+// ---- Virtual port ------------------------------------------------------------------
+
+TEST(TGameDoctorVirtualPort, APeerThatStopsAnsweringEndsTheTransferAsATimeout)
+{
+    TTestFolder folder;
+    const QString image = folder.Write(QStringLiteral("racer.v64"), QByteArray("1234"));
+    const QString path = folder.Path(QStringLiteral("peer.sock"));
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, QFile::encodeName(path).constData());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    std::thread peer([listener] {
+        // Takes every message and answers none, until the sender lets go.
+        const int client = ::accept(listener, nullptr, nullptr);
+        char buffer[256];
+        while (::recv(client, buffer, sizeof(buffer), 0) > 0) { }
+        ::close(client);
+    });
+
+    TSocketPortIo port(path);
+    port.SetAnswerLimit(std::chrono::milliseconds(50));
+    TGameDoctor doctor;
+    doctor.SetPortIo(&port);
+    doctor.SetPort(ppLPT2);
+    int hooks = 0;
+    doctor.SetOnTimeout([&hooks] { ++hooks; });
+    try {
+        doctor.SendFile(image);
+        ADD_FAILURE() << "the transfer went through a silent peer";
+    } catch (const EPortTimeout& error) {
+        EXPECT_EQ(error.Message(), TGameDoctor::TimeoutText(ppLPT2));
+    }
+    EXPECT_EQ(hooks, 1);
+    peer.join(); // the connection ended with the transfer, or this would never return
+    ::close(listener);
 }

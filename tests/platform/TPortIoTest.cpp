@@ -1,4 +1,5 @@
 #include "EPortAccess.h"
+#include "EPortSilent.h"
 #include "TDevPortIo.h"
 #include "TSocketPortIo.h"
 #include "TTestFolder.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <future>
 #include <sys/socket.h>
@@ -158,6 +160,59 @@ TEST(TSocketPortIo, ConnectsOnlyAtTheFirstAccessAndNamesAMissingPeer)
         EXPECT_TRUE(error.Message().startsWith(
             QStringLiteral("Cannot connect to the device peer at %1: ").arg(path)))
             << qPrintable(error.Message());
+    }
+}
+
+TEST(TSocketPortIo, APeerThatStopsAnsweringEndsTheReadAfterTheLimit)
+{
+    TTestFolder folder;
+    const QString path = folder.Path(QStringLiteral("peer.sock"));
+    const TListener listener(path);
+    QByteArray heard;
+    std::thread peer([&] {
+        const int client = listener.Accept();
+        heard = Receive(client, -1); // takes every message, answers none
+        ::close(client);
+    });
+    TSocketPortIo port(path);
+    port.SetAnswerLimit(std::chrono::milliseconds(50));
+    port.Begin(0x378);
+    try {
+        port.Read(0x37A);
+        ADD_FAILURE() << "a read without an answer returned";
+    } catch (const EPortSilent& error) {
+        EXPECT_EQ(
+            error.Message(), QStringLiteral("The device peer did not answer within 0.05 seconds"));
+    }
+    port.End();
+    peer.join(); // the silent peer was let go, or this would never return
+    EXPECT_EQ(heard, QByteArray("R\x7A\x03", 3));
+    EXPECT_EQ(TSocketPortIo::AnswerLimit, std::chrono::seconds(5));
+}
+
+TEST(TSocketPortIo, EachTransferHasItsOwnConnectionSoARestartedPeerIsFound)
+{
+    TTestFolder folder;
+    const QString path = folder.Path(QStringLiteral("peer.sock"));
+    TSocketPortIo port(path);
+    for (int run = 0; run < 2; ++run) {
+        // A new peer each time, as after a restart; the old socket file goes first.
+        ::unlink(QFile::encodeName(path).constData());
+        const TListener listener(path);
+        QByteArray heard;
+        std::thread peer([&] {
+            const int client = listener.Accept();
+            heard = Receive(client, 3);
+            Answer(client, 0x42);
+            heard += Receive(client, -1); // until the sender lets go
+            ::close(client);
+        });
+        port.Begin(0x378);
+        EXPECT_EQ(port.Read(0x37A), 0x42);
+        port.Write(0x378, 0x07);
+        port.End();
+        peer.join(); // the connection ended with the transfer, or this would never return
+        EXPECT_EQ(heard, QByteArray("R\x7A\x03W\x78\x03\x07", 7)) << "run " << run;
     }
 }
 

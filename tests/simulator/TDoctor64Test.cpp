@@ -5,10 +5,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <future>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <thread>
@@ -268,14 +272,43 @@ TEST(TDoctor64Stream, NamesCannotLeaveTheOutputFolder)
         TDoctor64::FileNameFor(QByteArray("A\0B\nC   \\X/", 11)), QStringLiteral("A_B_C._X_"));
 }
 
-TEST(TDoctor64Stream, CompleteFileReplacesAnOlderOne)
+TEST(TDoctor64Stream, ATakenNameGetsANumberAndNothingIsReplaced)
 {
     TTestFolder folder;
-    folder.Write(QStringLiteral("RACER.V64"), QByteArray("old contents"));
-    TDoctor64 device(folder.Path());
+    folder.Write(QStringLiteral("out/RACER.V64"), QByteArray("old contents"));
+    TDoctor64 device(folder.Path(QStringLiteral("out")));
+    std::vector<TReceivedFile> ended;
+    device.SetOnFileEnded([&ended](const TReceivedFile& file) { ended.push_back(file); });
+    Handshake(device);
+    TStrober(device).Send(QByteArray("GD6R\x02") + Size(3) + QByteArray("RACER   V64") + "new"
+        + Size(4) + QByteArray("RACER   V64") + "next");
+    EXPECT_EQ(folder.Read(QStringLiteral("out/RACER.V64")), QByteArray("old contents"));
+    EXPECT_EQ(folder.Read(QStringLiteral("out/RACER.V64.2")), QByteArray("new"));
+    EXPECT_EQ(folder.Read(QStringLiteral("out/RACER.V64.3")), QByteArray("next"));
+    ASSERT_EQ(ended.size(), 2u);
+    EXPECT_EQ(ended[0].Name, QStringLiteral("RACER.V64.2"));
+    EXPECT_EQ(ended[1].Name, QStringLiteral("RACER.V64.3"));
+    EXPECT_TRUE(ended[0].Complete && ended[1].Complete);
+    EXPECT_EQ(
+        QDir(folder.Path(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden).size(), 3)
+        << "a partial file was left behind";
+}
+
+TEST(TDoctor64Stream, APlantedLinkIsNeverFollowed)
+{
+    TTestFolder folder;
+    const QString elsewhere = folder.Write(QStringLiteral("elsewhere"), QByteArray("precious"));
+    ASSERT_TRUE(QDir().mkdir(folder.Path(QStringLiteral("out"))));
+    ASSERT_TRUE(QFile::link(elsewhere, folder.Path(QStringLiteral("out/RACER.V64"))));
+    TDoctor64 device(folder.Path(QStringLiteral("out")));
     Handshake(device);
     TStrober(device).Send(QByteArray("GD6R\x01") + Size(3) + QByteArray("RACER   V64") + "new");
-    EXPECT_EQ(folder.Read(QStringLiteral("RACER.V64")), QByteArray("new"));
+    EXPECT_EQ(folder.Read(QStringLiteral("elsewhere")), QByteArray("precious"));
+    EXPECT_EQ(QFileInfo(folder.Path(QStringLiteral("out/RACER.V64"))).symLinkTarget(), elsewhere)
+        << "the link was replaced";
+    EXPECT_EQ(folder.Read(QStringLiteral("out/RACER.V64.2")), QByteArray("new"));
+    ASSERT_EQ(device.Files().size(), 1u);
+    EXPECT_EQ(device.Files()[0].Name, QStringLiteral("RACER.V64.2"));
 }
 
 TEST(TDoctor64Stream, EndOfStreamDropsTheUnfinishedFile)
@@ -430,4 +463,31 @@ TEST(TDoctor64Peer, ReplacesAStaleSocketButNoOtherFile)
     const QString plain = folder.Write(QStringLiteral("plain"), QByteArray("data"));
     EXPECT_THROW(TDoctor64Peer(device, plain), EPortAccess);
     EXPECT_EQ(folder.Read(QStringLiteral("plain")), QByteArray("data"));
+}
+
+TEST(TDoctor64Peer, AStopIsSeenWhileAClientNeitherSendsNorReads)
+{
+    TTestFolder folder;
+    TDoctor64 device(folder.Path());
+    const QString path = folder.Path(QStringLiteral("peer.sock"));
+    TDoctor64Peer peer(device, path);
+    std::atomic<bool> stop = false;
+    peer.SetStopRequested([&stop] { return stop.load(); });
+    std::promise<bool> served;
+    std::future<bool> result = served.get_future();
+    std::thread server([&] { served.set_value(peer.ServeOne()); });
+
+    const int client = ConnectTo(path);
+    ASSERT_GE(client, 0);
+    // Reads whose answers are never taken, until the peer can send no more of them.
+    const QByteArray reads = QByteArray("R\x7A\x03").repeated(4096);
+    while (::send(client, reads.constData(), static_cast<std::size_t>(reads.size()), MSG_DONTWAIT)
+        > 0) { }
+    stop = true;
+    const bool ended = result.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    EXPECT_TRUE(ended) << "the peer did not notice the stop";
+    ::shutdown(client, SHUT_RDWR); // frees a peer stuck in a send, so the test can end
+    server.join();
+    ::close(client);
+    EXPECT_FALSE(result.get()) << "serving ended as if the client had left";
 }
