@@ -18,7 +18,8 @@ int RunInfo(const QCommandLineParser& parser)
     try {
         header = ReadImageHeader(path);
     } catch (const EInOutError& error) {
-        WriteText(stderr, QStringLiteral("conveyor-cli info: %1\n").arg(error.Message()));
+        WriteText(
+            stderr, QStringLiteral("conveyor-cli info: %1\n").arg(PrintableText(error.Message())));
         return ExitFailure;
     }
 
@@ -26,7 +27,7 @@ int RunInfo(const QCommandLineParser& parser)
     const std::optional<QString> system
         = header.IsImage() && country ? CountrySystemText(*country) : std::nullopt;
     QString text;
-    text += QStringLiteral("File:       %1\n").arg(QFileInfo(path).fileName());
+    text += QStringLiteral("File:       %1\n").arg(PrintableText(QFileInfo(path).fileName()));
     text
         += QStringLiteral("Size:       %1 bytes, %2\n").arg(header.Size).arg(SizeText(header.Size));
     text += QStringLiteral("Image:      %1\n").arg(header.IsImage() ? "yes" : "no");

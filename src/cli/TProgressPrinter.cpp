@@ -1,5 +1,7 @@
 #include "TProgressPrinter.h"
 
+#include "CliOutput.h"
+
 #include <QFileInfo>
 
 #include <algorithm>
@@ -62,7 +64,8 @@ void TProgressPrinter::Event(TGameDoctorAction action, const QString& fileName,
             FLastTenth = -1;
     }
 
-    const QString name = QFileInfo(fileName).fileName();
+    // A name may hold any byte; none of them may reach the terminal as a control.
+    const QString name = PrintableText(QFileInfo(fileName).fileName());
     if (FTerminal) {
         DrawBar(name, progress, progress >= 100);
         return;

@@ -194,6 +194,25 @@ TEST(CliSend, DeliversAListToTheSimulatorWithALinePerTenthOnAPipe)
     EXPECT_EQ(lines.last(), QStringLiteral("chess.usa: 100 %"));
 }
 
+TEST(CliSend, ControlCharactersOfANameNeverReachTheTerminal)
+{
+    TTestFolder folder;
+    const QString path
+        = folder.Write(QStringLiteral("evil\x1b]0;owned\x07.v64"), RandomBytes(1000, 7));
+    const TRun send = Cli({ QStringLiteral("send"), QStringLiteral("--simulate"),
+        folder.Path(QStringLiteral("received")), path });
+    ASSERT_EQ(send.Status, 0) << qPrintable(send.Err);
+    EXPECT_TRUE(send.Err.contains(QStringLiteral("evil ]0;owned .v64: 100 %")))
+        << qPrintable(send.Err);
+    const TRun info = Cli({ QStringLiteral("info"), path });
+    EXPECT_TRUE(info.Out.startsWith(QStringLiteral("File:       evil ]0;owned .v64\n")))
+        << qPrintable(info.Out);
+    for (const QString& text : { send.Out, send.Err, info.Out, info.Err }) {
+        EXPECT_FALSE(text.contains(QLatin1Char('\x1b'))) << qPrintable(text);
+        EXPECT_FALSE(text.contains(QLatin1Char('\x07'))) << qPrintable(text);
+    }
+}
+
 TEST(CliSend, DrawsOneUpdatingBarOnATerminal)
 {
     // script(1) runs the command on a pseudo-terminal and copies what it printed.
