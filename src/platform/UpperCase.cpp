@@ -92,6 +92,17 @@ QString DecodeWindows1252(QByteArrayView bytes)
     return Translate(bytes, DecodeTable);
 }
 
+int Windows1252Byte(char16_t c) noexcept
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return c;
+    for (int byte = 0x80; byte < 0xA0; ++byte) {
+        if (DecodeTable[byte] == c)
+            return byte;
+    }
+    return -1;
+}
+
 QString UpperCaseWindows1252(QByteArrayView bytes)
 {
     return Translate(bytes, UpperTable());

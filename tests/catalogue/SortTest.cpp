@@ -85,8 +85,24 @@ TEST(CompareSortText, ByCharacterCodeAndShorterFirst)
     EXPECT_EQ(CompareSortText(u"", u""), 0);
     EXPECT_LT(CompareSortText(u"", u"A"), 0);
     EXPECT_LT(CompareSortText(u"Z", u"é"), 0);
-    // Code point order: a character beyond U+FFFF comes after U+FF5E.
+    // Outside the code page, code point order: a character beyond U+FFFF after U+FF5E.
     EXPECT_LT(CompareSortText(u"\uFF5E", u"\U0001F600"), 0);
+}
+
+TEST(CompareSortText, ByTheWindows1252ByteOfEachCharacter)
+{
+    // Š is 0x8A, À 0xC0, € 0x80, ž 0x9E, ÿ 0xFF: the bytes decide, not the code points.
+    EXPECT_LT(CompareSortText(u"\u0160A", u"\u00C0A"), 0);
+    EXPECT_GT(CompareSortText(u"\u00C0", u"\u0160"), 0);
+    EXPECT_LT(CompareSortText(u"\u20AC", u"\u00A0"), 0);
+    EXPECT_LT(CompareSortText(u"\u017E", u"\u00FF"), 0);
+    EXPECT_LT(CompareSortText(u"~", u"\u20AC"), 0);
+    // A byte the code page leaves undefined keeps its place among the others.
+    EXPECT_LT(CompareSortText(u"\u0160", u"\u008D"), 0);
+    EXPECT_LT(CompareSortText(u"\u008D", u"\u017D"), 0);
+    // Characters the code page lacks come after all of its bytes.
+    EXPECT_LT(CompareSortText(u"\u00FF", u"\u0100"), 0);
+    EXPECT_LT(CompareSortText(u"\u00FF", u"\u0080"), 0);
 }
 
 TEST(SortTextRows, OneRowOrNoneChangesNothing)
