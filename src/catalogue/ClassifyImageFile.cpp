@@ -3,6 +3,7 @@
 #include "CatalogueRow.h"
 #include "EInOutError.h"
 #include "IoErrorText.h"
+#include "RawText.h"
 #include "TImageHeader.h"
 #include "UpperCase.h"
 
@@ -34,12 +35,14 @@ void ClassifyImageFile(
     const QString& selectedDirectory, const QString& name, std::span<QString> row)
 {
     RequireWholeCatalogueRow(row.size());
-    const QString extension = FileExtension(name);
+    // The columns show the name as well as it reads; the real name keeps its bytes.
+    const QString shown = ReadableRawText(name);
+    const QString extension = FileExtension(shown);
     row[ccExtension] = UpperCaseFileName(extension.mid(1));
     // The base name ends where the extension first occurs, which may be before the last dot.
     row[ccBaseName]
-        = UpperCaseFileName(extension.isEmpty() ? name : name.left(name.indexOf(extension)));
-    row[ccFileName] = UpperCaseFileName(name);
+        = UpperCaseFileName(extension.isEmpty() ? shown : shown.left(shown.indexOf(extension)));
+    row[ccFileName] = UpperCaseFileName(shown);
     row[ccRealName] = name;
     try {
         const TImageHeader header = ReadImageHeader(selectedDirectory + name);

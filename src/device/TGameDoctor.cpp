@@ -4,6 +4,7 @@
 #include "EPortSilent.h"
 #include "EPortTimeout.h"
 #include "EReadError.h"
+#include "RawText.h"
 #include "THardwarePortIo.h"
 #include "TImageReader.h"
 
@@ -42,16 +43,9 @@ void UpperCaseAscii(QByteArray& name)
 // characters after the first dot.
 QByteArray ClassicDeviceName(const QString& path)
 {
-    // Windows-style separators count as well as '/', so a name built from either kind of
-    // path is the same field.
-    const QByteArray bytes = QFile::encodeName(path);
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const char c = bytes.at(i);
-        if (c == '/' || c == '\\' || c == ':')
-            start = i + 1;
-    }
-    QByteArray name = bytes.mid(start);
+    // On Linux only '/' separates folders: ':' and '\\' are ordinary characters of a name.
+    const QByteArray bytes = EncodeRawText(path);
+    QByteArray name = bytes.mid(bytes.lastIndexOf('/') + 1);
     UpperCaseAscii(name);
 
     const qsizetype dot = name.indexOf('.');
@@ -73,7 +67,7 @@ QByteArray ClassicDeviceName(const QString& path)
 // ordinary characters of a file name.
 QByteArray ShortDeviceName(const QString& path)
 {
-    const QByteArray bytes = QFile::encodeName(path);
+    const QByteArray bytes = EncodeRawText(path);
     QByteArray name = bytes.mid(bytes.lastIndexOf('/') + 1);
     UpperCaseAscii(name);
     const qsizetype dot = name.lastIndexOf('.');

@@ -2,14 +2,32 @@
 
 #include "EFOpenError.h"
 #include "EReadError.h"
+#include "RawText.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 TImageReader::TImageReader(const QString& path, TByteOrder target)
     : FPath(path)
-    , FFile(path)
     , FTarget(target)
 {
-    if (!FFile.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    // Opened by the name's own bytes, which need not be valid UTF-8.
+    const int handle = ::open(EncodeRawText(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (handle < 0)
         throw EFOpenError(path);
+    struct stat status
+    {
+    };
+    if (::fstat(handle, &status) != 0 || S_ISDIR(status.st_mode)) {
+        ::close(handle);
+        throw EFOpenError(path);
+    }
+    if (!FFile.open(
+            handle, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(handle);
+        throw EFOpenError(path);
+    }
     FSize = FFile.size();
     char magic[ByteOrderMagicLength];
     const qint64 got = FFile.read(magic, ByteOrderMagicLength);

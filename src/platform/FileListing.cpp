@@ -2,6 +2,7 @@
 
 #include "EInOutError.h"
 #include "IoErrorText.h"
+#include "RawText.h"
 
 #include <QFile>
 
@@ -106,7 +107,7 @@ QStringList ListFiles(const QString& directory, const QString& mask)
 {
     const QStringList patterns = SplitMask(mask);
     std::unique_ptr<DIR, int (*)(DIR*)> handle(
-        ::opendir(QFile::encodeName(directory).constData()), &::closedir);
+        ::opendir(EncodeRawText(directory).constData()), &::closedir);
     if (!handle)
         FailDirectory(directory, errno);
 
@@ -121,7 +122,8 @@ QStringList ListFiles(const QString& directory, const QString& mask)
         }
         if (entry->d_name[0] == '.' || !IsPlainFile(handle.get(), entry))
             continue;
-        const QString name = QFile::decodeName(entry->d_name);
+        // Names keep every byte the system gave, valid UTF-8 or not, so each opens again.
+        const QString name = DecodeRawText(entry->d_name);
         // The directory yields every name once; testing all patterns per name keeps it so.
         if (MatchesAny(name, patterns))
             names.append(name);

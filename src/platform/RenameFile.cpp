@@ -2,6 +2,7 @@
 
 #include "EInOutError.h"
 #include "IoErrorText.h"
+#include "RawText.h"
 
 #include <QFile>
 
@@ -43,8 +44,8 @@ void RenameFile(const QString& oldName, const QString& newName)
 {
     if (oldName == newName)
         return;
-    const QByteArray from = QFile::encodeName(oldName);
-    const QByteArray to = QFile::encodeName(newName);
+    const QByteArray from = EncodeRawText(oldName);
+    const QByteArray to = EncodeRawText(newName);
 #ifdef Q_OS_UNIX
 #ifdef RENAME_NOREPLACE
     if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)

@@ -2,6 +2,7 @@
 
 #include "EIniFileException.h"
 #include "FileAccess.h"
+#include "RawText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -145,7 +146,8 @@ TIniFile::TLine TIniFile::ParseLine(const QByteArray& raw)
         content.chop(1);
     if (content.endsWith('\r'))
         content.chop(1);
-    const QString text = TrimBlanks(QString::fromUtf8(content));
+    // A value in another encoding than UTF-8 (a Latin-1 path) must come back byte for byte.
+    const QString text = TrimBlanks(DecodeRawText(content));
     if (text.startsWith(QLatin1Char('['))) {
         qsizetype close = text.indexOf(QLatin1Char(']'), 1);
         if (close < 0)
@@ -263,7 +265,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
             if (!FLines.last().Raw.trimmed().isEmpty())
                 FLines.append(ParseLine(FLineEnd));
         }
-        FLines.append(ParseLine(QByteArray("[") + section.toUtf8() + "]" + FLineEnd));
+        FLines.append(ParseLine(QByteArray("[") + EncodeRawText(section) + "]" + FLineEnd));
         header = FLines.size() - 1;
     }
 
@@ -274,7 +276,8 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
         const QByteArray lineEnd = old.endsWith("\r\n") ? QByteArray("\r\n")
             : old.endsWith('\n')                        ? QByteArray("\n")
                                                         : QByteArray();
-        FLines[entry] = ParseLine(FLines[entry].Name.toUtf8() + '=' + text.toUtf8() + lineEnd);
+        FLines[entry]
+            = ParseLine(EncodeRawText(FLines[entry].Name) + '=' + EncodeRawText(text) + lineEnd);
         return;
     }
 
@@ -285,7 +288,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
             after = i;
     }
     Terminate(after);
-    FLines.insert(after + 1, ParseLine(key.toUtf8() + '=' + text.toUtf8() + FLineEnd));
+    FLines.insert(after + 1, ParseLine(EncodeRawText(key) + '=' + EncodeRawText(text) + FLineEnd));
 }
 
 void TIniFile::WriteInteger(const QString& section, const QString& key, qint32 value)

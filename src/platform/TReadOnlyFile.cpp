@@ -2,6 +2,7 @@
 
 #include "EInOutError.h"
 #include "IoErrorText.h"
+#include "RawText.h"
 
 #include <QFile>
 
@@ -15,7 +16,7 @@ TReadOnlyFile::TReadOnlyFile(const QString& path)
 {
     // O_NONBLOCK: a FIFO put in place of a listed file must not hang the scan.
     do
-        FHandle = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        FHandle = ::open(EncodeRawText(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     while (FHandle < 0 && errno == EINTR);
     if (FHandle < 0)
         Fail("open", errno);

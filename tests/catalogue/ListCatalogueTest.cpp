@@ -1,9 +1,10 @@
 #include "ListCatalogue.h"
 #include "CatalogueRow.h"
-#include "TestImages.h"
 #include "ClassifyImageFile.h"
 #include "EInOutError.h"
 #include "FileFilters.h"
+#include "RawText.h"
+#include "TestImages.h"
 
 #include <QDir>
 #include <QStringList>
@@ -42,6 +43,18 @@ TEST(ListCatalogue, OneClassifiedRowPerMatchingPlainFileAndACallBeforeEach)
             "ZELDA", "JAP", "ZELDA               ", "256 MBit", "", "ZELDA.JAP", "zelda.jap" }));
 
     EXPECT_TRUE(ListCatalogue(folder.Path(), QStringLiteral("*.pal")).empty());
+}
+
+TEST(ListCatalogue, ANameThatIsNotUtf8IsReadAndShownAsLatin1)
+{
+    TTestFolder folder;
+    folder.WriteNative("\xc9t\xe9.v64", ImageBytes("SUMMER", 'E'));
+    const std::vector<TTextRow> rows = ListCatalogue(folder.Path(), DefaultFileMask);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][ccImageName], QStringLiteral("SUMMER              "));
+    EXPECT_EQ(rows[0][ccFileName], QString::fromUtf8("\xc3\x89T\xc3\x89.V64"));
+    EXPECT_EQ(rows[0][ccBaseName], QString::fromUtf8("\xc3\x89T\xc3\x89"));
+    EXPECT_EQ(EncodeRawText(rows[0][ccRealName]), QByteArray("\xc9t\xe9.v64"));
 }
 
 // After a scan the table has sorted its rows by file name three times. The sort is not

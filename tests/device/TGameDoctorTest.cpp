@@ -4,6 +4,7 @@
 #include "EPortAccess.h"
 #include "EPortTimeout.h"
 #include "EReadError.h"
+#include "RawText.h"
 #include "TDoctor64.h"
 #include "TFakeClaim.h"
 #include "TGrantedRights.h"
@@ -406,12 +407,15 @@ TEST(TGameDoctorExchange, IntegersGoLeastSignificantByteFirstAndTextsWithoutTerm
 TEST(TGameDoctorNames, FollowTheFieldRules)
 {
     const std::pair<const char*, const char*> cases[] = {
-        { "C:\\IMAGES\\racer.v64", "RACER   V64" },
+        // Only '/' separates folders: ':' and '\\' belong to the name.
+        { "C:\\IMAGES\\racer.v64", "C:\\IMAGEV64" },
+        { "/images/zelda: oot.v64", "ZELDA: OV64" },
+        { "/images/a:b\\c.v64", "A:B\\C   V64" },
         { "chess.usa", "CHESS   USA" },
         { "readme", "README     " },
         { "/home/user/images/Racer.V64", "RACER   V64" },
-        { "C:", "           " },
-        { "C:\\IMAGES\\", "           " },
+        { "C:", "C:         " },
+        { "C:\\IMAGES\\", "C:\\IMAGES\\ " },
         { "/home/user/", "           " },
         { "name.", "NAME       " },
         { "a.b", "A       B  " },
@@ -582,6 +586,16 @@ TEST_F(TTransfer, TwoHundredFiftySixEntriesSendCountByteZero)
     EXPECT_EQ(Events[256].FileNumber, 255);
     EXPECT_EQ(Events[257].FileNumber, 0);
     EXPECT_EQ(Events[257].FileName, paths.last());
+}
+
+TEST_F(TTransfer, ANameThatIsNotUtf8IsDeliveredUnderItsOwnBytes)
+{
+    const QString path = DecodeRawText(Folder.WriteNative("\xe9t\xe9.v64", "N64"));
+    Doctor.SendFile(path);
+    EXPECT_EQ(StreamOf(Port.Trace, Data1),
+        QByteArray("GD6R\x01") + Bytes({ 3, 0, 0, 0 }) + QByteArray("\xe9T\xe9     V64") + "N64");
+    ASSERT_EQ(Device.Files().size(), 1u);
+    EXPECT_TRUE(Device.Files()[0].Complete);
 }
 
 TEST_F(TTransfer, MissingFileStopsAfterTheEarlierEntriesWithoutTheTimeoutHook)

@@ -1,5 +1,6 @@
 #include "FileListing.h"
 #include "EInOutError.h"
+#include "RawText.h"
 #include "TTestFolder.h"
 #include "TUnprivileged.h"
 
@@ -167,4 +168,18 @@ TEST(FileListing, AFolderWithoutReadPermissionRaises)
         }
     }
     ::chmod(QFile::encodeName(locked).constData(), 0700);
+}
+
+TEST(FileListing, NamesThatAreNotUtf8KeepTheirBytes)
+{
+    TTestFolder folder;
+    // Latin-1 "Été.v64", as an old collection names it.
+    const QByteArray latin1 = "\xc9t\xe9.v64";
+    folder.WriteNative(latin1, "x");
+    folder.Write(QStringLiteral("plain.v64"), "x");
+    const QStringList names = ListFiles(folder.Path(), QStringLiteral("*.v64"));
+    ASSERT_EQ(names.size(), 2);
+    EXPECT_EQ(names[0], QStringLiteral("plain.v64"));
+    EXPECT_EQ(EncodeRawText(names[1]), latin1);
+    EXPECT_EQ(ReadableRawText(names[1]), QString::fromUtf8("\xc3\x89t\xc3\xa9.v64"));
 }

@@ -1,5 +1,7 @@
 #include "RenameFile.h"
 #include "EInOutError.h"
+#include "FileListing.h"
+#include "RawText.h"
 #include "TTestFolder.h"
 #include "TUnprivileged.h"
 
@@ -82,4 +84,15 @@ TEST(RenameFile, FailuresCarryTheSystemsCode)
     QFile::setPermissions(
         folder.Path("locked"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(folder.Read("locked/racer.v64"), "bytes");
+}
+
+TEST(RenameFile, ANameThatIsNotUtf8IsRenamedBothWays)
+{
+    const TTestFolder folder;
+    const QString latin1 = DecodeRawText(folder.WriteNative("\xc9t\xe9.v64", "bytes"));
+    RenameFile(latin1, folder.Path("ete.v64"));
+    EXPECT_EQ(folder.Read("ete.v64"), "bytes");
+    RenameFile(folder.Path("ete.v64"), latin1);
+    EXPECT_FALSE(QFile::exists(folder.Path("ete.v64")));
+    EXPECT_EQ(ListFiles(folder.Path(), "*.*"), QStringList { DecodeRawText("\xc9t\xe9.v64") });
 }

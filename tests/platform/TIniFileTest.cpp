@@ -1,5 +1,6 @@
 #include "TIniFile.h"
 #include "EIniFileException.h"
+#include "RawText.h"
 #include "TTestFolder.h"
 #include "TUnprivileged.h"
 
@@ -98,6 +99,38 @@ TEST(TIniFile, StringsAreCutTo1023CharactersAndEmptyIsAValue)
     const QString accents(1100, QChar(0x00E9));
     EXPECT_EQ(FileHolding("[Test]\nValue=" + accents.toUtf8() + "\n").ReadString(Section, Key, {}),
         QString(1023, QChar(0x00E9)));
+}
+
+TEST(TIniFile, ValuesThatAreNotUtf8SurviveAReadAndAWriteByteForByte)
+{
+    // Latin-1 "/Musik/Fanfare \xe0 la carte.wav" and a lone continuation byte.
+    const QByteArray latin1 = "/Musik/Fanfare \xe0 la carte.wav";
+    const QByteArray stray = "x\x80y\xc3";
+    TIniFile ini = FileHolding("[Test]\nValue=" + latin1 + "\nOther=" + stray + "\n");
+    const QString value = ini.ReadString(Section, Key, {});
+    EXPECT_TRUE(value.startsWith(QStringLiteral("/Musik/Fanfare "))) << qPrintable(value);
+    ini.WriteString(Section, Key, value);
+    ini.WriteString(
+        Section, QStringLiteral("Other"), ini.ReadString(Section, QStringLiteral("Other"), {}));
+    ini.WriteString(Section, QStringLiteral("Copy"), value);
+    EXPECT_EQ(
+        ini.Text(), "[Test]\nValue=" + latin1 + "\nOther=" + stray + "\nCopy=" + latin1 + "\n");
+}
+
+TEST(RawText, AnyBytesRoundTripAndValidUtf8ReadsAsText)
+{
+    EXPECT_EQ(DecodeRawText("Zelda \xc3\xa9t\xc3\xa9 \xf0\x9f\x98\x80"),
+        QString::fromUtf8("Zelda \xc3\xa9t\xc3\xa9 \xf0\x9f\x98\x80"));
+    const QString latin1 = DecodeRawText("\xe9t\xe9");
+    EXPECT_EQ(latin1.size(), 3);
+    EXPECT_EQ(latin1[1], QLatin1Char('t'));
+    QByteArray every;
+    for (int byte = 0; byte < 256; ++byte)
+        every += static_cast<char>(byte);
+    // Overlong, surrogate, cut-short and beyond-Unicode sequences are bytes, not text.
+    for (const QByteArray& bytes : { every, QByteArray("\xc0\xaf\xed\xa0\x80\xe2\x82"),
+             QByteArray("\xf4\x90\x80\x80"), QByteArray("a\xed\xb2\x80\xf0\x9f\x98\x80\x80") })
+        EXPECT_EQ(EncodeRawText(DecodeRawText(bytes)), bytes) << bytes.toHex().constData();
 }
 
 TEST(TIniFile, SectionsAndKeysMatchWithoutRegardToCase)

@@ -198,6 +198,20 @@ TEST(TSettingsFile, AWaveFileKeepsItsFirst1023CharactersAndItsCase)
         QStringLiteral("/Music/Done.WAV"));
 }
 
+TEST(TSettingsFile, PathsThatAreNotUtf8SurviveALoadAndASaveByteForByte)
+{
+    TTestFolder folder;
+    const QByteArray wave = "/Musik/Fanfare \xe0 la carte.wav";
+    const QByteArray images = "/Spiele/\xc4rger";
+    folder.Write(QStringLiteral("Conveyor.ini"),
+        "[Directories]\nDefault=" + images + "\n[Sound]\nWave=" + wave + "\n");
+    TStartedSettings started(folder);
+    started.File.SaveSettings();
+    const QByteArray text = folder.Read(QStringLiteral("Conveyor.ini"));
+    EXPECT_TRUE(text.contains("\nWave=" + wave + "\n")) << text.constData();
+    EXPECT_TRUE(text.contains("\nDefault=" + images + "\n")) << text.constData();
+}
+
 TEST(TSettingsFile, ASaveRewritesKnownKeysInPlaceAndKeepsEverythingElse)
 {
     TTestFolder folder;
