@@ -13,6 +13,7 @@
 #include "TRecordingPort.h"
 #include "TSocketPortIo.h"
 #include "TTestFolder.h"
+#include "TTestListener.h"
 #include "TestBytes.h"
 
 #include <QDir>
@@ -1068,15 +1069,10 @@ TEST(TGameDoctorVirtualPort, APeerThatStopsAnsweringEndsTheTransferAsATimeout)
     TTestFolder folder;
     const QString image = folder.Write(QStringLiteral("racer.v64"), QByteArray("1234"));
     const QString path = folder.Path(QStringLiteral("peer.sock"));
-    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    std::strcpy(address.sun_path, QFile::encodeName(path).constData());
-    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
-    ASSERT_EQ(::listen(listener, 1), 0);
-    std::thread peer([listener] {
+    const TTestListener listener(path);
+    std::thread peer([&listener] {
         // Takes every message and answers none, until the sender lets go.
-        const int client = ::accept(listener, nullptr, nullptr);
+        const int client = listener.Accept();
         char buffer[256];
         while (::recv(client, buffer, sizeof(buffer), 0) > 0) { }
         ::close(client);
@@ -1097,5 +1093,4 @@ TEST(TGameDoctorVirtualPort, APeerThatStopsAnsweringEndsTheTransferAsATimeout)
     }
     EXPECT_EQ(hooks, 1);
     peer.join(); // the connection ended with the transfer, or this would never return
-    ::close(listener);
 }

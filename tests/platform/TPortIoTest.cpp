@@ -3,6 +3,7 @@
 #include "TDevPortIo.h"
 #include "TSocketPortIo.h"
 #include "TTestFolder.h"
+#include "TTestListener.h"
 
 #include <QFile>
 
@@ -19,30 +20,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A listening Unix socket standing in for a device peer.
-class TListener
-{
-public:
-    explicit TListener(const QString& path)
-        : FHandle(::socket(AF_UNIX, SOCK_STREAM, 0))
-    {
-        sockaddr_un address {};
-        address.sun_family = AF_UNIX;
-        std::strcpy(address.sun_path, QFile::encodeName(path).constData());
-        if (::bind(FHandle, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0
-            || ::listen(FHandle, 1) != 0)
-            throw std::runtime_error("cannot listen");
-    }
-    ~TListener() { ::close(FHandle); }
-    TListener(const TListener&) = delete;
-    TListener& operator=(const TListener&) = delete;
-
-    int Accept() const { return ::accept(FHandle, nullptr, nullptr); }
-
-private:
-    int FHandle;
-};
 
 // Reads count bytes, or all until the other side closes when count is negative.
 QByteArray Receive(int handle, qsizetype count)
@@ -74,7 +51,7 @@ TEST(TSocketPortIo, SpeaksTheVirtualPortMessagesAndHoldsWritesUntilTheNextRead)
 {
     TTestFolder folder;
     const QString path = folder.Path(QStringLiteral("peer.sock"));
-    const TListener listener(path);
+    const TTestListener listener(path);
 
     std::promise<void> written;
     std::promise<bool> heldBack;
@@ -121,7 +98,7 @@ TEST(TSocketPortIo, PeerThatClosesEndsTheReadWithAClearError)
 {
     TTestFolder folder;
     const QString path = folder.Path(QStringLiteral("peer.sock"));
-    const TListener listener(path);
+    const TTestListener listener(path);
     std::thread peer([&] {
         const int client = listener.Accept();
         Receive(client, 3);
@@ -167,7 +144,7 @@ TEST(TSocketPortIo, APeerThatStopsAnsweringEndsTheReadAfterTheLimit)
 {
     TTestFolder folder;
     const QString path = folder.Path(QStringLiteral("peer.sock"));
-    const TListener listener(path);
+    const TTestListener listener(path);
     QByteArray heard;
     std::thread peer([&] {
         const int client = listener.Accept();
@@ -198,7 +175,7 @@ TEST(TSocketPortIo, EachTransferHasItsOwnConnectionSoARestartedPeerIsFound)
     for (int run = 0; run < 2; ++run) {
         // A new peer each time, as after a restart; the old socket file goes first.
         ::unlink(QFile::encodeName(path).constData());
-        const TListener listener(path);
+        const TTestListener listener(path);
         QByteArray heard;
         std::thread peer([&] {
             const int client = listener.Accept();
