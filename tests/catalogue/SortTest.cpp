@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <random>
+#include <string_view>
+#include <utility>
 
 namespace {
 
@@ -91,18 +93,26 @@ TEST(CompareSortText, ByCharacterCodeAndShorterFirst)
 
 TEST(CompareSortText, ByTheWindows1252ByteOfEachCharacter)
 {
-    // Š is 0x8A, À 0xC0, € 0x80, ž 0x9E, ÿ 0xFF: the bytes decide, not the code points.
-    EXPECT_LT(CompareSortText(u"\u0160A", u"\u00C0A"), 0);
-    EXPECT_GT(CompareSortText(u"\u00C0", u"\u0160"), 0);
-    EXPECT_LT(CompareSortText(u"\u20AC", u"\u00A0"), 0);
-    EXPECT_LT(CompareSortText(u"\u017E", u"\u00FF"), 0);
-    EXPECT_LT(CompareSortText(u"~", u"\u20AC"), 0);
-    // A byte the code page leaves undefined keeps its place among the others.
-    EXPECT_LT(CompareSortText(u"\u0160", u"\u008D"), 0);
-    EXPECT_LT(CompareSortText(u"\u008D", u"\u017D"), 0);
-    // Characters the code page lacks come after all of its bytes.
-    EXPECT_LT(CompareSortText(u"\u00FF", u"\u0100"), 0);
-    EXPECT_LT(CompareSortText(u"\u00FF", u"\u0080"), 0);
+    // Each pair in order, the first before the second.
+    const std::pair<std::u16string_view, std::u16string_view> ordered[] = {
+        // The bytes decide, not the code points: Š 0x8A before À 0xC0, € 0x80 before the
+        // no-break space 0xA0, ž 0x9E before ÿ 0xFF, ~ 0x7E before €.
+        { u"\u0160A", u"\u00C0A" },
+        { u"\u20AC", u"\u00A0" },
+        { u"\u017E", u"\u00FF" },
+        { u"~", u"\u20AC" },
+        // A byte the code page leaves undefined keeps its place among the others.
+        { u"\u0160", u"\u008D" },
+        { u"\u008D", u"\u017D" },
+        // Characters the code page lacks come after all of its bytes.
+        { u"\u00FF", u"\u0100" },
+        { u"\u00FF", u"\u0080" },
+    };
+    for (const auto& [first, second] : ordered) {
+        EXPECT_LT(CompareSortText(first, second), 0) << QStringView(first).toString().toStdString();
+        EXPECT_GT(CompareSortText(second, first), 0)
+            << QStringView(second).toString().toStdString();
+    }
 }
 
 TEST(SortTextRows, OneRowOrNoneChangesNothing)
