@@ -1,4 +1,5 @@
 #include "TWavePlayer.h"
+#include "RawText.h"
 
 #include "EMCIDeviceError.h"
 
@@ -31,7 +32,7 @@ void TWavePlayer::Play(const QString& fileName)
     SDL_AudioSpec format;
     Uint8* samples = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV(QFile::encodeName(fileName).constData(), &format, &samples, &length)) {
+    if (!SDL_LoadWAV(EncodeRawText(fileName).constData(), &format, &samples, &length)) {
         // Some of the library's texts ("Could not read RIFF header") leave out which file.
         QString message = LibraryError();
         if (!message.contains(fileName))

@@ -1,5 +1,7 @@
 #include "TVisibleFileListBox.h"
 
+#include "RawText.h"
+
 #include <QDir>
 #include <QMouseEvent>
 
@@ -35,9 +37,8 @@ QString TVisibleFileListBox::FileName() const
     const QList<QListWidgetItem*> selected = selectedItems();
     if (selected.isEmpty())
         return QString();
-    return QDir(FFiles.Directory()).filePath(selected.front()->text());
+    return QDir(FFiles.Directory()).filePath(selected.front()->data(Qt::UserRole).toString());
 }
-
 
 void TVisibleFileListBox::mousePressEvent(QMouseEvent* event)
 {
@@ -61,5 +62,9 @@ void TVisibleFileListBox::keyPressEvent(QKeyEvent* event)
 void TVisibleFileListBox::Fill()
 {
     clear();
-    addItems(FFiles.Items());
+    // Each item shows its name as well as it reads and keeps the name's own bytes.
+    for (const QString& name : FFiles.Items()) {
+        auto* item = new QListWidgetItem(ReadableRawText(name), this);
+        item->setData(Qt::UserRole, name);
+    }
 }

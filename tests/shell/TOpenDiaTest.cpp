@@ -1,5 +1,6 @@
 #include "TOpenDia.h"
 #include "EMCIDeviceError.h"
+#include "RawText.h"
 #include "TApplication.h"
 #include "TDirectoryListBox.h"
 #include "TDriveComboBox.h"
@@ -158,6 +159,19 @@ TEST_F(TOpenDiaTest, ClickingAFileTakesItsPathAndOpenPutsItIntoTheSettingsUnsave
     EXPECT_FALSE(Chooser.isVisible());
     EXPECT_FALSE(QFile::exists(Settings.FileName()));
     EXPECT_TRUE(Boxes.isEmpty());
+}
+
+TEST_F(TOpenDiaTest, AFileNameThatIsNotUtf8IsShownAsLatin1AndChosenByItsBytes)
+{
+    const QByteArray latin1 = QFile::encodeName(Sounds()) + "/F\xe9te.wav";
+    Folder.WriteNative("sounds/F\xe9te.wav", "RIFF");
+    Folders()->SetDirectory(Sounds());
+    const QString shown = QString::fromUtf8("F\xc3\xa9te.wav");
+    EXPECT_EQ(Items(*Files()), QStringList({ "Chime.WAV", "ding.wav", shown }));
+    ClickFile(shown);
+    EXPECT_EQ(EncodeRawText(Files()->FileName()), latin1);
+    Control<TSpeedButton>("SpeedButton1")->click();
+    EXPECT_EQ(EncodeRawText(Settings.Settings.WaveFile), latin1);
 }
 
 TEST_F(TOpenDiaTest, CancelAndTheCloseBoxKeepTheWaveFile)
