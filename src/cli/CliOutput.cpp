@@ -1,5 +1,7 @@
 #include "CliOutput.h"
 
+#include "RawText.h"
+
 void WriteText(std::FILE* stream, const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
@@ -8,7 +10,8 @@ void WriteText(std::FILE* stream, const QString& text)
 
 QString PrintableText(const QString& text)
 {
-    QString printable = text;
+    // A name's bytes that are not UTF-8 read as Latin-1 rather than as replacement marks.
+    QString printable = ReadableRawText(text);
     for (QChar& c : printable) {
         if (c.category() == QChar::Other_Control)
             c = QLatin1Char(' ');

@@ -1,9 +1,11 @@
 #include "SendCommand.h"
 
+#include "CliOutput.h"
 #include "EFOpenError.h"
 #include "EPortTimeout.h"
 #include "ExitStatus.h"
 #include "PortOption.h"
+#include "RawText.h"
 #include "TDoctor64.h"
 #include "TGameDoctor.h"
 #include "TProgressPrinter.h"
@@ -14,6 +16,7 @@
 #include <QFile>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
 #include <unistd.h>
 
@@ -75,11 +78,16 @@ int RunSend(const QCommandLineParser& parser)
     // Every file is checked before the port is touched: a Doctor64 should not be left
     // with half a list because the third name had a typing error.
     for (const QString& path : files) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            std::fprintf(stderr, "conveyor-cli: %s\n", EFOpenError(path).what());
+        // By the name's own bytes, which need not be UTF-8.
+        const int handle
+            = ::open(EncodeRawText(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (handle < 0) {
+            WriteText(stderr,
+                QStringLiteral("conveyor-cli: %1\n")
+                    .arg(PrintableText(EFOpenError(path).Message())));
             return ExitFailure;
         }
+        ::close(handle);
     }
 
     TGameDoctor doctor;

@@ -3,6 +3,7 @@
 #include "ExitStatus.h"
 #include "InfoCommand.h"
 #include "ListCommand.h"
+#include "RawText.h"
 #include "SendCommand.h"
 #include "SimulateCommand.h"
 #include "TCommand.h"
@@ -71,9 +72,14 @@ int main(int argc, char* argv[])
     const TVerInfo verInfo;
     QCoreApplication::setApplicationVersion(verInfo.FileVersion());
 
+    // The arguments keep their bytes (Qt's own list would lose a file name's that are not
+    // UTF-8), so every file named opens again.
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i)
+        rawArguments << DecodeRawText(argv[i]);
     QCommandLineParser parser;
     Declare(parser);
-    if (!parser.parse(QCoreApplication::arguments()))
+    if (!parser.parse(rawArguments))
         return UsageError(parser.errorText());
     if (parser.isSet(HelpOption())) {
         WriteText(stdout, Help());

@@ -213,6 +213,29 @@ TEST(CliSend, ControlCharactersOfANameNeverReachTheTerminal)
     }
 }
 
+TEST(CliSend, ANameThatIsNotUtf8IsReadSentAndShownAsLatin1)
+{
+    TTestFolder folder;
+    folder.WriteNative("\xc9t\xe9.v64", RandomBytes(100, 8));
+    // A shell hands the name's own bytes to the program.
+    const auto run = [&folder](const QString& command) {
+        QProcess process;
+        process.start(QStringLiteral("/bin/sh"),
+            { QStringLiteral("-c"), command, QStringLiteral(CONVEYOR_CLI), folder.Path() });
+        process.waitForFinished(60000);
+        return TRun { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError()) };
+    };
+    const QString shown = QString::fromUtf8("\xc3\x89t\xc3\xa9.v64");
+    const TRun info = run(QStringLiteral("\"$0\" info \"$1\"/*.v64"));
+    EXPECT_EQ(info.Status, 0) << qPrintable(info.Err);
+    EXPECT_TRUE(info.Out.startsWith(QStringLiteral("File:       ") + shown + "\n"))
+        << qPrintable(info.Out);
+    const TRun send = run(QStringLiteral("\"$0\" send --simulate \"$1/out\" \"$1\"/*.v64"));
+    EXPECT_EQ(send.Status, 0) << qPrintable(send.Err);
+    EXPECT_TRUE(send.Err.contains(shown + QStringLiteral(": 100 %"))) << qPrintable(send.Err);
+}
+
 TEST(CliSend, DrawsOneUpdatingBarOnATerminal)
 {
     // script(1) runs the command on a pseudo-terminal and copies what it printed.
