@@ -23,6 +23,7 @@
 #include "TWavePlayer.h"
 #include "ui_TFMain.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -414,6 +415,13 @@ void TFMain::FormResize()
 void TFMain::FormClose()
 {
     FSettingsFile.SaveSettings();
+}
+
+void TFMain::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        emit Closed();
 }
 
 void TFMain::Timer1Timer()

@@ -13,6 +13,7 @@
 #include <memory>
 #include <span>
 
+class QCloseEvent;
 class QLabel;
 class QTimer;
 class TApplication;
@@ -104,6 +105,11 @@ public:
 signals:
     // A scan has filled the table.
     void CatalogueRead();
+    // The window has closed, its settings saved; the program ends now.
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // -- Handlers, bound in the window's event table -----------------------------------
