@@ -273,7 +273,7 @@ TEST(TDoctor64Stream, TellsEveryWayAStreamMissesItsAnnouncedEnd)
         { QByteArray("GD6R\x01") + racer + "tail",
             { QStringLiteral("4 bytes came after the announced files") } },
         // 256 files announce none: everything after the count is beyond them.
-        { QByteArray("GD6R\x00") + racer,
+        { QByteArray("GD6R\x00", 5) + racer,
             { QStringLiteral("20 bytes came after the announced files") } },
         { QByteArray("GD6R\x01") + racer.left(17),
             { QStringLiteral("RACER.V64 did not arrive whole: 2 of 5 bytes"),
