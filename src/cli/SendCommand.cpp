@@ -1,7 +1,7 @@
 #include "SendCommand.h"
 
-#include "EFOpenError.h"
 #include "EPortTimeout.h"
+#include "Exception.h"
 #include "ExitStatus.h"
 #include "PortOption.h"
 #include "TDoctor64.h"
@@ -11,7 +11,8 @@
 
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
+#include <QHash>
 
 #include <cstdio>
 #include <memory>
@@ -34,6 +35,10 @@ const QCommandLineOption StallOption(QStringLiteral("stall-after"),
                    "the stream."),
     QStringLiteral("N"));
 
+// The most files one transfer can announce: the count is a single byte, and 256 would
+// announce none.
+constexpr qsizetype MaxFiles = 255;
+
 void ReportSimulator(const TDoctor64& device)
 {
     for (const TReceivedFile& file : device.Files()) {
@@ -45,11 +50,46 @@ void ReportSimulator(const TDoctor64& device)
             std::printf("Simulator dropped %s after %llu of %u bytes\n", qPrintable(file.Name),
                 static_cast<unsigned long long>(file.ReceivedBytes), file.DeclaredSize);
     }
-    if (!device.StreamError().isEmpty())
-        std::printf("Simulator: %s\n", qPrintable(device.StreamError()));
-    if (device.TrailingBytes() > 0)
-        std::printf("Simulator counted %llu trailing bytes after the last file\n",
-            static_cast<unsigned long long>(device.TrailingBytes()));
+}
+
+// The name a device field stands for, as a file name: the 8 characters of the base and
+// the 3 of the extension without their padding, joined by a dot.
+QString DeviceFileName(const QByteArray& field)
+{
+    const auto unpadded = [](QByteArray text) {
+        while (text.endsWith(' '))
+            text.chop(1);
+        return QString::fromLatin1(text);
+    };
+    const QString base = unpadded(field.left(8));
+    const QString extension = unpadded(field.mid(8));
+    return extension.isEmpty() ? base : base + QLatin1Char('.') + extension;
+}
+
+// Refuses a list that could not go out whole, before the port is touched: a Doctor64
+// should not be left holding half a list because of its third file. Returns the message.
+QString CheckList(const QStringList& files)
+{
+    if (files.size() > MaxFiles)
+        return QStringLiteral("At most %1 files go in one transfer (the count is one byte); "
+                              "%2 were given")
+            .arg(MaxFiles)
+            .arg(files.size());
+    QHash<QByteArray, QString> names;
+    for (const QString& path : files) {
+        try {
+            TGameDoctor::CheckFile(path);
+        } catch (const Exception& error) {
+            return error.Message();
+        }
+        const QByteArray field = TGameDoctor::FormatDeviceName(path);
+        const auto earlier = names.constFind(field);
+        if (earlier != names.constEnd())
+            return QStringLiteral("%1 and %2 would both reach the device as %3")
+                .arg(*earlier, path, DeviceFileName(field));
+        names.insert(field, path);
+    }
+    return QString();
 }
 
 int RunSend(const QCommandLineParser& parser)
@@ -72,15 +112,18 @@ int RunSend(const QCommandLineParser& parser)
     }
     const QStringList files = parser.positionalArguments();
 
-    // Every file is checked before the port is touched: a Doctor64 should not be left
-    // with half a list because the third name had a typing error.
-    for (const QString& path : files) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            std::fprintf(stderr, "conveyor-cli: %s\n", EFOpenError(path).what());
-            return ExitFailure;
-        }
+    const QString refusal = CheckList(files);
+    if (!refusal.isEmpty()) {
+        std::fprintf(stderr, "conveyor-cli: %s\n", qPrintable(refusal));
+        return ExitFailure;
     }
+    for (const QString& path : files) {
+        const QString name = QFileInfo(path).fileName();
+        const QString deviceName = DeviceFileName(TGameDoctor::FormatDeviceName(path));
+        if (deviceName != name.toUpper())
+            std::printf("%s reaches the device as %s\n", qPrintable(name), qPrintable(deviceName));
+    }
+    std::fflush(stdout);
 
     TGameDoctor doctor;
     doctor.SetPort(*port);
@@ -121,6 +164,18 @@ int RunSend(const QCommandLineParser& parser)
     }
     printer.Finish();
 
+    if (simulator) {
+        // The sender is done: what the device holds now is all it will get.
+        simulator->EndStream();
+        const QStringList faults = simulator->StreamFaults();
+        if (!faults.isEmpty()) {
+            ReportSimulator(*simulator);
+            for (const QString& fault : faults)
+                std::fprintf(stderr, "conveyor-cli: the simulator received a faulty stream: %s\n",
+                    qPrintable(fault));
+            return ExitFailure;
+        }
+    }
     const double seconds = printer.ElapsedSeconds();
     std::printf("Delivered %lld file%s (%llu bytes) on %s in %.1f s\n",
         static_cast<long long>(files.size()), files.size() == 1 ? "" : "s",
@@ -138,6 +193,12 @@ const TCommand SendCommand = {
     QStringLiteral("Delivers the files to a Doctor64 as one transfer. Without --simulate or\n"
                    "--peer the real port is used; that needs root rights or the cap_sys_rawio\n"
                    "capability.\n"
+                   "Every file is checked first: at most 255 regular files, none larger than\n"
+                   "2147483647 bytes, no two with the same name on the device. Images in any\n"
+                   "byte order go out in the device's order; a name that does not fit the\n"
+                   "device's 8 + 3 characters is shortened, and send says so.\n"
+                   "With --simulate, a stream the simulator did not receive exactly as announced\n"
+                   "is a failure.\n"
                    "Exit status: 0 delivered, 3 no Doctor64 answered, 1 any other failure,\n"
                    "2 wrong usage."),
     {},

@@ -135,11 +135,8 @@ int RunSimulate(const QCommandLineParser& parser)
             device.EndStream();
             if (device.Handshakes() != reported) {
                 reported = device.Handshakes();
-                if (!device.StreamError().isEmpty())
-                    std::printf("%s\n", qPrintable(device.StreamError()));
-                if (device.TrailingBytes() > 0)
-                    std::printf("Trailing bytes after the last file: %llu\n",
-                        static_cast<unsigned long long>(device.TrailingBytes()));
+                for (const QString& fault : device.StreamFaults())
+                    std::printf("Faulty stream: %s\n", qPrintable(fault));
                 std::fflush(stdout);
             }
             if (!goOn || parser.isSet(OnceOption))
@@ -159,7 +156,8 @@ const TCommand SimulateCommand = {
     QStringLiteral("Runs the Doctor64 simulator as a device peer on a Unix socket."),
     QStringLiteral("Runs the Doctor64 simulator as a device peer on the Unix socket SOCKET, for\n"
                    "conveyor-cli send --peer SOCKET. Received files are written to DIR; one line\n"
-                   "per file tells its name and size."),
+                   "per file tells its name and size, and one line per fault of a stream that\n"
+                   "did not end exactly after the files it announced."),
     { ListenOption, OutOption },
     { PortOption(), AckDelayOption, StallOption, AbsentOption, NoHandshakeOption, OnceOption },
     {},

@@ -14,6 +14,8 @@
 #include <limits>
 #include <optional>
 
+#include <sys/stat.h>
+
 namespace {
 
 constexpr std::uint8_t SelectMask = 8;
@@ -93,23 +95,32 @@ void CheckSizeFits(const QString& path, qint64 size)
                             .arg(std::numeric_limits<std::int32_t>::max()));
 }
 
-// Refuses a file that cannot go out whole, before the device hears anything of the list:
-// a refusal halfway through would leave the device holding part of it. A file that cannot
-// be opened is left to the transfer, which stops at it as it always has.
+// A file that cannot be opened is left to the transfer, which stops at it as it always has.
 void CheckSendable(const QString& path)
 {
-    std::optional<TImageReader> reader;
     try {
-        reader.emplace(path);
+        TGameDoctor::CheckFile(path);
     } catch (const EFOpenError&) {
-        return;
     }
-    CheckSizeFits(path, reader->Size());
-    if (!reader->WholeWords())
-        throw Exception(reader->PartialWordMessage());
 }
 
 } // namespace
+
+void TGameDoctor::CheckFile(const QString& path)
+{
+    // Looked at, not opened: opening a FIFO waits for a writer that may never come.
+    struct stat status
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        throw EFOpenError(path);
+    if (!S_ISREG(status.st_mode))
+        throw Exception(QStringLiteral("Not a regular file: %1").arg(path));
+    const TImageReader reader(path);
+    CheckSizeFits(path, reader.Size());
+    if (!reader.WholeWords())
+        throw Exception(reader.PartialWordMessage());
+}
 
 TGameDoctor::TGameDoctor(QObject* owner)
     : QObject(owner)

@@ -87,6 +87,12 @@ public:
     int HandshakeStep() const { return FHandshakeStep; }
     void SendBytes(const std::uint8_t* buffer, std::int32_t count);
 
+    // Refuses, before the device hears anything of a list, a file that could not go out
+    // whole (a refusal halfway would leave the device holding part of the list): one that
+    // cannot be opened (EFOpenError), is no regular file, is larger than the size field can
+    // announce, or is in another byte order and not a whole number of its words (Exception).
+    static void CheckFile(const QString& path);
+
     void SendFile(const QString& fileName);
     void SendFiles(const QStringList& fileNames);
     void SendText(const QByteArray& text);

@@ -134,6 +134,8 @@ void TDoctor64::WriteControl(std::uint8_t value)
             FFieldFill = 0;
             FStreamBytes = 0;
             FTrailing = 0;
+            FAnnounced = -1;
+            FStreamFiles = FFiles.size();
             FStreamError.clear();
         }
         break;
@@ -187,6 +189,7 @@ void TDoctor64::Decode(std::uint8_t byte)
         break;
     case ssCount:
         FFilesLeft = byte;
+        FAnnounced = byte;
         FStream = FFilesLeft == 0 ? ssTrailing : ssSize;
         break;
     case ssSize:
@@ -293,4 +296,41 @@ void TDoctor64::EndStream()
 {
     DropFile(true);
     FStream = ssTrailing;
+}
+
+QStringList TDoctor64::StreamFaults() const
+{
+    QStringList faults;
+    if (!FStreamError.isEmpty())
+        return { FStreamError };
+    if (FAnnounced < 0)
+        return {
+            QStringLiteral("The stream ended inside its command block (%1 bytes)").arg(FStreamBytes)
+        };
+    int whole = 0;
+    for (std::size_t i = FStreamFiles; i < FFiles.size(); ++i) {
+        const TReceivedFile& file = FFiles[i];
+        if (file.Complete)
+            ++whole;
+        else
+            faults << QStringLiteral("%1 did not arrive whole: %2 of %3 bytes")
+                          .arg(file.Name)
+                          .arg(file.ReceivedBytes)
+                          .arg(file.DeclaredSize);
+    }
+    if (FFile)
+        faults << QStringLiteral("%1 did not arrive whole: %2 of %3 bytes")
+                      .arg(FFileName)
+                      .arg(FReceived)
+                      .arg(FSize);
+    if (whole != FAnnounced)
+        faults << QStringLiteral("The stream announced %1 file%2 but %3 arrived whole")
+                      .arg(FAnnounced)
+                      .arg(FAnnounced == 1 ? "" : "s")
+                      .arg(whole);
+    if (FTrailing > 0)
+        faults << QStringLiteral("%1 byte%2 came after the announced files")
+                      .arg(FTrailing)
+                      .arg(FTrailing == 1 ? "" : "s");
+    return faults;
 }

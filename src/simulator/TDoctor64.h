@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -69,6 +70,11 @@ public:
     std::uint64_t StreamBytes() const { return FStreamBytes; }
     std::uint64_t TrailingBytes() const { return FTrailing; }
     QString StreamError() const { return FStreamError; }
+    // Everything by which the stream since the last handshake did not end exactly after the
+    // files it announced, one text each: no command block, a file that did not arrive
+    // whole, fewer whole files than announced, bytes beyond the announced files. Empty for
+    // a sound stream; asked once the sender is done (after EndStream for a peer).
+    QStringList StreamFaults() const;
     // Register accesses since creation, on any address.
     std::uint64_t Reads() const { return FReads; }
     std::uint64_t Writes() const { return FWrites; }
@@ -131,6 +137,10 @@ private:
     std::array<std::uint8_t, 11> FField {};
     int FFieldFill = 0;
     int FFilesLeft = 0;
+    // The count byte of the stream, -1 before it arrived.
+    int FAnnounced = -1;
+    // Where the stream's files begin in FFiles.
+    std::size_t FStreamFiles = 0;
     std::uint32_t FSize = 0;
     std::uint64_t FReceived = 0;
     std::uint64_t FStreamBytes = 0;

@@ -1,14 +1,18 @@
+#include "CheckedImages.h"
 #include "TTestFolder.h"
 #include "TestBytes.h"
+#include "TestImages.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -257,6 +261,91 @@ TEST(CliSend, UnreadableFileFailsBeforeThePortIsTouched)
     EXPECT_FALSE(QFile::exists(folder.Path(QStringLiteral("received/RACER.V64"))));
 }
 
+TEST(CliSend, EveryOrderGoesOutInTheDevicesOrderAndALongNameIsTold)
+{
+    TTestFolder folder;
+    QByteArray cartridge = RandomBytes(100000, 8);
+    cartridge.replace(0, 4, QByteArray("\x80\x37\x12\x40", 4));
+    const QString big = folder.Write(
+        QStringLiteral("Speed Racer Deluxe (USA).z64"), InByteOrder(cartridge, boBigEndian));
+    const QString little
+        = folder.Write(QStringLiteral("chess.n64"), InByteOrder(cartridge, boLittleEndian));
+    const QString device
+        = folder.Write(QStringLiteral("racer.v64"), InByteOrder(cartridge, boDevice));
+    const QString out = folder.Path(QStringLiteral("received"));
+
+    const TRun run
+        = Cli({ QStringLiteral("send"), QStringLiteral("--simulate"), out, big, little, device });
+    ASSERT_EQ(run.Status, 0) << qPrintable(run.Err);
+    const QByteArray expected = InByteOrder(cartridge, boDevice);
+    EXPECT_EQ(folder.Read(QStringLiteral("received/SPEED RA.Z64")), expected);
+    EXPECT_EQ(folder.Read(QStringLiteral("received/CHESS.N64")), expected);
+    EXPECT_EQ(folder.Read(QStringLiteral("received/RACER.V64")), expected);
+    // Only the name the device cannot take as it is gets a line.
+    EXPECT_TRUE(run.Out.startsWith(QStringLiteral(
+        "Speed Racer Deluxe (USA).z64 reaches the device as SPEED RA.Z64\nDelivered 3 files")))
+        << qPrintable(run.Out);
+    EXPECT_FALSE(run.Out.contains(QStringLiteral("chess.n64 reaches")));
+    EXPECT_FALSE(run.Out.contains(QStringLiteral("racer.v64 reaches")));
+}
+
+TEST(CliSend, RefusesAListThatCouldNotGoOutWholeBeforeThePortIsTouched)
+{
+    TTestFolder folder;
+    const QString good = folder.Write(QStringLiteral("good.v64"), QByteArray("N64"));
+    const QString fifo = folder.Path(QStringLiteral("pipe.v64"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(folder.Path()).mkdir(QStringLiteral("folder.v64")));
+    const QString huge = WriteSized(folder, QStringLiteral("huge.v64"), "x", 2147483648LL);
+    const QString largest = WriteSized(folder, QStringLiteral("largest.v64"), "x", 2147483647LL);
+    const QString speed = folder.Write(QStringLiteral("Speed Racer Deluxe (USA).z64"), "x");
+    const QString speed2 = folder.Write(QStringLiteral("speed racer 2.z64"), "x");
+    const QString odd = folder.Write(
+        QStringLiteral("odd.n64"), QByteArray("\x40\x12\x37\x80", 4) + QByteArray(6, 'a'));
+    const QString out = folder.Path(QStringLiteral("received"));
+    QStringList many;
+    for (int i = 0; i < 256; ++i)
+        many << folder.Write(QStringLiteral("f%1.v64").arg(i, 3, 10, QLatin1Char('0')), "N64");
+
+    const struct
+    {
+        QStringList Files;
+        QString Message;
+    } cases[] = {
+        { many,
+            QStringLiteral("At most 255 files go in one transfer (the count is one byte); 256 "
+                           "were given") },
+        { { good, fifo }, QStringLiteral("Not a regular file: ") + fifo },
+        { { good, folder.Path(QStringLiteral("folder.v64")) },
+            QStringLiteral("Not a regular file: ") + folder.Path(QStringLiteral("folder.v64")) },
+        { { good, largest, huge },
+            QStringLiteral("File too large to send: %1 (2147483648 bytes; at most 2147483647)")
+                .arg(huge) },
+        { { speed, good, speed2 },
+            QStringLiteral("%1 and %2 would both reach the device as SPEED RA.Z64")
+                .arg(speed, speed2) },
+        { { good, odd },
+            odd
+                + QStringLiteral(
+                    " is a little-endian (n64) image, but its 10 bytes are not a whole "
+                    "number of 4-byte words, so it cannot be converted") },
+    };
+    for (const auto& item : cases) {
+        const TRun run = Cli(
+            QStringList { QStringLiteral("send"), QStringLiteral("--simulate"), out } + item.Files,
+            20000);
+        EXPECT_EQ(run.Status, 1) << qPrintable(item.Message) << qPrintable(run.Err);
+        EXPECT_EQ(run.Err, QStringLiteral("conveyor-cli: ") + item.Message + QLatin1Char('\n'));
+        EXPECT_TRUE(run.Out.isEmpty()) << qPrintable(run.Out);
+        EXPECT_FALSE(QFileInfo::exists(out)) << "the simulated device was reached";
+    }
+    // 255 files are one transfer.
+    const TRun most = Cli(QStringList { QStringLiteral("send"), QStringLiteral("--simulate"), out }
+        + many.mid(0, 255));
+    EXPECT_EQ(most.Status, 0) << qPrintable(most.Err);
+    EXPECT_TRUE(most.Out.startsWith(QStringLiteral("Delivered 255 files"))) << qPrintable(most.Out);
+}
+
 // ---- Virtual port between two processes --------------------------------------------
 
 TEST(CliVirtualPort, SimulatorPeerReceivesWhatSendDelivers)
@@ -280,6 +369,7 @@ TEST(CliVirtualPort, SimulatorPeerReceivesWhatSendDelivers)
     EXPECT_TRUE(served.Out.contains(QStringLiteral("Received FIRST.V64 (60000 bytes)\n")))
         << qPrintable(served.Out);
     EXPECT_TRUE(served.Out.contains(QStringLiteral("Received SECOND.USA (20000 bytes)\n")));
+    EXPECT_FALSE(served.Out.contains(QStringLiteral("Faulty stream"))) << qPrintable(served.Out);
     EXPECT_EQ(folder.Read(QStringLiteral("received/FIRST.V64")), first);
     EXPECT_EQ(folder.Read(QStringLiteral("received/SECOND.USA")), second);
     EXPECT_FALSE(QFile::exists(socket));
@@ -308,6 +398,11 @@ TEST(CliVirtualPort, PeerThatGoesAwayEndsTheTransferWithAClearError)
     const TRun served = simulator.Finish();
     EXPECT_EQ(served.Status, 0) << qPrintable(served.Err);
     EXPECT_TRUE(served.Out.contains(QStringLiteral("Dropped RACER.V64"))) << qPrintable(served.Out);
+    EXPECT_TRUE(
+        served.Out.contains(QStringLiteral("Faulty stream: RACER.V64 did not arrive whole: ")))
+        << qPrintable(served.Out);
+    EXPECT_TRUE(served.Out.contains(
+        QStringLiteral("Faulty stream: The stream announced 1 file but 0 arrived whole\n")));
 
     ASSERT_TRUE(send.waitForFinished(20000));
     EXPECT_EQ(send.exitCode(), 1);

@@ -20,6 +20,7 @@
 
 #include <exception>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -747,6 +748,29 @@ TEST_F(TTransfer, AnImageOfPartWordsIsRefusedBeforeThePortIsTouched)
     EXPECT_TRUE(Events.empty());
     Doctor.SendFiles({ good, odd });
     EXPECT_EQ(Folder.Read(QStringLiteral("received/ODD.V64")), InOrder(Cartridge(1000), 1) + "x");
+}
+
+TEST_F(TTransfer, AFileThatIsNoRegularFileIsRefusedBeforeThePortIsTouched)
+{
+    const QString good = Folder.Write(QStringLiteral("good.v64"), QByteArray("N64"));
+    // Opening a FIFO would wait for a writer for ever.
+    const QString fifo = Folder.Path(QStringLiteral("pipe.v64"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(Folder.Path()).mkdir(QStringLiteral("folder.v64")));
+    Record(Doctor, Events);
+    for (const QString& bad : { fifo, Folder.Path(QStringLiteral("folder.v64")) }) {
+        try {
+            Doctor.SendFiles({ good, bad });
+            FAIL() << "no refusal for " << bad.toStdString();
+        } catch (const Exception& error) {
+            EXPECT_EQ(error.Message(), QStringLiteral("Not a regular file: ") + bad);
+        }
+        EXPECT_THROW(TGameDoctor::CheckFile(bad), Exception);
+    }
+    EXPECT_TRUE(Port.Trace.empty());
+    EXPECT_TRUE(Events.empty());
+    EXPECT_THROW(TGameDoctor::CheckFile(Folder.Path(QStringLiteral("missing.v64"))), EFOpenError);
+    TGameDoctor::CheckFile(good);
 }
 
 // ---- Devices that do not answer ----------------------------------------------------
