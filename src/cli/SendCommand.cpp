@@ -6,6 +6,7 @@
 #include "PortOption.h"
 #include "TDoctor64.h"
 #include "TGameDoctor.h"
+#include "TPortAddress.h"
 #include "TProgressPrinter.h"
 #include "TSocketPortIo.h"
 
@@ -54,10 +55,12 @@ void ReportSimulator(const TDoctor64& device)
 
 int RunSend(const QCommandLineParser& parser)
 {
-    const std::optional<TParallelPort> port = ChosenPort(parser);
-    if (!port)
-        return UsageError(SendCommand, UnknownPortText(parser));
-    const QString portName = parser.value(PortOption()).toUpper();
+    const TKernelPortList ports = KernelPorts();
+    QString portError;
+    const std::optional<std::uint16_t> base = ChosenAddress(parser, ports, &portError);
+    if (!base)
+        return UsageError(SendCommand, portError);
+    const QString portName = TPortAddress::Name(*base, ports);
     if (parser.isSet(SimulateOption) && parser.isSet(PeerOption))
         return UsageError(SendCommand, QStringLiteral("--simulate and --peer exclude each other"));
     if ((parser.isSet(AbsentOption) || parser.isSet(StallOption)) && !parser.isSet(SimulateOption))
@@ -83,7 +86,7 @@ int RunSend(const QCommandLineParser& parser)
     }
 
     TGameDoctor doctor;
-    doctor.SetPort(*port);
+    AimAt(doctor, *base);
     std::unique_ptr<TDoctor64> simulator;
     std::unique_ptr<TSocketPortIo> peer;
     if (parser.isSet(SimulateOption)) {
@@ -106,7 +109,7 @@ int RunSend(const QCommandLineParser& parser)
         [&printer](TGameDoctorAction action, const QString& fileName, std::uint8_t fileNumber,
             std::uint8_t progress) { printer.Event(action, fileName, fileNumber, progress); });
     doctor.SetOnTimeout([&printer] { printer.Finish(); });
-    doctor.SetTimeoutMessage([port = *port] { return TGameDoctor::TimeoutText(port); });
+    doctor.SetTimeoutMessage([base = *base] { return TGameDoctor::TimeoutTextAt(base); });
 
     try {
         doctor.SendFiles(files);
@@ -136,8 +139,9 @@ const TCommand SendCommand = {
     QStringLiteral("send"),
     QStringLiteral("Delivers image files to a Doctor64 as one transfer."),
     QStringLiteral("Delivers the files to a Doctor64 as one transfer. Without --simulate or\n"
-                   "--peer the real port is used; that needs root rights or the cap_sys_rawio\n"
-                   "capability.\n"
+                   "--peer the real port is used; that needs the cap_sys_rawio capability the\n"
+                   "installed program holds, and for a port the kernel manages membership of\n"
+                   "the group that owns its /dev/parportN (usually lp).\n"
                    "Exit status: 0 delivered, 3 no Doctor64 answered, 1 any other failure,\n"
                    "2 wrong usage."),
     {},
