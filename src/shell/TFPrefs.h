@@ -1,11 +1,15 @@
 #pragma once
 
+#include "TKernelPortList.h"
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QKeyEvent;
 class QLineEdit;
@@ -47,6 +51,9 @@ public:
         std::function<void()> ShowWaveChooser;
         // Plays one wave file; may raise EMCIDeviceError.
         std::function<void(const QString& path)> PlayWaveFile;
+        // The parallel ports the kernel lists now, offered by the "Port at:" drop-down and
+        // the only addresses besides LPT1 and LPT2 it accepts.
+        std::function<TKernelPortList()> KernelPorts;
     };
 
     static constexpr int MinimumColumnWidth = 30;
@@ -77,6 +84,10 @@ private:
     void DirectoryListBox1Change();
     void RadioButton1Click(); // "Port LPT1:"
     void RadioButton2Click(); // "Port LPT2:"
+    void RadioButton3Click(); // "Port at:"
+    // The drop-down beside "Port at:": a port picked from the list, or an address typed.
+    void ComboBox1Change();
+    void ComboBox1Exit();
     void SpeedButton1Click(); // "Save Prefs"
     void SpeedButton2Click(); // "Cancel"
     void SpeedButton3Click(); // "..."
@@ -98,6 +109,13 @@ private:
     void ColumnWidthExit(int column);
     QLineEdit* WidthBox(int column) const;
     void EnableMainWindow();
+    // Fills the drop-down with the ports the kernel lists, keeping the text shown.
+    void FillPortList();
+    void ShowPortAddress(std::uint16_t address);
+    // The port the drop-down names, if it is one the kernel lists, LPT1, LPT2 or the stored
+    // choice; otherwise nothing, and error says why.
+    std::optional<std::uint16_t> ChosenPortAddress(QString& error) const;
+    void ChoosePortAt();
 
     std::unique_ptr<Ui::TFPrefs> FUi;
     TApplication& FApplication;
@@ -109,4 +127,5 @@ private:
     // The directory list shows the home folder in place of a default directory that has
     // gone; the stored choice stays until the user picks a folder.
     bool FStandingIn = false;
+    TKernelPortList FKernelPorts;
 };
