@@ -14,6 +14,28 @@ QCommandLineOption PortOption()
         QStringLiteral("lpt1|lpt2|parportN|0xADDRESS"), QStringLiteral("lpt1"));
 }
 
+QCommandLineOption SimulateOption()
+{
+    return QCommandLineOption(QStringLiteral("simulate"),
+        QStringLiteral("Uses the built-in Doctor64 simulator in place of the port; it stores the "
+                       "files it receives in DIR."),
+        QStringLiteral("DIR"));
+}
+
+QCommandLineOption PeerOption()
+{
+    return QCommandLineOption(QStringLiteral("peer"),
+        QStringLiteral("Reaches through the virtual port a device model listening on the Unix "
+                       "socket SOCKET (see conveyor-cli simulate). Excludes --simulate."),
+        QStringLiteral("SOCKET"));
+}
+
+QCommandLineOption AbsentOption()
+{
+    return QCommandLineOption(QStringLiteral("absent"),
+        QStringLiteral("With --simulate: the simulated device is not attached."));
+}
+
 QString ProcRoot()
 {
     const QString root = qEnvironmentVariable("CONVEYOR_PROC_ROOT");

@@ -16,6 +16,15 @@ class TGameDoctor;
 // into their own declarations while the program starts.
 QCommandLineOption PortOption();
 
+// Where a command finds the device instead of the real port, and how the simulator
+// behaves: the same for send and probe.
+// --simulate DIR: the built-in simulator, which stores what it receives in DIR.
+QCommandLineOption SimulateOption();
+// --peer SOCKET: a device model in another process, through the virtual port.
+QCommandLineOption PeerOption();
+// --absent: with --simulate, no device attached.
+QCommandLineOption AbsentOption();
+
 // Where the kernel's lists are read: /proc, or the folder CONVEYOR_PROC_ROOT names, so that
 // tests can lay out ports a machine does not have.
 QString ProcRoot();

@@ -18,15 +18,6 @@
 
 namespace {
 
-const QCommandLineOption SimulateOption(QStringLiteral("simulate"),
-    QStringLiteral("Probes the built-in Doctor64 simulator, which keeps its folder in DIR."),
-    QStringLiteral("DIR"));
-const QCommandLineOption PeerOption(QStringLiteral("peer"),
-    QStringLiteral("Probes through the virtual port a device model listening on the Unix socket "
-                   "SOCKET (see conveyor-cli simulate). Excludes --simulate."),
-    QStringLiteral("SOCKET"));
-const QCommandLineOption AbsentOption(QStringLiteral("absent"),
-    QStringLiteral("With --simulate: the simulated device is not attached."));
 const QCommandLineOption HandshakeStallOption(QStringLiteral("stall-handshake"),
     QStringLiteral("With --simulate: the simulated device answers the start handshake only up to "
                    "its step N (3, 6, 8, 11 or 13)."),
@@ -41,10 +32,10 @@ void PrintStep(const QString& name, bool passed, const QString& detail)
 
 int RunProbe(const QCommandLineParser& parser)
 {
-    if (parser.isSet(SimulateOption) && parser.isSet(PeerOption))
+    if (parser.isSet(SimulateOption()) && parser.isSet(PeerOption()))
         return UsageError(ProbeCommand, QStringLiteral("--simulate and --peer exclude each other"));
-    if ((parser.isSet(AbsentOption) || parser.isSet(HandshakeStallOption))
-        && !parser.isSet(SimulateOption))
+    if ((parser.isSet(AbsentOption()) || parser.isSet(HandshakeStallOption))
+        && !parser.isSet(SimulateOption()))
         return UsageError(
             ProbeCommand, QStringLiteral("--absent and --stall-handshake need --simulate"));
     int stallStep = 0;
@@ -77,19 +68,19 @@ int RunProbe(const QCommandLineParser& parser)
     std::unique_ptr<TDoctor64> simulator;
     std::unique_ptr<TSocketPortIo> peer;
     try {
-        if (parser.isSet(SimulateOption)) {
-            const QString folder = parser.value(SimulateOption);
+        if (parser.isSet(SimulateOption())) {
+            const QString folder = parser.value(SimulateOption());
             if (!QDir().mkpath(folder)) {
                 WriteText(stderr,
                     QStringLiteral("conveyor-cli: Cannot create the folder %1\n").arg(folder));
                 return ExitFailure;
             }
             simulator = std::make_unique<TDoctor64>(folder, *base);
-            simulator->SetAbsent(parser.isSet(AbsentOption));
+            simulator->SetAbsent(parser.isSet(AbsentOption()));
             simulator->SetHandshakeStall(stallStep);
             doctor.SetPortIo(simulator.get());
-        } else if (parser.isSet(PeerOption)) {
-            peer = std::make_unique<TSocketPortIo>(parser.value(PeerOption));
+        } else if (parser.isSet(PeerOption())) {
+            peer = std::make_unique<TSocketPortIo>(parser.value(PeerOption()));
             doctor.SetPortIo(peer.get());
         }
 
@@ -134,7 +125,7 @@ const TCommand ProbeCommand = {
                    "Exit status: 0 the device answered, 3 the port works but no device\n"
                    "answered, 1 a right or the port is missing, 2 wrong usage."),
     {},
-    { PortOption(), SimulateOption, PeerOption, AbsentOption, HandshakeStallOption },
+    { PortOption(), SimulateOption(), PeerOption(), AbsentOption(), HandshakeStallOption },
     {},
     RunProbe,
 };

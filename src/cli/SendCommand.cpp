@@ -20,16 +20,6 @@
 
 namespace {
 
-const QCommandLineOption SimulateOption(QStringLiteral("simulate"),
-    QStringLiteral("Delivers to the built-in Doctor64 simulator, which stores the received "
-                   "files in DIR."),
-    QStringLiteral("DIR"));
-const QCommandLineOption PeerOption(QStringLiteral("peer"),
-    QStringLiteral("Delivers through the virtual port to a device model listening on the Unix "
-                   "socket SOCKET (see conveyor-cli simulate). Excludes --simulate."),
-    QStringLiteral("SOCKET"));
-const QCommandLineOption AbsentOption(QStringLiteral("absent"),
-    QStringLiteral("With --simulate: the simulated device is not attached."));
 const QCommandLineOption StallOption(QStringLiteral("stall-after"),
     QStringLiteral("With --simulate: the simulated device stops acknowledging after N bytes of "
                    "the stream."),
@@ -61,9 +51,10 @@ int RunSend(const QCommandLineParser& parser)
     if (!base)
         return UsageError(SendCommand, portError);
     const QString portName = TPortAddress::Name(*base, ports);
-    if (parser.isSet(SimulateOption) && parser.isSet(PeerOption))
+    if (parser.isSet(SimulateOption()) && parser.isSet(PeerOption()))
         return UsageError(SendCommand, QStringLiteral("--simulate and --peer exclude each other"));
-    if ((parser.isSet(AbsentOption) || parser.isSet(StallOption)) && !parser.isSet(SimulateOption))
+    if ((parser.isSet(AbsentOption()) || parser.isSet(StallOption))
+        && !parser.isSet(SimulateOption()))
         return UsageError(
             SendCommand, QStringLiteral("--absent and --stall-after need --simulate"));
     qint64 stallAfter = -1;
@@ -89,18 +80,18 @@ int RunSend(const QCommandLineParser& parser)
     AimAt(doctor, *base);
     std::unique_ptr<TDoctor64> simulator;
     std::unique_ptr<TSocketPortIo> peer;
-    if (parser.isSet(SimulateOption)) {
-        const QString folder = parser.value(SimulateOption);
+    if (parser.isSet(SimulateOption())) {
+        const QString folder = parser.value(SimulateOption());
         if (!QDir().mkpath(folder)) {
             std::fprintf(stderr, "conveyor-cli: Cannot create the folder %s\n", qPrintable(folder));
             return ExitFailure;
         }
         simulator = std::make_unique<TDoctor64>(folder, doctor.PortAddress());
-        simulator->SetAbsent(parser.isSet(AbsentOption));
+        simulator->SetAbsent(parser.isSet(AbsentOption()));
         simulator->SetStallAfter(stallAfter);
         doctor.SetPortIo(simulator.get());
-    } else if (parser.isSet(PeerOption)) {
-        peer = std::make_unique<TSocketPortIo>(parser.value(PeerOption));
+    } else if (parser.isSet(PeerOption())) {
+        peer = std::make_unique<TSocketPortIo>(parser.value(PeerOption()));
         doctor.SetPortIo(peer.get());
     }
 
@@ -145,7 +136,7 @@ const TCommand SendCommand = {
                    "Exit status: 0 delivered, 3 no Doctor64 answered, 1 any other failure,\n"
                    "2 wrong usage."),
     {},
-    { PortOption(), SimulateOption, PeerOption, AbsentOption, StallOption },
+    { PortOption(), SimulateOption(), PeerOption(), AbsentOption(), StallOption },
     { { QStringLiteral("FILE"), QStringLiteral("An image file to deliver."), true } },
     RunSend,
 };

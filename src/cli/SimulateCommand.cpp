@@ -26,7 +26,7 @@ const QCommandLineOption AckDelayOption(QStringLiteral("ack-delay"),
     QStringLiteral("N"), QStringLiteral("0"));
 const QCommandLineOption StallOption(QStringLiteral("stall-after"),
     QStringLiteral("Stops acknowledging after N bytes of a stream."), QStringLiteral("N"));
-const QCommandLineOption AbsentOption(
+const QCommandLineOption AbsentDeviceOption(
     QStringLiteral("absent"), QStringLiteral("Behaves as if no device were attached."));
 const QCommandLineOption NoHandshakeOption(
     QStringLiteral("no-handshake"), QStringLiteral("Never answers the start handshake."));
@@ -105,7 +105,7 @@ int RunSimulate(const QCommandLineParser& parser)
     TDoctor64 device(folder, address);
     device.SetAcknowledgeLatency(static_cast<int>(ackDelay));
     device.SetStallAfter(stallAfter);
-    device.SetAbsent(parser.isSet(AbsentOption));
+    device.SetAbsent(parser.isSet(AbsentDeviceOption));
     device.SetIgnoreHandshake(parser.isSet(NoHandshakeOption));
     device.SetOnFileEnded([](const TReceivedFile& file) {
         if (file.Complete)
@@ -175,7 +175,8 @@ const TCommand SimulateCommand = {
                    "per file tells its name and size, and after each client a line names the\n"
                    "registers it accessed."),
     { ListenOption, OutOption },
-    { PortOption(), AckDelayOption, StallOption, AbsentOption, NoHandshakeOption, OnceOption },
+    { PortOption(), AckDelayOption, StallOption, AbsentDeviceOption, NoHandshakeOption,
+        OnceOption },
     {},
     RunSimulate,
 };
