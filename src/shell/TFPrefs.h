@@ -27,7 +27,7 @@ class TFPrefs;
 // record live, and column and port changes take effect in the main window and the transfer
 // component at once; "Save Prefs" writes the file, "Cancel" reads it back, which undoes the
 // changes. Setting a control from code runs its handler as a click would, so the refresh at
-// creation carries a stored LPT2 choice and hidden columns into effect.
+// creation carries a stored LPT2 choice or port address and hidden columns into effect.
 //
 // It is created once, after the main window, and shown without waiting by the main window,
 // which disables itself first; every way out enables the main window again. The window has no
