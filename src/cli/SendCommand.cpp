@@ -6,6 +6,7 @@
 #include "PortOption.h"
 #include "TDoctor64.h"
 #include "TGameDoctor.h"
+#include "TPortAddress.h"
 #include "TProgressPrinter.h"
 #include "TSocketPortIo.h"
 
@@ -20,16 +21,6 @@
 
 namespace {
 
-const QCommandLineOption SimulateOption(QStringLiteral("simulate"),
-    QStringLiteral("Delivers to the built-in Doctor64 simulator, which stores the received "
-                   "files in DIR."),
-    QStringLiteral("DIR"));
-const QCommandLineOption PeerOption(QStringLiteral("peer"),
-    QStringLiteral("Delivers through the virtual port to a device model listening on the Unix "
-                   "socket SOCKET (see conveyor-cli simulate). Excludes --simulate."),
-    QStringLiteral("SOCKET"));
-const QCommandLineOption AbsentOption(QStringLiteral("absent"),
-    QStringLiteral("With --simulate: the simulated device is not attached."));
 const QCommandLineOption StallOption(QStringLiteral("stall-after"),
     QStringLiteral("With --simulate: the simulated device stops acknowledging after N bytes of "
                    "the stream."),
@@ -94,13 +85,16 @@ QString CheckList(const QStringList& files)
 
 int RunSend(const QCommandLineParser& parser)
 {
-    const std::optional<TParallelPort> port = ChosenPort(parser);
-    if (!port)
-        return UsageError(SendCommand, UnknownPortText(parser));
-    const QString portName = parser.value(PortOption()).toUpper();
-    if (parser.isSet(SimulateOption) && parser.isSet(PeerOption))
+    const TKernelPortList ports = KernelPorts();
+    QString portError;
+    const std::optional<std::uint16_t> base = ChosenAddress(parser, ports, &portError);
+    if (!base)
+        return UsageError(SendCommand, portError);
+    const QString portName = TPortAddress::Name(*base, ports);
+    if (parser.isSet(SimulateOption()) && parser.isSet(PeerOption()))
         return UsageError(SendCommand, QStringLiteral("--simulate and --peer exclude each other"));
-    if ((parser.isSet(AbsentOption) || parser.isSet(StallOption)) && !parser.isSet(SimulateOption))
+    if ((parser.isSet(AbsentOption()) || parser.isSet(StallOption))
+        && !parser.isSet(SimulateOption()))
         return UsageError(
             SendCommand, QStringLiteral("--absent and --stall-after need --simulate"));
     qint64 stallAfter = -1;
@@ -126,21 +120,21 @@ int RunSend(const QCommandLineParser& parser)
     std::fflush(stdout);
 
     TGameDoctor doctor;
-    doctor.SetPort(*port);
+    AimAt(doctor, *base);
     std::unique_ptr<TDoctor64> simulator;
     std::unique_ptr<TSocketPortIo> peer;
-    if (parser.isSet(SimulateOption)) {
-        const QString folder = parser.value(SimulateOption);
+    if (parser.isSet(SimulateOption())) {
+        const QString folder = parser.value(SimulateOption());
         if (!QDir().mkpath(folder)) {
             std::fprintf(stderr, "conveyor-cli: Cannot create the folder %s\n", qPrintable(folder));
             return ExitFailure;
         }
         simulator = std::make_unique<TDoctor64>(folder, doctor.PortAddress());
-        simulator->SetAbsent(parser.isSet(AbsentOption));
+        simulator->SetAbsent(parser.isSet(AbsentOption()));
         simulator->SetStallAfter(stallAfter);
         doctor.SetPortIo(simulator.get());
-    } else if (parser.isSet(PeerOption)) {
-        peer = std::make_unique<TSocketPortIo>(parser.value(PeerOption));
+    } else if (parser.isSet(PeerOption())) {
+        peer = std::make_unique<TSocketPortIo>(parser.value(PeerOption()));
         doctor.SetPortIo(peer.get());
     }
 
@@ -149,7 +143,7 @@ int RunSend(const QCommandLineParser& parser)
         [&printer](TGameDoctorAction action, const QString& fileName, std::uint8_t fileNumber,
             std::uint8_t progress) { printer.Event(action, fileName, fileNumber, progress); });
     doctor.SetOnTimeout([&printer] { printer.Finish(); });
-    doctor.SetTimeoutMessage([port = *port] { return TGameDoctor::TimeoutText(port); });
+    doctor.SetTimeoutMessage([base = *base] { return TGameDoctor::TimeoutTextAt(base); });
 
     try {
         doctor.SendFiles(files);
@@ -191,8 +185,9 @@ const TCommand SendCommand = {
     QStringLiteral("send"),
     QStringLiteral("Delivers image files to a Doctor64 as one transfer."),
     QStringLiteral("Delivers the files to a Doctor64 as one transfer. Without --simulate or\n"
-                   "--peer the real port is used; that needs root rights or the cap_sys_rawio\n"
-                   "capability.\n"
+                   "--peer the real port is used; that needs the cap_sys_rawio capability the\n"
+                   "installed program holds, and for a port the kernel manages membership of\n"
+                   "the group that owns its /dev/parportN (usually lp).\n"
                    "Every file is checked first: at most 255 regular files, none larger than\n"
                    "2147483647 bytes, no two with the same name on the device. Images in any\n"
                    "byte order go out in the device's order; a name that does not fit the\n"
@@ -202,7 +197,7 @@ const TCommand SendCommand = {
                    "Exit status: 0 delivered, 3 no Doctor64 answered, 1 any other failure,\n"
                    "2 wrong usage."),
     {},
-    { PortOption(), SimulateOption, PeerOption, AbsentOption, StallOption },
+    { PortOption(), SimulateOption(), PeerOption(), AbsentOption(), StallOption },
     { { QStringLiteral("FILE"), QStringLiteral("An image file to deliver."), true } },
     RunSend,
 };

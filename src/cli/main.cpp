@@ -3,6 +3,8 @@
 #include "ExitStatus.h"
 #include "InfoCommand.h"
 #include "ListCommand.h"
+#include "PortsCommand.h"
+#include "ProbeCommand.h"
 #include "SendCommand.h"
 #include "SimulateCommand.h"
 #include "TCommand.h"
@@ -18,8 +20,8 @@
 namespace {
 
 // Every command, in the order the help lists them.
-const std::array<const TCommand*, 4> Commands
-    = { &SendCommand, &SimulateCommand, &ListCommand, &InfoCommand };
+const std::array<const TCommand*, 6> Commands
+    = { &SendCommand, &ProbeCommand, &PortsCommand, &SimulateCommand, &ListCommand, &InfoCommand };
 
 const QCommandLineOption VersionOption(
     QStringLiteral("version"), QStringLiteral("Shows the caption of Conveyor with its version."));

@@ -7,6 +7,7 @@
 #include "TImageReader.h"
 
 #include <QFile>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <array>
@@ -177,7 +178,7 @@ void TGameDoctor::TimedOut()
         FOnTimeout();
     if (FTimeoutMessage)
         throw EPortTimeout(FTimeoutMessage());
-    throw EPortTimeout(FByAddress ? TimeoutTextAt(FPortAddress) : TimeoutText(FPort));
+    throw EPortTimeout(TimeoutTextAt(ActiveAddress()));
 }
 
 void TGameDoctor::StartHandshake()
@@ -209,8 +210,8 @@ void TGameDoctor::StartHandshake()
         { skControl, ControlLow },
         { skWaitClear, SelectMask },
     };
-    const std::uint16_t data = FPortAddress;
-    const std::uint16_t control = FPortAddress + 2;
+    const std::uint16_t data = ActiveAddress();
+    const std::uint16_t control = data + 2;
     FHandshakeStep = 0;
     for (const TStep& step : Steps) {
         ++FHandshakeStep;
@@ -233,8 +234,8 @@ void TGameDoctor::StartHandshake()
 
 void TGameDoctor::SendBytes(const std::uint8_t* buffer, std::int32_t count)
 {
-    const std::uint16_t data = FPortAddress;
-    const std::uint16_t control = FPortAddress + 2;
+    const std::uint16_t data = ActiveAddress();
+    const std::uint16_t control = data + 2;
     // This loop is the transfer's hot path, so it reads and writes through a port held in
     // a register (what ReadPort and WritePort do, without reloading it for every access)
     // and runs both halves of the exchange through one path: before each byte it waits
@@ -316,9 +317,11 @@ void TGameDoctor::SendFiles(const QStringList& fileNames)
     for (const QString& path : fileNames)
         CheckSendable(path);
     Report(gaConnecting, fileNames.first(), 1, 0);
+    FTransferAddress = FPortAddress;
+    const QScopedValueRollback inTransfer(FInTransfer, true);
     // The port is claimed (on the real hardware) before the handshake and given back on
     // every path out.
-    FPortIo->Begin(FPortAddress);
+    FPortIo->Begin(FTransferAddress);
     try {
         StartHandshake();
         Report(gaConnected, fileNames.first(), 1, 0);

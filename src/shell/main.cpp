@@ -11,6 +11,7 @@
 #include "TFPrefs.h"
 #include "TFprog.h"
 #include "TGameDoctor.h"
+#include "TKernelPortList.h"
 #include "TMainDeliveryHost.h"
 #include "TMongo.h"
 #include "TOpenDia.h"
@@ -143,8 +144,9 @@ int main(int argc, char* argv[])
     };
     prefsHost.PlayWaveFile
         = [&mainWindow](const QString& path) { mainWindow.MediaPlayer1().Play(path); };
-    // Its creation refreshes it from the settings, which carries a stored LPT2 choice into
-    // the transfer component.
+    prefsHost.KernelPorts = [] { return TKernelPortList::Read(); };
+    // Its creation refreshes it from the settings, which carries a stored LPT2 choice or
+    // port address into the transfer component.
     TFPrefs prefs(application, mainWindow.SettingsFile(), mainWindow.GameDoctor1(), prefsHost);
     mainWindow.SetPreferencesWindow(&prefs);
 

@@ -56,9 +56,20 @@ QString TDoctor64::FileNameFor(const QByteArray& field)
     return name;
 }
 
+std::vector<std::uint16_t> TDoctor64::AddressesSeen() const
+{
+    std::vector<std::uint16_t> seen;
+    for (std::size_t address = 0; address < FSeen.size(); ++address) {
+        if (FSeen.test(address))
+            seen.push_back(static_cast<std::uint16_t>(address));
+    }
+    return seen;
+}
+
 std::uint8_t TDoctor64::Read(std::uint16_t address)
 {
     ++FReads;
+    FSeen.set(address);
     if (address == FBase + 2) {
         if (FAbsent)
             return FControl;
@@ -84,6 +95,7 @@ std::uint8_t TDoctor64::Read(std::uint16_t address)
 void TDoctor64::Write(std::uint16_t address, std::uint8_t value)
 {
     ++FWrites;
+    FSeen.set(address);
     if (address == FBase)
         FData = value;
     else if (address == FBase + 2)

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -78,6 +79,9 @@ public:
     // Register accesses since creation, on any address.
     std::uint64_t Reads() const { return FReads; }
     std::uint64_t Writes() const { return FWrites; }
+    // The addresses read or written since creation or the last ForgetAddresses, in order.
+    std::vector<std::uint16_t> AddressesSeen() const;
+    void ForgetAddresses() { FSeen.reset(); }
 
     // The file name for an 11-byte name field: base and extension trimmed and joined by
     // a dot; anything that could leave the output folder is replaced.
@@ -132,6 +136,7 @@ private:
     int FHandshakes = 0;
     std::uint64_t FReads = 0;
     std::uint64_t FWrites = 0;
+    std::bitset<65536> FSeen;
 
     TStreamState FStream = ssMagic;
     std::array<std::uint8_t, 11> FField {};

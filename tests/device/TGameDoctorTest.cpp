@@ -498,6 +498,38 @@ TEST_F(TTransfer, WorksTheSameOnLPT2)
     EXPECT_EQ(Folder.Read(QStringLiteral("lpt2/README")), QByteArray("AB"));
 }
 
+// The preferences stay usable during a delivery: a port chosen meanwhile serves the next
+// transfer, and the running one stays on the port it began on, time-out text included.
+TEST_F(TTransfer, APortChosenDuringATransferServesTheNextOne)
+{
+    const QString path = Folder.Write(QStringLiteral("racer.v64"), RandomBytes(40000, 3));
+    Doctor.SetOnProgress(
+        [this](TGameDoctorAction action, const QString&, std::uint8_t, std::uint8_t) {
+            if (action == gaConnected)
+                Doctor.SetPortAddress(0xD010);
+        });
+    Doctor.SendFile(path);
+    EXPECT_EQ(Doctor.PortAddress(), 0xD010);
+    for (const TPortAccess& access : Port.Trace)
+        ASSERT_TRUE(access.Address == 0x378 || access.Address == 0x37A) << access.Address;
+    EXPECT_EQ(Folder.Read(QStringLiteral("received/RACER.V64")), RandomBytes(40000, 3));
+
+    Doctor.SetOnProgress(
+        [this](TGameDoctorAction action, const QString&, std::uint8_t, std::uint8_t) {
+            if (action == gaConnected) {
+                Doctor.SetPort(ppLPT2);
+                Device.SetAbsent(true);
+            }
+        });
+    Doctor.SetPort(ppLPT1);
+    try {
+        Doctor.SendFile(path);
+        FAIL() << "an absent device answered";
+    } catch (const EPortTimeout& error) {
+        EXPECT_EQ(error.Message(), TGameDoctor::TimeoutText(ppLPT1));
+    }
+}
+
 TEST_F(TTransfer, EmptyListDoesNothingAtAll)
 {
     Record(Doctor, Events);

@@ -50,7 +50,7 @@ TEST_F(TStartUp, AFirstStartCreatesTheSettingsFileAndOpensCentredAtTheDesignedLa
     const QString home = QDir::homePath();
     EXPECT_EQ(Ini().toStdString(),
         QStringLiteral(
-            "[Common]\nLast=0\nTransferPort1=1\n\n"
+            "[Common]\nLast=0\nTransferPort1=1\nAddress=\n\n"
             "[Sound]\nBeep=0\nPlay=0\nWave=\n\n"
             "[Directories]\nDefault=%1\nLast=%1\nWildcard=*.v64;*.jap;*.pal;*.usa;*.us\n\n"
             "[Columns]\nColumn1=1\nColumn2=1\nColumn3=1\nColumn4=1\n"
