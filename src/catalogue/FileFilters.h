@@ -15,8 +15,9 @@ struct TFileFilter
 };
 
 // The filter's items, in the order the filter shows them. The settings file stores only the
-// mask, so an item is found again by its mask.
-inline const std::array<TFileFilter, 7> FileFilters = { {
+// mask, so an item is found again by its mask; new items go after the old ones so that a
+// stored mask keeps naming the item it named.
+inline const std::array<TFileFilter, 8> FileFilters = { {
     { QStringLiteral("All Doctor Files"), DefaultFileMask },
     { QStringLiteral("V64 Doctor Files (*.v64)"), QStringLiteral("*.v64") },
     { QStringLiteral("JAP Doctor Files (*.jap)"), QStringLiteral("*.jap") },
@@ -24,6 +25,9 @@ inline const std::array<TFileFilter, 7> FileFilters = { {
     { QStringLiteral("USA Doctor Files (*.usa, *.us)"), QStringLiteral("*.usa;*.us") },
     { QStringLiteral("Bios Doctor Files (v64_ver*.*)"), QStringLiteral("v64_ver*.*") },
     { QStringLiteral("All Files (*.*)"), QStringLiteral("*.*") },
+    // Images in every byte order: the device's own and the big- and little-endian ones.
+    { QStringLiteral("All Images (*.v64, *.z64, *.n64, ...)"),
+        QStringLiteral("*.v64;*.jap;*.pal;*.usa;*.us;*.z64;*.n64") },
 } };
 
 // The first item whose mask is exactly this text (letter case counts), or -1: a mask typed

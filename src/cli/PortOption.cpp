@@ -1,23 +1,69 @@
 #include "PortOption.h"
 
+#include "TGameDoctor.h"
+#include "TPortAddress.h"
+
+#include <QtGlobal>
+
 QCommandLineOption PortOption()
 {
     return QCommandLineOption(QStringLiteral("port"),
-        QStringLiteral("The parallel port: lpt1 at 0x378 (the default) or lpt2 at 0x278."),
-        QStringLiteral("lpt1|lpt2"), QStringLiteral("lpt1"));
+        QStringLiteral("The parallel port: lpt1 at 0x378 (the default), lpt2 at 0x278, a port the "
+                       "kernel lists (parport1, see conveyor-cli ports) or its hexadecimal base "
+                       "address (0xD010)."),
+        QStringLiteral("lpt1|lpt2|parportN|0xADDRESS"), QStringLiteral("lpt1"));
 }
 
-std::optional<TParallelPort> ChosenPort(const QCommandLineParser& parser)
+QCommandLineOption SimulateOption()
 {
-    const QString name = parser.value(PortOption()).toLower();
-    if (name == QLatin1String("lpt1"))
-        return ppLPT1;
-    if (name == QLatin1String("lpt2"))
-        return ppLPT2;
-    return std::nullopt;
+    return QCommandLineOption(QStringLiteral("simulate"),
+        QStringLiteral("Uses the built-in Doctor64 simulator in place of the port; it stores the "
+                       "files it receives in DIR."),
+        QStringLiteral("DIR"));
 }
 
-QString UnknownPortText(const QCommandLineParser& parser)
+QCommandLineOption PeerOption()
 {
-    return QStringLiteral("unknown port '%1'").arg(parser.value(PortOption()));
+    return QCommandLineOption(QStringLiteral("peer"),
+        QStringLiteral("Reaches through the virtual port a device model listening on the Unix "
+                       "socket SOCKET (see conveyor-cli simulate). Excludes --simulate."),
+        QStringLiteral("SOCKET"));
+}
+
+QCommandLineOption AbsentOption()
+{
+    return QCommandLineOption(QStringLiteral("absent"),
+        QStringLiteral("With --simulate: the simulated device is not attached."));
+}
+
+QString ProcRoot()
+{
+    const QString root = qEnvironmentVariable("CONVEYOR_PROC_ROOT");
+    return root.isEmpty() ? QStringLiteral("/proc") : root;
+}
+
+TKernelPortList KernelPorts()
+{
+    return TKernelPortList::Read(ProcRoot());
+}
+
+std::optional<std::uint16_t> ChosenAddress(
+    const QCommandLineParser& parser, const TKernelPortList& ports, QString* error)
+{
+    QString reason;
+    const std::optional<std::uint16_t> base
+        = TPortAddress::Parse(parser.value(PortOption()), ports, &reason);
+    if (!base && error)
+        *error = QStringLiteral("unknown port '%1': %2").arg(parser.value(PortOption()), reason);
+    return base;
+}
+
+void AimAt(TGameDoctor& doctor, std::uint16_t base)
+{
+    if (base == TPortAddress::LPT1)
+        doctor.SetPort(ppLPT1);
+    else if (base == TPortAddress::LPT2)
+        doctor.SetPort(ppLPT2);
+    else
+        doctor.SetPortAddress(base);
 }

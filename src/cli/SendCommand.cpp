@@ -1,19 +1,21 @@
 #include "SendCommand.h"
 
 #include "CliOutput.h"
-#include "EFOpenError.h"
 #include "EPortTimeout.h"
+#include "Exception.h"
 #include "ExitStatus.h"
 #include "PortOption.h"
 #include "RawText.h"
 #include "TDoctor64.h"
 #include "TGameDoctor.h"
+#include "TPortAddress.h"
 #include "TProgressPrinter.h"
 #include "TSocketPortIo.h"
 
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
+#include <QHash>
 
 #include <cstdio>
 #include <fcntl.h>
@@ -22,48 +24,86 @@
 
 namespace {
 
-const QCommandLineOption SimulateOption(QStringLiteral("simulate"),
-    QStringLiteral("Delivers to the built-in Doctor64 simulator, which stores the received "
-                   "files in DIR."),
-    QStringLiteral("DIR"));
-const QCommandLineOption PeerOption(QStringLiteral("peer"),
-    QStringLiteral("Delivers through the virtual port to a device model listening on the Unix "
-                   "socket SOCKET (see conveyor-cli simulate). Excludes --simulate."),
-    QStringLiteral("SOCKET"));
-const QCommandLineOption AbsentOption(QStringLiteral("absent"),
-    QStringLiteral("With --simulate: the simulated device is not attached."));
 const QCommandLineOption StallOption(QStringLiteral("stall-after"),
     QStringLiteral("With --simulate: the simulated device stops acknowledging after N bytes of "
                    "the stream."),
     QStringLiteral("N"));
 
+// The most files one transfer can announce: the count is a single byte, and 256 would
+// announce none.
+constexpr qsizetype MaxFiles = 255;
+
 void ReportSimulator(const TDoctor64& device)
 {
     for (const TReceivedFile& file : device.Files()) {
+        // The names come from the stream, so they may hold any byte.
         if (file.Complete)
-            std::printf("Simulator stored %s (%llu bytes) in %s\n", qPrintable(file.Name),
-                static_cast<unsigned long long>(file.ReceivedBytes),
-                qPrintable(device.OutputFolder()));
+            WriteText(stdout,
+                QStringLiteral("Simulator stored %1 (%2 bytes) in %3\n")
+                    .arg(PrintableText(file.Name))
+                    .arg(file.ReceivedBytes)
+                    .arg(PrintableText(device.OutputFolder())));
         else
-            std::printf("Simulator dropped %s after %llu of %u bytes\n", qPrintable(file.Name),
-                static_cast<unsigned long long>(file.ReceivedBytes), file.DeclaredSize);
+            WriteText(stdout,
+                QStringLiteral("Simulator dropped %1 after %2 of %3 bytes\n")
+                    .arg(PrintableText(file.Name))
+                    .arg(file.ReceivedBytes)
+                    .arg(file.DeclaredSize));
     }
-    if (!device.StreamError().isEmpty())
-        std::printf("Simulator: %s\n", qPrintable(device.StreamError()));
-    if (device.TrailingBytes() > 0)
-        std::printf("Simulator counted %llu trailing bytes after the last file\n",
-            static_cast<unsigned long long>(device.TrailingBytes()));
+}
+
+// The name a device field stands for, as a file name: the 8 characters of the base and
+// the 3 of the extension without their padding, joined by a dot.
+QString DeviceFileName(const QByteArray& field)
+{
+    const auto unpadded = [](QByteArray text) {
+        while (text.endsWith(' '))
+            text.chop(1);
+        return QString::fromLatin1(text);
+    };
+    const QString base = unpadded(field.left(8));
+    const QString extension = unpadded(field.mid(8));
+    return extension.isEmpty() ? base : base + QLatin1Char('.') + extension;
+}
+
+// Refuses a list that could not go out whole, before the port is touched: a Doctor64
+// should not be left holding half a list because of its third file. Returns the message.
+QString CheckList(const QStringList& files)
+{
+    if (files.size() > MaxFiles)
+        return QStringLiteral("At most %1 files go in one transfer (the count is one byte); "
+                              "%2 were given")
+            .arg(MaxFiles)
+            .arg(files.size());
+    QHash<QByteArray, QString> names;
+    for (const QString& path : files) {
+        try {
+            TGameDoctor::CheckFile(path);
+        } catch (const Exception& error) {
+            return error.Message();
+        }
+        const QByteArray field = TGameDoctor::FormatDeviceName(path);
+        const auto earlier = names.constFind(field);
+        if (earlier != names.constEnd())
+            return QStringLiteral("%1 and %2 would both reach the device as %3")
+                .arg(*earlier, path, DeviceFileName(field));
+        names.insert(field, path);
+    }
+    return QString();
 }
 
 int RunSend(const QCommandLineParser& parser)
 {
-    const std::optional<TParallelPort> port = ChosenPort(parser);
-    if (!port)
-        return UsageError(SendCommand, UnknownPortText(parser));
-    const QString portName = parser.value(PortOption()).toUpper();
-    if (parser.isSet(SimulateOption) && parser.isSet(PeerOption))
+    const TKernelPortList ports = KernelPorts();
+    QString portError;
+    const std::optional<std::uint16_t> base = ChosenAddress(parser, ports, &portError);
+    if (!base)
+        return UsageError(SendCommand, portError);
+    const QString portName = TPortAddress::Name(*base, ports);
+    if (parser.isSet(SimulateOption()) && parser.isSet(PeerOption()))
         return UsageError(SendCommand, QStringLiteral("--simulate and --peer exclude each other"));
-    if ((parser.isSet(AbsentOption) || parser.isSet(StallOption)) && !parser.isSet(SimulateOption))
+    if ((parser.isSet(AbsentOption()) || parser.isSet(StallOption))
+        && !parser.isSet(SimulateOption()))
         return UsageError(
             SendCommand, QStringLiteral("--absent and --stall-after need --simulate"));
     qint64 stallAfter = -1;
@@ -75,37 +115,37 @@ int RunSend(const QCommandLineParser& parser)
     }
     const QStringList files = parser.positionalArguments();
 
-    // Every file is checked before the port is touched: a Doctor64 should not be left
-    // with half a list because the third name had a typing error.
-    for (const QString& path : files) {
-        // By the name's own bytes, which need not be UTF-8.
-        const int handle
-            = ::open(EncodeRawText(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (handle < 0) {
-            WriteText(stderr,
-                QStringLiteral("conveyor-cli: %1\n")
-                    .arg(PrintableText(EFOpenError(path).Message())));
-            return ExitFailure;
-        }
-        ::close(handle);
+    const QString refusal = CheckList(files);
+    if (!refusal.isEmpty()) {
+        WriteText(stderr, QStringLiteral("conveyor-cli: %1\n").arg(PrintableText(refusal)));
+        return ExitFailure;
     }
+    for (const QString& path : files) {
+        const QString name = QFileInfo(path).fileName();
+        const QString deviceName = DeviceFileName(TGameDoctor::FormatDeviceName(path));
+        if (deviceName != name.toUpper())
+            WriteText(stdout,
+                QStringLiteral("%1 reaches the device as %2\n")
+                    .arg(PrintableText(name), PrintableText(deviceName)));
+    }
+    std::fflush(stdout);
 
     TGameDoctor doctor;
-    doctor.SetPort(*port);
+    AimAt(doctor, *base);
     std::unique_ptr<TDoctor64> simulator;
     std::unique_ptr<TSocketPortIo> peer;
-    if (parser.isSet(SimulateOption)) {
-        const QString folder = parser.value(SimulateOption);
+    if (parser.isSet(SimulateOption())) {
+        const QString folder = parser.value(SimulateOption());
         if (!QDir().mkpath(folder)) {
             std::fprintf(stderr, "conveyor-cli: Cannot create the folder %s\n", qPrintable(folder));
             return ExitFailure;
         }
         simulator = std::make_unique<TDoctor64>(folder, doctor.PortAddress());
-        simulator->SetAbsent(parser.isSet(AbsentOption));
+        simulator->SetAbsent(parser.isSet(AbsentOption()));
         simulator->SetStallAfter(stallAfter);
         doctor.SetPortIo(simulator.get());
-    } else if (parser.isSet(PeerOption)) {
-        peer = std::make_unique<TSocketPortIo>(parser.value(PeerOption));
+    } else if (parser.isSet(PeerOption())) {
+        peer = std::make_unique<TSocketPortIo>(parser.value(PeerOption()));
         doctor.SetPortIo(peer.get());
     }
 
@@ -114,7 +154,7 @@ int RunSend(const QCommandLineParser& parser)
         [&printer](TGameDoctorAction action, const QString& fileName, std::uint8_t fileNumber,
             std::uint8_t progress) { printer.Event(action, fileName, fileNumber, progress); });
     doctor.SetOnTimeout([&printer] { printer.Finish(); });
-    doctor.SetTimeoutMessage([port = *port] { return TGameDoctor::TimeoutText(port); });
+    doctor.SetTimeoutMessage([base = *base] { return TGameDoctor::TimeoutTextAt(base); });
 
     try {
         doctor.SendFiles(files);
@@ -124,11 +164,24 @@ int RunSend(const QCommandLineParser& parser)
         return ExitNoDevice;
     } catch (const Exception& error) {
         printer.Finish();
-        std::fprintf(stderr, "conveyor-cli: %s\n", error.what());
+        WriteText(stderr, QStringLiteral("conveyor-cli: %1\n").arg(PrintableText(error.Message())));
         return ExitFailure;
     }
     printer.Finish();
 
+    if (simulator) {
+        // The sender is done: what the device holds now is all it will get.
+        simulator->EndStream();
+        const QStringList faults = simulator->StreamFaults();
+        if (!faults.isEmpty()) {
+            ReportSimulator(*simulator);
+            for (const QString& fault : faults)
+                WriteText(stderr,
+                    QStringLiteral("conveyor-cli: the simulator received a faulty stream: %1\n")
+                        .arg(PrintableText(fault)));
+            return ExitFailure;
+        }
+    }
     const double seconds = printer.ElapsedSeconds();
     std::printf("Delivered %lld file%s (%llu bytes) on %s in %.1f s\n",
         static_cast<long long>(files.size()), files.size() == 1 ? "" : "s",
@@ -144,12 +197,19 @@ const TCommand SendCommand = {
     QStringLiteral("send"),
     QStringLiteral("Delivers image files to a Doctor64 as one transfer."),
     QStringLiteral("Delivers the files to a Doctor64 as one transfer. Without --simulate or\n"
-                   "--peer the real port is used; that needs root rights or the cap_sys_rawio\n"
-                   "capability.\n"
+                   "--peer the real port is used; that needs the cap_sys_rawio capability the\n"
+                   "installed program holds, and for a port the kernel manages membership of\n"
+                   "the group that owns its /dev/parportN (usually lp).\n"
+                   "Every file is checked first: at most 255 regular files, none larger than\n"
+                   "2147483647 bytes, no two with the same name on the device. Images in any\n"
+                   "byte order go out in the device's order; a name that does not fit the\n"
+                   "device's 8 + 3 characters is shortened, and send says so.\n"
+                   "With --simulate, a stream the simulator did not receive exactly as announced\n"
+                   "is a failure.\n"
                    "Exit status: 0 delivered, 3 no Doctor64 answered, 1 any other failure,\n"
                    "2 wrong usage."),
     {},
-    { PortOption(), SimulateOption, PeerOption, AbsentOption, StallOption },
+    { PortOption(), SimulateOption(), PeerOption(), AbsentOption(), StallOption },
     { { QStringLiteral("FILE"), QStringLiteral("An image file to deliver."), true } },
     RunSend,
 };

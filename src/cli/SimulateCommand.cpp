@@ -5,10 +5,11 @@
 #include "PortOption.h"
 #include "TDoctor64.h"
 #include "TDoctor64Peer.h"
-#include "TGameDoctor.h"
+#include "TPortAddress.h"
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QStringList>
 
 #include <csignal>
 #include <cstdio>
@@ -25,7 +26,7 @@ const QCommandLineOption AckDelayOption(QStringLiteral("ack-delay"),
     QStringLiteral("N"), QStringLiteral("0"));
 const QCommandLineOption StallOption(QStringLiteral("stall-after"),
     QStringLiteral("Stops acknowledging after N bytes of a stream."), QStringLiteral("N"));
-const QCommandLineOption AbsentOption(
+const QCommandLineOption AbsentDeviceOption(
     QStringLiteral("absent"), QStringLiteral("Behaves as if no device were attached."));
 const QCommandLineOption NoHandshakeOption(
     QStringLiteral("no-handshake"), QStringLiteral("Never answers the start handshake."));
@@ -80,12 +81,14 @@ private:
 
 int RunSimulate(const QCommandLineParser& parser)
 {
-    const std::optional<TParallelPort> port = ChosenPort(parser);
-    if (!port)
-        return UsageError(SimulateCommand, UnknownPortText(parser));
-    const QString portName = parser.value(PortOption()).toUpper();
-    const std::uint16_t address
-        = *port == ppLPT1 ? TGameDoctor::LPT1Address : TGameDoctor::LPT2Address;
+    // The model may sit at any address: it touches no hardware.
+    const TKernelPortList ports = KernelPorts();
+    QString portError;
+    const std::optional<std::uint16_t> base = ChosenAddress(parser, ports, &portError);
+    if (!base)
+        return UsageError(SimulateCommand, portError);
+    const std::uint16_t address = *base;
+    const QString portName = TPortAddress::Name(address, ports);
     qint64 ackDelay = 0;
     if (!ReadCount(parser.value(AckDelayOption), ackDelay) || ackDelay > 1000000000)
         return UsageError(SimulateCommand, QStringLiteral("--ack-delay needs a count of reads"));
@@ -102,7 +105,7 @@ int RunSimulate(const QCommandLineParser& parser)
     TDoctor64 device(folder, address);
     device.SetAcknowledgeLatency(static_cast<int>(ackDelay));
     device.SetStallAfter(stallAfter);
-    device.SetAbsent(parser.isSet(AbsentOption));
+    device.SetAbsent(parser.isSet(AbsentDeviceOption));
     device.SetIgnoreHandshake(parser.isSet(NoHandshakeOption));
     device.SetOnFileEnded([](const TReceivedFile& file) {
         if (file.Complete)
@@ -133,13 +136,20 @@ int RunSimulate(const QCommandLineParser& parser)
                 std::fprintf(stderr, "conveyor-cli: %s\n", error.what());
             }
             device.EndStream();
+            // Which registers the client used, so that a sender aimed at some port can be
+            // seen to have touched that port and nothing else.
+            QStringList used;
+            for (const std::uint16_t seen : device.AddressesSeen())
+                used << TPortAddress::Text(seen);
+            if (!used.isEmpty()) {
+                std::printf("Registers accessed: %s\n", qPrintable(used.join(QLatin1Char(' '))));
+                std::fflush(stdout);
+            }
+            device.ForgetAddresses();
             if (device.Handshakes() != reported) {
                 reported = device.Handshakes();
-                if (!device.StreamError().isEmpty())
-                    std::printf("%s\n", qPrintable(device.StreamError()));
-                if (device.TrailingBytes() > 0)
-                    std::printf("Trailing bytes after the last file: %llu\n",
-                        static_cast<unsigned long long>(device.TrailingBytes()));
+                for (const QString& fault : device.StreamFaults())
+                    std::printf("Faulty stream: %s\n", qPrintable(fault));
                 std::fflush(stdout);
             }
             if (!goOn || parser.isSet(OnceOption))
@@ -159,9 +169,12 @@ const TCommand SimulateCommand = {
     QStringLiteral("Runs the Doctor64 simulator as a device peer on a Unix socket."),
     QStringLiteral("Runs the Doctor64 simulator as a device peer on the Unix socket SOCKET, for\n"
                    "conveyor-cli send --peer SOCKET. Received files are written to DIR; one line\n"
-                   "per file tells its name and size."),
+                   "per file tells its name and size, one line per fault of a stream that did\n"
+                   "not end exactly after the files it announced, and after each client a line\n"
+                   "names the registers it accessed."),
     { ListenOption, OutOption },
-    { PortOption(), AckDelayOption, StallOption, AbsentOption, NoHandshakeOption, OnceOption },
+    { PortOption(), AckDelayOption, StallOption, AbsentDeviceOption, NoHandshakeOption,
+        OnceOption },
     {},
     RunSimulate,
 };

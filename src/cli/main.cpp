@@ -4,6 +4,8 @@
 #include "InfoCommand.h"
 #include "ListCommand.h"
 #include "RawText.h"
+#include "PortsCommand.h"
+#include "ProbeCommand.h"
 #include "SendCommand.h"
 #include "SimulateCommand.h"
 #include "TCommand.h"
@@ -19,8 +21,8 @@
 namespace {
 
 // Every command, in the order the help lists them.
-const std::array<const TCommand*, 4> Commands
-    = { &SendCommand, &SimulateCommand, &ListCommand, &InfoCommand };
+const std::array<const TCommand*, 6> Commands
+    = { &SendCommand, &ProbeCommand, &PortsCommand, &SimulateCommand, &ListCommand, &InfoCommand };
 
 const QCommandLineOption VersionOption(
     QStringLiteral("version"), QStringLiteral("Shows the caption of Conveyor with its version."));

@@ -1,5 +1,6 @@
 #include "TMongo.h"
 
+#include "EAbort.h"
 #include "TDeliveryHost.h"
 #include "TDeliveryStatistics.h"
 #include "TFprog.h"
@@ -67,6 +68,7 @@ void TMongo::StartDelivery()
     FPath = FHost.SelectedDirectory() + row.DiskName;
 
     const TDeliveringFlag delivering(FDelivering);
+    FAbandoned = false;
     try {
         Execute();
     } catch (...) {
@@ -112,6 +114,10 @@ void TMongo::UpdateProgress()
     // The one place a delivery lets the user interface run: between two blocks, never inside
     // a port wait.
     FHost.ProcessMessages();
+    // The user closed the program meanwhile: the transfer ends here, between two blocks,
+    // and the port is given back on the way out.
+    if (FAbandoned)
+        throw EAbort();
 }
 
 void TMongo::UpdateStatistics()
@@ -126,6 +132,12 @@ void TMongo::UpdateStatistics()
     FShownSeconds = seconds;
     FHost.ProgressWindow().ShowStatistics(
         TDeliveryStatistics(FLastProgress, seconds, FRow.SizeText));
+}
+
+void TMongo::Abandon()
+{
+    if (FDelivering)
+        FAbandoned = true;
 }
 
 void TMongo::EndDelivery()

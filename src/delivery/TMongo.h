@@ -38,6 +38,9 @@ public:
         TGameDoctorAction action, QString fileName, std::uint8_t fileNumber, std::uint8_t progress);
     // The transfer's time-out hook: runs before the time-out is raised.
     void EndDelivery();
+    // Ends a running delivery at the end of the block being sent, without an error box:
+    // the program is closing. Nothing happens when no delivery runs.
+    void Abandon();
 
     bool Delivering() const { return FDelivering; }
     std::uint8_t LastProgress() const { return FLastProgress; }
@@ -62,6 +65,7 @@ private:
     TDeliveryClock FClock;
     std::uint8_t FLastProgress = 0;
     bool FDelivering = false;
+    bool FAbandoned = false;
     TDeliveryRow FRow;
     QString FSendingText;
     QString FPath;

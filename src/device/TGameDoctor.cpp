@@ -9,12 +9,15 @@
 #include "TImageReader.h"
 
 #include <QFile>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <limits>
 #include <optional>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -88,23 +91,32 @@ void CheckSizeFits(const QString& path, qint64 size)
                             .arg(std::numeric_limits<std::int32_t>::max()));
 }
 
-// Refuses a file that cannot go out whole, before the device hears anything of the list:
-// a refusal halfway through would leave the device holding part of it. A file that cannot
-// be opened is left to the transfer, which stops at it as it always has.
+// A file that cannot be opened is left to the transfer, which stops at it as it always has.
 void CheckSendable(const QString& path)
 {
-    std::optional<TImageReader> reader;
     try {
-        reader.emplace(path);
+        TGameDoctor::CheckFile(path);
     } catch (const EFOpenError&) {
-        return;
     }
-    CheckSizeFits(path, reader->Size());
-    if (!reader->WholeWords())
-        throw Exception(reader->PartialWordMessage());
 }
 
 } // namespace
+
+void TGameDoctor::CheckFile(const QString& path)
+{
+    // Looked at, not opened: opening a FIFO waits for a writer that may never come.
+    struct stat status
+    {
+    };
+    if (::stat(EncodeRawText(path).constData(), &status) != 0)
+        throw EFOpenError(path);
+    if (!S_ISREG(status.st_mode))
+        throw Exception(QStringLiteral("Not a regular file: %1").arg(path));
+    const TImageReader reader(path);
+    CheckSizeFits(path, reader.Size());
+    if (!reader.WholeWords())
+        throw Exception(reader.PartialWordMessage());
+}
 
 TGameDoctor::TGameDoctor(QObject* owner)
     : QObject(owner)
@@ -161,7 +173,7 @@ void TGameDoctor::TimedOut()
         FOnTimeout();
     if (FTimeoutMessage)
         throw EPortTimeout(FTimeoutMessage());
-    throw EPortTimeout(FByAddress ? TimeoutTextAt(FPortAddress) : TimeoutText(FPort));
+    throw EPortTimeout(TimeoutTextAt(ActiveAddress()));
 }
 
 void TGameDoctor::StartHandshake()
@@ -193,8 +205,8 @@ void TGameDoctor::StartHandshake()
         { skControl, ControlLow },
         { skWaitClear, SelectMask },
     };
-    const std::uint16_t data = FPortAddress;
-    const std::uint16_t control = FPortAddress + 2;
+    const std::uint16_t data = ActiveAddress();
+    const std::uint16_t control = data + 2;
     FHandshakeStep = 0;
     for (const TStep& step : Steps) {
         ++FHandshakeStep;
@@ -217,8 +229,8 @@ void TGameDoctor::StartHandshake()
 
 void TGameDoctor::SendBytes(const std::uint8_t* buffer, std::int32_t count)
 {
-    const std::uint16_t data = FPortAddress;
-    const std::uint16_t control = FPortAddress + 2;
+    const std::uint16_t data = ActiveAddress();
+    const std::uint16_t control = data + 2;
     // This loop is the transfer's hot path, so it reads and writes through a port held in
     // a register (what ReadPort and WritePort do, without reloading it for every access)
     // and runs both halves of the exchange through one path: before each byte it waits
@@ -300,9 +312,11 @@ void TGameDoctor::SendFiles(const QStringList& fileNames)
     for (const QString& path : fileNames)
         CheckSendable(path);
     Report(gaConnecting, fileNames.first(), 1, 0);
+    FTransferAddress = FPortAddress;
+    const QScopedValueRollback inTransfer(FInTransfer, true);
     // The port is claimed (on the real hardware) before the handshake and given back on
     // every path out.
-    FPortIo->Begin(FPortAddress);
+    FPortIo->Begin(FTransferAddress);
     try {
         try {
             StartHandshake();

@@ -52,7 +52,9 @@ public:
     void SetPort(TParallelPort port);
     std::uint16_t PortAddress() const { return FPortAddress; }
     // Any port by its base address, such as a PCI Express card's 0xD010. Port keeps its
-    // value; 0x378 and 0x278 are LPT1 and LPT2 under another name.
+    // value; 0x378 and 0x278 are LPT1 and LPT2 under another name. A change made while
+    // SendFiles runs (the preferences stay usable during a delivery) takes effect at the
+    // next transfer: a transfer keeps the port it started on to its end.
     void SetPortAddress(std::uint16_t address);
     bool PortByAddress() const { return FByAddress; }
 
@@ -87,6 +89,12 @@ public:
     int HandshakeStep() const { return FHandshakeStep; }
     void SendBytes(const std::uint8_t* buffer, std::int32_t count);
 
+    // Refuses, before the device hears anything of a list, a file that could not go out
+    // whole (a refusal halfway would leave the device holding part of the list): one that
+    // cannot be opened (EFOpenError), is no regular file, is larger than the size field can
+    // announce, or is in another byte order and not a whole number of its words (Exception).
+    static void CheckFile(const QString& path);
+
     void SendFile(const QString& fileName);
     void SendFiles(const QStringList& fileNames);
     void SendText(const QByteArray& text);
@@ -98,6 +106,8 @@ public:
 
 private:
     [[noreturn]] void TimedOut();
+    // The port the registers are used at: the transfer's own while one runs.
+    std::uint16_t ActiveAddress() const { return FInTransfer ? FTransferAddress : FPortAddress; }
     void SendOneFile(const QString& path, std::uint8_t fileNumber);
     void Report(TGameDoctorAction action, const QString& fileName, std::uint8_t fileNumber,
         std::uint8_t progress);
@@ -105,6 +115,8 @@ private:
     TParallelPort FPort = ppLPT1;
     std::uint16_t FPortAddress = LPT1Address;
     bool FByAddress = false;
+    bool FInTransfer = false;
+    std::uint16_t FTransferAddress = LPT1Address;
     int FHandshakeStep = 0;
     TProgressEvent FOnProgress;
     TTimeoutHook FOnTimeout;

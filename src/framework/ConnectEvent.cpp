@@ -156,6 +156,14 @@ void ConnectEvent(QComboBox* control, TChangeEvent, TEventHandler handler)
         control, &QComboBox::currentIndexChanged, control, [handler](int) { handler(); });
 }
 
+void ConnectEvent(QComboBox* control, TExitEvent, TEventHandler handler)
+{
+    // A combo box made editable later gets a new line edit; the forms set it in the
+    // declaration, before the table is bound.
+    if (QLineEdit* edit = control->lineEdit())
+        QObject::connect(edit, &QLineEdit::editingFinished, control, std::move(handler));
+}
+
 void ConnectEvent(QLineEdit* control, TChangeEvent, TEventHandler handler)
 {
     QObject::connect(control, &QLineEdit::textChanged, control, [handler] { handler(); });

@@ -28,6 +28,8 @@ void ConnectEvent(QAbstractButton* control, TClickEvent, TEventHandler handler);
 void ConnectEvent(QCheckBox* control, TClickEvent, TEventHandler handler);
 void ConnectEvent(QRadioButton* control, TClickEvent, TEventHandler handler);
 void ConnectEvent(QComboBox* control, TChangeEvent, TEventHandler handler);
+// An editable combo box's typed text confirmed by Enter or by leaving it.
+void ConnectEvent(QComboBox* control, TExitEvent, TEventHandler handler);
 void ConnectEvent(QLineEdit* control, TChangeEvent, TEventHandler handler);
 void ConnectEvent(QLineEdit* control, TExitEvent, TEventHandler handler);
 void ConnectEvent(QSplitter* control, TMovedEvent, TEventHandler handler);

@@ -1,10 +1,12 @@
 #include "TApplication.h"
 
+#include "EAbort.h"
 #include "Exception.h"
 #include "FrameworkPictures.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QWidget>
 
 #include <exception>
 
@@ -24,9 +26,26 @@ TApplication::TApplication(QObject* parent)
     , FPresenter(ShowErrorBox)
 {
     InitFrameworkPictures();
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->installEventFilter(this);
 }
 
 TApplication::~TApplication() = default;
+
+bool TApplication::eventFilter(QObject* watched, QEvent* event)
+{
+    // A window that waits for a dialog (the main window while Preferences or About is open)
+    // takes no input at all, its close box, Alt+F4 and the window manager's close included:
+    // closing it would end the program and save what the dialog has not confirmed.
+    if (event->type() == QEvent::Close && watched->isWidgetType()) {
+        const auto* window = static_cast<QWidget*>(watched);
+        if (window->isWindow() && !window->isEnabled()) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
 
 void TApplication::ProcessMessages()
 {
@@ -37,6 +56,7 @@ void TApplication::Guard(const std::function<void()>& handler) noexcept
 {
     try {
         handler();
+    } catch (const EAbort&) {
     } catch (...) {
         HandleException();
     }
@@ -50,6 +70,7 @@ void TApplication::Guard(TApplication* application, const std::function<void()>&
     }
     try {
         handler();
+    } catch (const EAbort&) {
     } catch (...) {
         qCritical("%s", qUtf8Printable(CurrentExceptionMessage()));
     }

@@ -33,7 +33,7 @@ public:
     void ProcessMessages();
 
     // Runs an event handler; an exception it raises is shown in the error box and the
-    // program goes on. Guard itself never throws.
+    // program goes on (EAbort passes silently). Guard itself never throws.
     void Guard(const std::function<void()>& handler) noexcept;
     // The same through a pointer that may be null (the application already gone, a control
     // used outside a bound window): then the failure is only logged, never let through.
@@ -52,6 +52,9 @@ public:
     static QString CurrentExceptionMessage();
     // The box the default presenter shows: error icon, OK button.
     static std::unique_ptr<QMessageBox> CreateErrorBox(const QString& caption, const QString& text);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QString FTitle;

@@ -17,12 +17,15 @@
 #include "TEventBinder.h"
 #include "TFileListBox.h"
 #include "TGameDoctor.h"
+#include "TImageChecksum.h"
+#include "TImageHeader.h"
 #include "TMongo.h"
 #include "TVerInfo.h"
 #include "TVolume.h"
 #include "TWavePlayer.h"
 #include "ui_TFMain.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -38,6 +41,20 @@ namespace {
 // How many characters can be typed into the new-name edit; a longer name put there by the
 // program stays whole.
 constexpr int NewNameTypingLimit = 8;
+
+// The status line's verdict on the header checksums of the chosen row's image, in the
+// words conveyor-cli info uses: " Checksums match (boot code 6102)", " Warning: checksums
+// do not match", " Checksums cannot be checked (unknown boot code)".
+QString ChecksumStatusText(const TImageCheck& check)
+{
+    const QString verdict = ChecksumVerdictText(check.Verdict);
+    if (check.Verdict == cvMismatch)
+        return QStringLiteral(" Warning: ") + verdict;
+    if (check.Verdict == cvMatch)
+        return QStringLiteral(" ") + verdict.at(0).toUpper() + verdict.mid(1)
+            + QStringLiteral(" (boot code %1)").arg(BootCodeText(check.BootCode));
+    return QStringLiteral(" Checksums ") + verdict;
+}
 
 // The designed place of the window; a first start writes it into the new settings file.
 constexpr int DesignedLeft = 329;
@@ -416,6 +433,13 @@ void TFMain::FormClose()
     FSettingsFile.SaveSettings();
 }
 
+void TFMain::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        emit Closed();
+}
+
 void TFMain::Timer1Timer()
 {
     FTimer1->stop();
@@ -522,6 +546,26 @@ void TFMain::StringGrid1Click()
 {
     ShowCurrentImage();
     UpdateNewNamePreview();
+    ShowChecksumVerdict();
+}
+
+void TFMain::ShowChecksumVerdict()
+{
+    std::optional<TImageCheck> check;
+    if (!FShownRealName.isEmpty()) {
+        try {
+            check = CheckImageFile(SelectedDirectory() + FShownRealName);
+        } catch (const EInOutError&) {
+            // The current-status group already shows the file's error.
+        }
+    }
+    if (check) {
+        FShownVerdict = ChecksumStatusText(*check);
+        SetStatusText(FShownVerdict);
+    } else if (!FShownVerdict.isEmpty() && StatusText() == FShownVerdict) {
+        // Another row's verdict must not stand for this one.
+        SetStatusText(QString());
+    }
 }
 
 void TFMain::ReadCatalogue()
@@ -562,6 +606,7 @@ void TFMain::ReadCatalogue()
     FUi->Edit4->clear();
     FUi->Edit5->clear();
     FShownRealName.clear();
+    FPlainExtension.clear();
 
     for (std::size_t i = 0; i < rows.size(); ++i)
         grid->SetRowTexts(int(i), rows[i]);
@@ -591,6 +636,7 @@ void TFMain::ShowCurrentImage()
     FUi->Edit4->setText(image->System);
     FCurrentSystem = image->CurrentSystem;
     FShownRealName = image->RealName;
+    FPlainExtension = image->PlainExtension;
 }
 
 // -- The header buttons ----------------------------------------------------------------
@@ -633,7 +679,7 @@ QString TFMain::NewNameExtension() const
 {
     if (FUi->CheckBox1->isChecked() && FCurrentSystem.size() >= 3)
         return QLatin1Char('.') + FCurrentSystem;
-    return QStringLiteral(".v64");
+    return FPlainExtension.isEmpty() ? PlainNewExtension(std::nullopt) : FPlainExtension;
 }
 
 void TFMain::UpdateNewNamePreview()

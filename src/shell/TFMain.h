@@ -13,6 +13,7 @@
 #include <memory>
 #include <span>
 
+class QCloseEvent;
 class QLabel;
 class QTimer;
 class TApplication;
@@ -104,6 +105,11 @@ public:
 signals:
     // A scan has filled the table.
     void CatalogueRead();
+    // The window has closed, its settings saved; the program ends now.
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // -- Handlers, bound in the window's event table -----------------------------------
@@ -145,7 +151,11 @@ private:
     // Fills the current-status group and CurrentSystem from the current row.
     void ShowCurrentImage();
     void UpdateNewNamePreview();
-    // ".v64", or "." and the current system when the check box asks for it.
+    // Checks the header checksums of the current row's image and says on the status line
+    // whether they match. Reads a megabyte: for a row the user chose, never during a scan.
+    void ShowChecksumVerdict();
+    // The extension of the current file's byte order (".v64", ".z64", ".n64"), or "." and
+    // the current system when the check box asks for it.
     QString NewNameExtension() const;
     // Gives a header button (0 "Filename" to 3 "Mbit") picture index of ImageList1.
     void SetHeaderGlyph(int button, int index);
@@ -177,6 +187,11 @@ private:
     // The name on disk of the file the current-status group shows: the one a rename
     // renames.
     QString FShownRealName;
+    // What a rename without the system appends: the extension of the shown file's order;
+    // empty before any file was shown.
+    QString FPlainExtension;
+    // The checksum verdict last put on the status line.
+    QString FShownVerdict;
     QPointer<QWidget> FPreferencesWindow;
     QPointer<QWidget> FAboutWindow;
     std::function<void()> FDeliveryJob;

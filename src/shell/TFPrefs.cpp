@@ -4,12 +4,15 @@
 #include "TApplication.h"
 #include "TEventBinder.h"
 #include "TGameDoctor.h"
+#include "TPortAddress.h"
 #include "TSettingsFile.h"
 #include "ui_TFPrefs.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QKeyEvent>
 #include <QScopedValueRollback>
+#include <QSignalBlocker>
 #include <QWindow>
 
 #include <array>
@@ -65,6 +68,9 @@ TFPrefs::TFPrefs(TApplication& application, TSettingsFile& settingsFile, TGameDo
             { &Ui::TFPrefs::DirectoryListBox1, ekChange, &TFPrefs::DirectoryListBox1Change },
             { &Ui::TFPrefs::RadioButton1, ekClick, &TFPrefs::RadioButton1Click },
             { &Ui::TFPrefs::RadioButton2, ekClick, &TFPrefs::RadioButton2Click },
+            { &Ui::TFPrefs::RadioButton3, ekClick, &TFPrefs::RadioButton3Click },
+            { &Ui::TFPrefs::ComboBox1, ekChange, &TFPrefs::ComboBox1Change },
+            { &Ui::TFPrefs::ComboBox1, ekExit, &TFPrefs::ComboBox1Exit },
             { &Ui::TFPrefs::SpeedButton1, ekClick, &TFPrefs::SpeedButton1Click },
             { &Ui::TFPrefs::SpeedButton2, ekClick, &TFPrefs::SpeedButton2Click },
             { &Ui::TFPrefs::SpeedButton3, ekClick, &TFPrefs::SpeedButton3Click },
@@ -94,11 +100,20 @@ void TFPrefs::RefreshFromSettings()
     FUi->CheckBox5->setChecked(settings.ColumnVisible[3]);
     for (int column = 0; column < 4; ++column)
         WidthBox(column)->setText(QString::number(settings.ColumnWidth[column]));
-    if (settings.PortIsLPT1)
+    FillPortList();
+    if (const std::optional<std::uint16_t> address = TSettingsFile::ChosenAddress(settings)) {
+        ShowPortAddress(*address);
+        // Checked already, the button would not run its handler.
+        if (FUi->RadioButton3->isChecked())
+            RadioButton3Click();
+        else
+            FUi->RadioButton3->setChecked(true);
+    } else if (settings.PortIsLPT1) {
         FUi->RadioButton1->setChecked(true);
-    else
+    } else {
         FUi->RadioButton2->setChecked(true);
-    FSettingsFile.PortTimeoutMessage = TSettingsFile::PortTimeoutMessageFor(settings.PortIsLPT1);
+    }
+    FSettingsFile.PortTimeoutMessage = TSettingsFile::PortTimeoutMessageFor(settings);
 }
 
 void TFPrefs::UpdateDefaultDirControls()
@@ -196,12 +211,50 @@ void TFPrefs::RadioButton1Click()
 {
     FGameDoctor.SetPort(ppLPT1);
     Settings().PortIsLPT1 = true;
+    Settings().PortAddress.clear();
 }
 
 void TFPrefs::RadioButton2Click()
 {
     FGameDoctor.SetPort(ppLPT2);
     Settings().PortIsLPT1 = false;
+    Settings().PortAddress.clear();
+}
+
+void TFPrefs::RadioButton3Click()
+{
+    QString error;
+    const std::optional<std::uint16_t> address = ChosenPortAddress(error);
+    if (address) {
+        // A delivery under way keeps its port; the component takes this one for the next.
+        FGameDoctor.SetPortAddress(*address);
+        // TransferPort1 keeps the last LPT choice, for programs that know only that key.
+        Settings().PortAddress = TPortAddress::Text(*address);
+        ShowPortAddress(*address);
+        return;
+    }
+    // Nothing is applied: the choice in effect shows again.
+    if (const std::optional<std::uint16_t> stored = TSettingsFile::ChosenAddress(Settings()))
+        ShowPortAddress(*stored);
+    else if (Settings().PortIsLPT1)
+        FUi->RadioButton1->setChecked(true);
+    else
+        FUi->RadioButton2->setChecked(true);
+    FApplication.ShowException(error);
+}
+
+void TFPrefs::ComboBox1Change()
+{
+    ChoosePortAt();
+}
+
+void TFPrefs::ComboBox1Exit()
+{
+    // Leaving the box without typing in it chooses nothing.
+    if (!FUi->ComboBox1->lineEdit()->isModified())
+        return;
+    FUi->ComboBox1->lineEdit()->setModified(false);
+    ChoosePortAt();
 }
 
 void TFPrefs::SpeedButton1Click()
@@ -324,6 +377,68 @@ QLineEdit* TFPrefs::WidthBox(int column) const
 {
     const std::array<QLineEdit*, 4> boxes { FUi->Edit1, FUi->Edit2, FUi->Edit3, FUi->Edit4 };
     return boxes[column];
+}
+
+void TFPrefs::ChoosePortAt()
+{
+    if (FUi->RadioButton3->isChecked())
+        RadioButton3Click();
+    else
+        FUi->RadioButton3->setChecked(true);
+}
+
+void TFPrefs::FillPortList()
+{
+    FKernelPorts = FHost.KernelPorts ? FHost.KernelPorts() : TKernelPortList();
+    QComboBox& box = *FUi->ComboBox1;
+    const QSignalBlocker quiet(box);
+    const QString shown = box.currentText();
+    box.clear();
+    for (const TKernelPort& port : FKernelPorts.Ports())
+        box.addItem(QStringLiteral("%1 (%2)").arg(TPortAddress::Text(port.Base), port.Name));
+    box.setEditText(shown);
+}
+
+void TFPrefs::ShowPortAddress(std::uint16_t address)
+{
+    QComboBox& box = *FUi->ComboBox1;
+    const QSignalBlocker quiet(box);
+    QString text = TPortAddress::Text(address);
+    if (const TKernelPort* port = FKernelPorts.FindBase(address))
+        text += QStringLiteral(" (%1)").arg(port->Name);
+    const int index = box.findText(text);
+    if (index >= 0)
+        box.setCurrentIndex(index);
+    box.setEditText(text);
+    box.lineEdit()->setModified(false);
+}
+
+std::optional<std::uint16_t> TFPrefs::ChosenPortAddress(QString& error) const
+{
+    // A listed entry reads "0xD010 (parport1)"; the address comes first.
+    const QString typed = FUi->ComboBox1->currentText().trimmed().section(QLatin1Char(' '), 0, 0);
+    if (typed.isEmpty()) {
+        error = QStringLiteral("Choose a parallel port from the list beside \"Port at:\", or type "
+                               "its hexadecimal address (0xD010).");
+        return std::nullopt;
+    }
+    const std::optional<std::uint16_t> address = TPortAddress::Parse(typed, FKernelPorts, &error);
+    if (!address)
+        return std::nullopt;
+    const bool stored = TSettingsFile::ChosenAddress(Settings()) == address;
+    if (*address == TPortAddress::LPT1 || *address == TPortAddress::LPT2
+        || FKernelPorts.FindBase(*address) || stored)
+        return address;
+    QStringList known;
+    for (const TKernelPort& port : FKernelPorts.Ports())
+        known << TPortAddress::Text(port.Base) + QStringLiteral(" (") + port.Name
+                + QLatin1Char(')');
+    error = QStringLiteral("There is no parallel port at %1. ").arg(TPortAddress::Text(*address))
+        + (known.isEmpty() ? FKernelPorts.EmptyText()
+                           : QStringLiteral("The kernel lists %1; LPT1 (0x378) and LPT2 (0x278) "
+                                            "may be chosen as well.")
+                                 .arg(known.join(QStringLiteral(", "))));
+    return std::nullopt;
 }
 
 void TFPrefs::EnableMainWindow()

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "TKernelPortList.h"
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QKeyEvent;
 class QLineEdit;
@@ -23,7 +27,7 @@ class TFPrefs;
 // record live, and column and port changes take effect in the main window and the transfer
 // component at once; "Save Prefs" writes the file, "Cancel" reads it back, which undoes the
 // changes. Setting a control from code runs its handler as a click would, so the refresh at
-// creation carries a stored LPT2 choice and hidden columns into effect.
+// creation carries a stored LPT2 choice or port address and hidden columns into effect.
 //
 // It is created once, after the main window, and shown without waiting by the main window,
 // which disables itself first; every way out enables the main window again. The window has no
@@ -47,6 +51,9 @@ public:
         std::function<void()> ShowWaveChooser;
         // Plays one wave file; may raise EMCIDeviceError.
         std::function<void(const QString& path)> PlayWaveFile;
+        // The parallel ports the kernel lists now, offered by the "Port at:" drop-down and
+        // the only addresses besides LPT1 and LPT2 it accepts.
+        std::function<TKernelPortList()> KernelPorts;
     };
 
     static constexpr int MinimumColumnWidth = 30;
@@ -77,6 +84,10 @@ private:
     void DirectoryListBox1Change();
     void RadioButton1Click(); // "Port LPT1:"
     void RadioButton2Click(); // "Port LPT2:"
+    void RadioButton3Click(); // "Port at:"
+    // The drop-down beside "Port at:": a port picked from the list, or an address typed.
+    void ComboBox1Change();
+    void ComboBox1Exit();
     void SpeedButton1Click(); // "Save Prefs"
     void SpeedButton2Click(); // "Cancel"
     void SpeedButton3Click(); // "..."
@@ -98,6 +109,13 @@ private:
     void ColumnWidthExit(int column);
     QLineEdit* WidthBox(int column) const;
     void EnableMainWindow();
+    // Fills the drop-down with the ports the kernel lists, keeping the text shown.
+    void FillPortList();
+    void ShowPortAddress(std::uint16_t address);
+    // The port the drop-down names, if it is one the kernel lists, LPT1, LPT2 or the stored
+    // choice; otherwise nothing, and error says why.
+    std::optional<std::uint16_t> ChosenPortAddress(QString& error) const;
+    void ChoosePortAt();
 
     std::unique_ptr<Ui::TFPrefs> FUi;
     TApplication& FApplication;
@@ -109,4 +127,5 @@ private:
     // The directory list shows the home folder in place of a default directory that has
     // gone; the stored choice stays until the user picks a folder.
     bool FStandingIn = false;
+    TKernelPortList FKernelPorts;
 };

@@ -15,6 +15,9 @@ struct TSettings
     // Common
     bool RememberLastDir = false;
     bool PortIsLPT1 = false;
+    // A port chosen by its base address ("0xD010"); empty when PortIsLPT1 chooses LPT1 or
+    // LPT2. A program that knows only TransferPort1 goes on using the LPT port it names.
+    QString PortAddress;
     // Sound
     bool BeepWhenFinished = false;
     bool PlayWhenFinished = false;

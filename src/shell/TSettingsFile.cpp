@@ -3,6 +3,8 @@
 #include "FileAccess.h"
 #include "TGameDoctor.h"
 #include "TIniFile.h"
+#include "TKernelPortList.h"
+#include "TPortAddress.h"
 #include "TSettingsKey.h"
 
 #include <QDir>
@@ -117,6 +119,21 @@ QString TSettingsFile::PortTimeoutMessageFor(bool portIsLPT1)
     return TGameDoctor::TimeoutText(portIsLPT1 ? ppLPT1 : ppLPT2);
 }
 
+QString TSettingsFile::PortTimeoutMessageFor(const TSettings& settings)
+{
+    if (const std::optional<std::uint16_t> address = ChosenAddress(settings))
+        return TGameDoctor::TimeoutTextAt(*address);
+    return PortTimeoutMessageFor(settings.PortIsLPT1);
+}
+
+std::optional<std::uint16_t> TSettingsFile::ChosenAddress(const TSettings& settings)
+{
+    if (settings.PortAddress.trimmed().isEmpty())
+        return std::nullopt;
+    // The stored text is an address; kernel names are not kept, since their numbers change.
+    return TPortAddress::Parse(settings.PortAddress, TKernelPortList());
+}
+
 TSettingsFile::TSettingsFile(const QString& programDirectory, const QString& configFolder)
     : ProgramDirectory(programDirectory)
     , FFileName(FilePath(programDirectory, configFolder))
@@ -150,7 +167,9 @@ void TSettingsFile::LoadSettings()
                 value = Read(ini, key, key.Missing ? std::get<TValue>(*key.Missing) : value);
             },
             key.Field);
-    PortTimeoutMessage = PortTimeoutMessageFor(Settings.PortIsLPT1);
+    const std::optional<std::uint16_t> address = ChosenAddress(Settings);
+    Settings.PortAddress = address ? TPortAddress::Text(*address) : QString();
+    PortTimeoutMessage = PortTimeoutMessageFor(Settings);
 }
 
 void TSettingsFile::SaveSettings() const

@@ -2,6 +2,9 @@
 
 #include "TSettings.h"
 
+#include <cstdint>
+#include <optional>
+
 #include <QString>
 
 #include <functional>
@@ -39,6 +42,10 @@ public:
     static QString DefaultConfigFolder();
     // The device's time-out text for the chosen port.
     static QString PortTimeoutMessageFor(bool portIsLPT1);
+    static QString PortTimeoutMessageFor(const TSettings& settings);
+    // The base address that Address names: nothing when it is empty or names no address,
+    // and then TransferPort1 chooses LPT1 or LPT2.
+    static std::optional<std::uint16_t> ChosenAddress(const TSettings& settings);
 
     // The settings of a program in the given folder (with its trailing "/").
     explicit TSettingsFile(
@@ -58,7 +65,8 @@ public:
     // the window centred on the screen at its current size, the designed column widths.
     void SetStartupDefaults(qint32 screenWidth, qint32 screenHeight, const TWindowLayout& window);
 
-    // Reads every key into Settings, each with its fallback, then PortTimeoutMessage.
+    // Reads every key into Settings, each with its fallback, then PortTimeoutMessage. An
+    // Address that names no port is dropped, so the LPT port of TransferPort1 serves.
     void LoadSettings();
     // Writes every key, in file order; the Window group comes from WindowLayout. The record
     // is left as it is. Raises EIniFileException when the file cannot be written.

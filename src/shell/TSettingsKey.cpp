@@ -18,7 +18,7 @@ template <auto Member, int Index> auto& Element(TSettings& settings)
 
 } // namespace
 
-std::array<TSettingsKey, 21> SettingsKeys()
+std::array<TSettingsKey, 22> SettingsKeys()
 {
     const QString common = QStringLiteral("Common");
     const QString sound = QStringLiteral("Sound");
@@ -35,6 +35,8 @@ std::array<TSettingsKey, 21> SettingsKeys()
     return { {
         { common, QStringLiteral("Last"), &Field<&TSettings::RememberLastDir>, false, true },
         { common, QStringLiteral("TransferPort1"), &Field<&TSettings::PortIsLPT1>, true, true },
+        { common, QStringLiteral("Address"), &Field<&TSettings::PortAddress>, QString(),
+            QString() },
         { sound, QStringLiteral("Beep"), &Field<&TSettings::BeepWhenFinished>, false, false },
         { sound, QStringLiteral("Play"), &Field<&TSettings::PlayWhenFinished>, false, false },
         { sound, QStringLiteral("Wave"), &Field<&TSettings::WaveFile>, QString(), QString() },

@@ -11,6 +11,7 @@
 #include "TFPrefs.h"
 #include "TFprog.h"
 #include "TGameDoctor.h"
+#include "TKernelPortList.h"
 #include "TMainDeliveryHost.h"
 #include "TMongo.h"
 #include "TOpenDia.h"
@@ -35,21 +36,6 @@
 namespace {
 
 constexpr int ExitUsage = 2;
-
-// The program ends when its main window closes, whatever other window is still open.
-class TQuitOnClose : public QObject
-{
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Close)
-            QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
-        return QObject::eventFilter(watched, event);
-    }
-};
 
 QStringList RawArguments(int argc, char* argv[])
 {
@@ -136,8 +122,6 @@ int main(int argc, char* argv[])
         programFile = QCoreApplication::applicationFilePath();
     TFMain mainWindow(application, programFile);
     mainWindow.Beeper().SetAction([] { QApplication::beep(); });
-    TQuitOnClose quitOnClose;
-    mainWindow.installEventFilter(&quitOnClose);
     mainWindow.show();
 
     // The about window's links go to the desktop's browser and mail program.
@@ -160,12 +144,15 @@ int main(int argc, char* argv[])
     };
     prefsHost.PlayWaveFile
         = [&mainWindow](const QString& path) { mainWindow.MediaPlayer1().Play(path); };
-    // Its creation refreshes it from the settings, which carries a stored LPT2 choice into
-    // the transfer component.
+    prefsHost.KernelPorts = [] { return TKernelPortList::Read(); };
+    // Its creation refreshes it from the settings, which carries a stored LPT2 choice or
+    // port address into the transfer component.
     TFPrefs prefs(application, mainWindow.SettingsFile(), mainWindow.GameDoctor1(), prefsHost);
     mainWindow.SetPreferencesWindow(&prefs);
 
-    TFprog progress;
+    // The progress window belongs to the main window: it stays above it while the user
+    // works in the table between blocks.
+    TFprog progress(&mainWindow);
     chooser = std::make_unique<TOpenDia>(application, mainWindow.SettingsFile(),
         [&mainWindow](const QString& path) { mainWindow.MediaPlayer1().Play(path); });
 
@@ -174,6 +161,13 @@ int main(int argc, char* argv[])
     TMainDeliveryHost deliveryHost(mainWindow, progress);
     TMongo mongo(deliveryHost, clock);
     mainWindow.SetDeliveryJob([&mongo] { mongo.StartDelivery(); });
+    // The program ends when its main window closes, whatever other window is still open,
+    // once the close has saved the settings (and shown why, if it could not). A delivery
+    // under way ends at the end of its block, so nothing goes on driving the port unseen.
+    QObject::connect(&mainWindow, &TFMain::Closed, &mainWindow, [&mongo] {
+        mongo.Abandon();
+        QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+    });
     mainWindow.GameDoctor1().SetTimeoutMessage(
         [&mainWindow] { return mainWindow.SettingsFile().PortTimeoutMessage; });
 

@@ -66,9 +66,20 @@ QString TDoctor64::FileNameFor(const QByteArray& field)
     return name;
 }
 
+std::vector<std::uint16_t> TDoctor64::AddressesSeen() const
+{
+    std::vector<std::uint16_t> seen;
+    for (std::size_t address = 0; address < FSeen.size(); ++address) {
+        if (FSeen.test(address))
+            seen.push_back(static_cast<std::uint16_t>(address));
+    }
+    return seen;
+}
+
 std::uint8_t TDoctor64::Read(std::uint16_t address)
 {
     ++FReads;
+    FSeen.set(address);
     if (address == FBase + 2) {
         if (FAbsent)
             return FControl;
@@ -94,6 +105,7 @@ std::uint8_t TDoctor64::Read(std::uint16_t address)
 void TDoctor64::Write(std::uint16_t address, std::uint8_t value)
 {
     ++FWrites;
+    FSeen.set(address);
     if (address == FBase)
         FData = value;
     else if (address == FBase + 2)
@@ -144,6 +156,8 @@ void TDoctor64::WriteControl(std::uint8_t value)
             FFieldFill = 0;
             FStreamBytes = 0;
             FTrailing = 0;
+            FAnnounced = -1;
+            FStreamFiles = FFiles.size();
             FStreamError.clear();
         }
         break;
@@ -197,6 +211,7 @@ void TDoctor64::Decode(std::uint8_t byte)
         break;
     case ssCount:
         FFilesLeft = byte;
+        FAnnounced = byte;
         FStream = FFilesLeft == 0 ? ssTrailing : ssSize;
         break;
     case ssSize:
@@ -363,4 +378,41 @@ void TDoctor64::EndStream()
 {
     DropFile(true);
     FStream = ssTrailing;
+}
+
+QStringList TDoctor64::StreamFaults() const
+{
+    QStringList faults;
+    if (!FStreamError.isEmpty())
+        return { FStreamError };
+    if (FAnnounced < 0)
+        return {
+            QStringLiteral("The stream ended inside its command block (%1 bytes)").arg(FStreamBytes)
+        };
+    int whole = 0;
+    for (std::size_t i = FStreamFiles; i < FFiles.size(); ++i) {
+        const TReceivedFile& file = FFiles[i];
+        if (file.Complete)
+            ++whole;
+        else
+            faults << QStringLiteral("%1 did not arrive whole: %2 of %3 bytes")
+                          .arg(file.Name)
+                          .arg(file.ReceivedBytes)
+                          .arg(file.DeclaredSize);
+    }
+    if (FFileHandle >= 0)
+        faults << QStringLiteral("%1 did not arrive whole: %2 of %3 bytes")
+                      .arg(FFileName)
+                      .arg(FReceived)
+                      .arg(FSize);
+    if (whole != FAnnounced)
+        faults << QStringLiteral("The stream announced %1 file%2 but %3 arrived whole")
+                      .arg(FAnnounced)
+                      .arg(FAnnounced == 1 ? "" : "s")
+                      .arg(whole);
+    if (FTrailing > 0)
+        faults << QStringLiteral("%1 byte%2 came after the announced files")
+                      .arg(FTrailing)
+                      .arg(FTrailing == 1 ? "" : "s");
+    return faults;
 }

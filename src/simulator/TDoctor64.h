@@ -4,8 +4,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -68,9 +70,17 @@ public:
     std::uint64_t StreamBytes() const { return FStreamBytes; }
     std::uint64_t TrailingBytes() const { return FTrailing; }
     QString StreamError() const { return FStreamError; }
+    // Everything by which the stream since the last handshake did not end exactly after the
+    // files it announced, one text each: no command block, a file that did not arrive
+    // whole, fewer whole files than announced, bytes beyond the announced files. Empty for
+    // a sound stream; asked once the sender is done (after EndStream for a peer).
+    QStringList StreamFaults() const;
     // Register accesses since creation, on any address.
     std::uint64_t Reads() const { return FReads; }
     std::uint64_t Writes() const { return FWrites; }
+    // The addresses read or written since creation or the last ForgetAddresses, in order.
+    std::vector<std::uint16_t> AddressesSeen() const;
+    void ForgetAddresses() { FSeen.reset(); }
 
     // The file name for an 11-byte name field: base and extension trimmed and joined by
     // a dot; anything that could leave the output folder is replaced.
@@ -127,11 +137,16 @@ private:
     int FHandshakes = 0;
     std::uint64_t FReads = 0;
     std::uint64_t FWrites = 0;
+    std::bitset<65536> FSeen;
 
     TStreamState FStream = ssMagic;
     std::array<std::uint8_t, 11> FField {};
     int FFieldFill = 0;
     int FFilesLeft = 0;
+    // The count byte of the stream, -1 before it arrived.
+    int FAnnounced = -1;
+    // Where the stream's files begin in FFiles.
+    std::size_t FStreamFiles = 0;
     std::uint32_t FSize = 0;
     std::uint64_t FReceived = 0;
     std::uint64_t FStreamBytes = 0;

@@ -12,20 +12,32 @@
 namespace {
 
 // The sort's view of the grid: rows exchange without a view update each; the grid tells
-// its views once when the sort is over.
+// its views once when the sort is over. The current row is followed as it moves, so that
+// the row the user chose stays chosen: "Deliver" and "Rename" act on it.
 class TGridRows
 {
 public:
-    explicit TGridRows(TStringGridModel& model)
+    TGridRows(TStringGridModel& model, int current)
         : FModel(model)
+        , Current(current)
     {
     }
 
     const QString& SortKey(int column, int row) const { return FModel.Cell(column, row); }
-    void ExchangeRows(int a, int b) { FModel.SwapRowTexts(a, b); }
+    void ExchangeRows(int a, int b)
+    {
+        FModel.SwapRowTexts(a, b);
+        if (Current == a)
+            Current = b;
+        else if (Current == b)
+            Current = a;
+    }
 
 private:
     TStringGridModel& FModel;
+
+public:
+    int Current;
 };
 
 // A one-pixel line from one point towards another, the end point left out, as the classic
@@ -96,9 +108,11 @@ void TSortedStringGrid::SortRows()
     const int last = RowCount() - 1;
     if (last - first < 1)
         return;
-    TGridRows rows(Model());
+    TGridRows rows(Model(), Row());
     PartitionSort(rows, FSortColumn, FSortDirection, first, last);
     Model().TextsChanged();
+    if (rows.Current != Row())
+        SetRow(rows.Current);
 }
 
 void TSortedStringGrid::ExchangeRows(int a, int b)

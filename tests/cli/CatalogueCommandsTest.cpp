@@ -1,3 +1,4 @@
+#include "CheckedImages.h"
 #include "TTestFolder.h"
 #include "TestImages.h"
 
@@ -6,6 +7,8 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 
@@ -127,7 +130,12 @@ TEST_F(CatalogueCommands, InfoTellsWhatTheCatalogueReads)
                    "Size:       12582912 bytes, 096 MBit\n"
                    "Image:      yes\n"
                    "Image Name: TEST IMAGE          \n"
-                   "System:     USA\n"));
+                   "System:     USA\n"
+                   "Byte Order: device order (v64)\n"
+                   "Stored:     0x00000000 0x00000000\n"
+                   "Computed:   (none)\n"
+                   "Boot Code:  (none)\n"
+                   "Verdict:    cannot be checked (unknown boot code)\n"));
 
     run = RunCli({ QStringLiteral("info"), Folder.Path(QStringLiteral("notes.txt")) });
     ASSERT_EQ(run.ExitCode, 0);
@@ -136,7 +144,12 @@ TEST_F(CatalogueCommands, InfoTellsWhatTheCatalogueReads)
                    "Size:       1 bytes, 000 MBit\n"
                    "Image:      no\n"
                    "Image Name: (none)\n"
-                   "System:     (none)\n"));
+                   "System:     (none)\n"
+                   "Byte Order: (none)\n"
+                   "Stored:     (none)\n"
+                   "Computed:   (none)\n"
+                   "Boot Code:  (none)\n"
+                   "Verdict:    (none)\n"));
 
     // A FIFO is no reason to hang.
     run = RunCli({ QStringLiteral("info"), Folder.Path(QStringLiteral("x.v64")) });
@@ -146,4 +159,65 @@ TEST_F(CatalogueCommands, InfoTellsWhatTheCatalogueReads)
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_TRUE(run.Out.isEmpty());
     EXPECT_TRUE(run.Err.contains("No such file or directory"));
+}
+
+// The lines of info from "Byte Order:" on.
+QByteArray CheckLines(const QByteArray& out)
+{
+    return out.mid(out.indexOf("Byte Order:"));
+}
+
+TEST(CatalogueCommandsChecksums, InfoTellsOrderChecksumsBootCodeAndVerdict)
+{
+    TTestFolder folder;
+    const QByteArray image = CheckedCartridgeImage(bc6102, 0x101000 + 64, 1);
+    const QByteArray stored = QByteArray("0x") + image.mid(0x10, 4).toHex().toUpper() + " 0x"
+        + image.mid(0x14, 4).toHex().toUpper();
+    const std::pair<TByteOrder, QByteArray> orders[] = {
+        { boDevice, "device order (v64)" },
+        { boBigEndian, "big-endian (z64)" },
+        { boLittleEndian, "little-endian (n64)" },
+    };
+    for (const auto& [order, text] : orders) {
+        const QString path = folder.Write(
+            QStringLiteral("game") + ByteOrderExtension(order), InByteOrder(image, order));
+        const TRun run = RunCli({ QStringLiteral("info"), path });
+        ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+        EXPECT_EQ(CheckLines(run.Out),
+            "Byte Order: " + text + "\nStored:     " + stored + "\nComputed:   " + stored
+                + "\nBoot Code:  6102\nVerdict:    checksums match\n");
+    }
+
+    const QString bad = folder.Write(
+        QStringLiteral("bad.z64"), CheckedCartridgeImage(bc6105, 0x101000, 2, false));
+    TRun run = RunCli({ QStringLiteral("info"), bad });
+    EXPECT_TRUE(run.Out.contains("Boot Code:  6105\nVerdict:    checksums do not match\n"))
+        << run.Out.toStdString();
+
+    // The boot code is whole and known, but the checked megabyte is not.
+    const QString shortFile = folder.Write(
+        QStringLiteral("short.n64"), InByteOrder(image.left(0x2000), boLittleEndian));
+    run = RunCli({ QStringLiteral("info"), shortFile });
+    EXPECT_EQ(CheckLines(run.Out),
+        "Byte Order: little-endian (n64)\nStored:     " + stored
+            + "\nComputed:   (none)\nBoot Code:  6102\nVerdict:    cannot be checked (file too "
+              "short)\n");
+}
+
+TEST(CatalogueCommandsOrders, ListShowsTheSameGameInEveryOrderAlike)
+{
+    TTestFolder folder;
+    folder.Write(QStringLiteral("Game.v64"), ImageBytes("same game", 'J'));
+    folder.Write(QStringLiteral("Game.z64"), BigEndianHeaderBytes("same game", 'J'));
+    folder.Write(QStringLiteral("Game.n64"), LittleEndianHeaderBytes("same game", 'J'));
+    const TRun run = RunCli({ QStringLiteral("list"), QStringLiteral("--tsv"),
+        QStringLiteral("--mask"), QStringLiteral("*.v64;*.z64;*.n64"), folder.Path() });
+    ASSERT_EQ(run.ExitCode, 0);
+    // Rows of one base name may come in any order.
+    QList<QByteArray> lines = run.Out.split('\n');
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines,
+        QList<QByteArray>({ "", "GAME\tN64\tSAME GAME           \t000 MBit\t\tGAME.N64",
+            "GAME\tV64\tSAME GAME           \t000 MBit\t\tGAME.V64",
+            "GAME\tZ64\tSAME GAME           \t000 MBit\t\tGAME.Z64" }));
 }

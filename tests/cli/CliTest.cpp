@@ -1,16 +1,22 @@
+#include "CheckedImages.h"
+#include "TProcFolder.h"
 #include "TTestFolder.h"
 #include "TestBytes.h"
+#include "TestImages.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstring>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -23,9 +29,15 @@ struct TRun
     QString Err;
 };
 
-TRun Cli(const QStringList& arguments, int timeoutMs = 120000)
+// procRoot: a folder laid out like /proc that the command reads the kernel's ports from.
+TRun Cli(const QStringList& arguments, int timeoutMs = 120000, const QString& procRoot = {})
 {
     QProcess process;
+    if (!procRoot.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("CONVEYOR_PROC_ROOT"), procRoot);
+        process.setProcessEnvironment(environment);
+    }
     process.start(QStringLiteral(CONVEYOR_CLI), arguments);
     TRun run;
     if (!process.waitForFinished(timeoutMs)) {
@@ -93,6 +105,15 @@ TEST(CliUsage, WrongUsageExitsWithTwo)
         { QStringLiteral("send") },
         { QStringLiteral("send"), QStringLiteral("--port"), QStringLiteral("lpt3"),
             QStringLiteral("a.v64") },
+        { QStringLiteral("send"), QStringLiteral("--port"), QStringLiteral("0x0"),
+            QStringLiteral("a.v64") },
+        { QStringLiteral("send"), QStringLiteral("--port"), QStringLiteral("0x12345"),
+            QStringLiteral("a.v64") },
+        { QStringLiteral("probe"), QStringLiteral("--port"), QStringLiteral("d010") },
+        { QStringLiteral("probe"), QStringLiteral("--stall-handshake"), QStringLiteral("6") },
+        { QStringLiteral("probe"), QStringLiteral("--simulate"), QStringLiteral("d"),
+            QStringLiteral("--stall-handshake"), QStringLiteral("14") },
+        { QStringLiteral("ports"), QStringLiteral("extra") },
         { QStringLiteral("send"), QStringLiteral("--simulate"), QStringLiteral("d"),
             QStringLiteral("--peer"), QStringLiteral("s"), QStringLiteral("a.v64") },
         { QStringLiteral("send"), QStringLiteral("--absent"), QStringLiteral("a.v64") },
@@ -135,13 +156,16 @@ TEST(CliUsage, EveryListedCommandHasItsHelpAndNamesItselfInErrors)
             names << line.section(QLatin1Char(' '), 3, 3);
     }
     EXPECT_EQ(names,
-        (QStringList { QStringLiteral("send"), QStringLiteral("simulate"), QStringLiteral("list"),
-            QStringLiteral("info") }));
+        (QStringList { QStringLiteral("send"), QStringLiteral("probe"), QStringLiteral("ports"),
+            QStringLiteral("simulate"), QStringLiteral("list"), QStringLiteral("info") }));
     for (const QString& name : names) {
         const TRun own = Cli({ name, QStringLiteral("--help") });
         EXPECT_EQ(own.Status, 0) << qPrintable(name);
-        EXPECT_TRUE(
-            own.Out.startsWith(QStringLiteral("Usage: conveyor-cli ") + name + QLatin1Char(' ')))
+        // The name, then its options and arguments, or the end of the line for a command
+        // that has none.
+        const QString usage = QStringLiteral("Usage: conveyor-cli ") + name;
+        EXPECT_TRUE(own.Out.startsWith(usage + QLatin1Char(' '))
+            || own.Out.startsWith(usage + QLatin1Char('\n')))
             << qPrintable(own.Out);
         EXPECT_TRUE(own.Out.contains(QStringLiteral("-h, --help"))) << qPrintable(own.Out);
         const TRun wrong = Cli({ name, QStringLiteral("--bogus") });
@@ -268,6 +292,13 @@ TEST(CliSend, NoDeviceExitsWithThreeAfterThePortsWarning)
     const std::pair<QString, QString> ports[] = {
         { QStringLiteral("lpt1"), QStringLiteral("Warning, could not locate any doctor on LPT1.") },
         { QStringLiteral("lpt2"), QStringLiteral("Warning, could not locate any doctor on LPT2.") },
+        // A port chosen by address is named by it, but LPT1 and LPT2 keep their texts.
+        { QStringLiteral("0xd010"),
+            QStringLiteral("Warning, could not locate any doctor at port 0xD010.") },
+        { QStringLiteral("0x3bc"),
+            QStringLiteral("Warning, could not locate any doctor at port 0x3BC.") },
+        { QStringLiteral("0x278"),
+            QStringLiteral("Warning, could not locate any doctor on LPT2.") },
     };
     for (const auto& [port, warning] : ports) {
         const TRun run = Cli({ QStringLiteral("send"), QStringLiteral("--port"), port,
@@ -303,6 +334,91 @@ TEST(CliSend, UnreadableFileFailsBeforeThePortIsTouched)
     EXPECT_FALSE(QFile::exists(folder.Path(QStringLiteral("received/RACER.V64"))));
 }
 
+TEST(CliSend, EveryOrderGoesOutInTheDevicesOrderAndALongNameIsTold)
+{
+    TTestFolder folder;
+    QByteArray cartridge = RandomBytes(100000, 8);
+    cartridge.replace(0, 4, QByteArray("\x80\x37\x12\x40", 4));
+    const QString big = folder.Write(
+        QStringLiteral("Speed Racer Deluxe (USA).z64"), InByteOrder(cartridge, boBigEndian));
+    const QString little
+        = folder.Write(QStringLiteral("chess.n64"), InByteOrder(cartridge, boLittleEndian));
+    const QString device
+        = folder.Write(QStringLiteral("racer.v64"), InByteOrder(cartridge, boDevice));
+    const QString out = folder.Path(QStringLiteral("received"));
+
+    const TRun run
+        = Cli({ QStringLiteral("send"), QStringLiteral("--simulate"), out, big, little, device });
+    ASSERT_EQ(run.Status, 0) << qPrintable(run.Err);
+    const QByteArray expected = InByteOrder(cartridge, boDevice);
+    EXPECT_EQ(folder.Read(QStringLiteral("received/SPEED RA.Z64")), expected);
+    EXPECT_EQ(folder.Read(QStringLiteral("received/CHESS.N64")), expected);
+    EXPECT_EQ(folder.Read(QStringLiteral("received/RACER.V64")), expected);
+    // Only the name the device cannot take as it is gets a line.
+    EXPECT_TRUE(run.Out.startsWith(QStringLiteral(
+        "Speed Racer Deluxe (USA).z64 reaches the device as SPEED RA.Z64\nDelivered 3 files")))
+        << qPrintable(run.Out);
+    EXPECT_FALSE(run.Out.contains(QStringLiteral("chess.n64 reaches")));
+    EXPECT_FALSE(run.Out.contains(QStringLiteral("racer.v64 reaches")));
+}
+
+TEST(CliSend, RefusesAListThatCouldNotGoOutWholeBeforeThePortIsTouched)
+{
+    TTestFolder folder;
+    const QString good = folder.Write(QStringLiteral("good.v64"), QByteArray("N64"));
+    const QString fifo = folder.Path(QStringLiteral("pipe.v64"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(folder.Path()).mkdir(QStringLiteral("folder.v64")));
+    const QString huge = WriteSized(folder, QStringLiteral("huge.v64"), "x", 2147483648LL);
+    const QString largest = WriteSized(folder, QStringLiteral("largest.v64"), "x", 2147483647LL);
+    const QString speed = folder.Write(QStringLiteral("Speed Racer Deluxe (USA).z64"), "x");
+    const QString speed2 = folder.Write(QStringLiteral("speed racer 2.z64"), "x");
+    const QString odd = folder.Write(
+        QStringLiteral("odd.n64"), QByteArray("\x40\x12\x37\x80", 4) + QByteArray(6, 'a'));
+    const QString out = folder.Path(QStringLiteral("received"));
+    QStringList many;
+    for (int i = 0; i < 256; ++i)
+        many << folder.Write(QStringLiteral("f%1.v64").arg(i, 3, 10, QLatin1Char('0')), "N64");
+
+    const struct
+    {
+        QStringList Files;
+        QString Message;
+    } cases[] = {
+        { many,
+            QStringLiteral("At most 255 files go in one transfer (the count is one byte); 256 "
+                           "were given") },
+        { { good, fifo }, QStringLiteral("Not a regular file: ") + fifo },
+        { { good, folder.Path(QStringLiteral("folder.v64")) },
+            QStringLiteral("Not a regular file: ") + folder.Path(QStringLiteral("folder.v64")) },
+        { { good, largest, huge },
+            QStringLiteral("File too large to send: %1 (2147483648 bytes; at most 2147483647)")
+                .arg(huge) },
+        { { speed, good, speed2 },
+            QStringLiteral("%1 and %2 would both reach the device as SPEED RA.Z64")
+                .arg(speed, speed2) },
+        { { good, odd },
+            odd
+                + QStringLiteral(
+                    " is a little-endian (n64) image, but its 10 bytes are not a whole "
+                    "number of 4-byte words, so it cannot be converted") },
+    };
+    for (const auto& item : cases) {
+        const TRun run = Cli(
+            QStringList { QStringLiteral("send"), QStringLiteral("--simulate"), out } + item.Files,
+            20000);
+        EXPECT_EQ(run.Status, 1) << qPrintable(item.Message) << qPrintable(run.Err);
+        EXPECT_EQ(run.Err, QStringLiteral("conveyor-cli: ") + item.Message + QLatin1Char('\n'));
+        EXPECT_TRUE(run.Out.isEmpty()) << qPrintable(run.Out);
+        EXPECT_FALSE(QFileInfo::exists(out)) << "the simulated device was reached";
+    }
+    // 255 files are one transfer.
+    const TRun most = Cli(QStringList { QStringLiteral("send"), QStringLiteral("--simulate"), out }
+        + many.mid(0, 255));
+    EXPECT_EQ(most.Status, 0) << qPrintable(most.Err);
+    EXPECT_TRUE(most.Out.startsWith(QStringLiteral("Delivered 255 files"))) << qPrintable(most.Out);
+}
+
 // ---- Virtual port between two processes --------------------------------------------
 
 TEST(CliVirtualPort, SimulatorPeerReceivesWhatSendDelivers)
@@ -326,6 +442,7 @@ TEST(CliVirtualPort, SimulatorPeerReceivesWhatSendDelivers)
     EXPECT_TRUE(served.Out.contains(QStringLiteral("Received FIRST.V64 (60000 bytes)\n")))
         << qPrintable(served.Out);
     EXPECT_TRUE(served.Out.contains(QStringLiteral("Received SECOND.USA (20000 bytes)\n")));
+    EXPECT_FALSE(served.Out.contains(QStringLiteral("Faulty stream"))) << qPrintable(served.Out);
     EXPECT_EQ(folder.Read(QStringLiteral("received/FIRST.V64")), first);
     EXPECT_EQ(folder.Read(QStringLiteral("received/SECOND.USA")), second);
     EXPECT_FALSE(QFile::exists(socket));
@@ -354,6 +471,11 @@ TEST(CliVirtualPort, PeerThatGoesAwayEndsTheTransferWithAClearError)
     const TRun served = simulator.Finish();
     EXPECT_EQ(served.Status, 0) << qPrintable(served.Err);
     EXPECT_TRUE(served.Out.contains(QStringLiteral("Dropped RACER.V64"))) << qPrintable(served.Out);
+    EXPECT_TRUE(
+        served.Out.contains(QStringLiteral("Faulty stream: RACER.V64 did not arrive whole: ")))
+        << qPrintable(served.Out);
+    EXPECT_TRUE(served.Out.contains(
+        QStringLiteral("Faulty stream: The stream announced 1 file but 0 arrived whole\n")));
 
     ASSERT_TRUE(send.waitForFinished(20000));
     EXPECT_EQ(send.exitCode(), 1);
@@ -399,6 +521,173 @@ TEST(CliVirtualPort, MissingPeerIsNamed)
     EXPECT_EQ(run.Status, 1);
     EXPECT_TRUE(run.Err.contains(QStringLiteral("Cannot connect to the device peer at ") + socket))
         << qPrintable(run.Err);
+}
+
+TEST(CliVirtualPort, SendAtAnAddressRunsTheWholeProtocolOnThatPortsRegistersOnly)
+{
+    TTestFolder folder;
+    const QByteArray image = RandomBytes(30000, 8);
+    const QString path = folder.Write(QStringLiteral("card.v64"), image);
+    const QString socket = folder.Path(QStringLiteral("doctor.sock"));
+    const QString out = folder.Path(QStringLiteral("received"));
+
+    TSimulatorProcess simulator(
+        { QStringLiteral("--port"), QStringLiteral("0xd010"), QStringLiteral("--listen"), socket,
+            QStringLiteral("--out"), out, QStringLiteral("--once") });
+    ASSERT_TRUE(simulator.Listening());
+    const TRun send = Cli({ QStringLiteral("send"), QStringLiteral("--port"),
+        QStringLiteral("0xD010"), QStringLiteral("--peer"), socket, path });
+    EXPECT_EQ(send.Status, 0) << qPrintable(send.Err);
+    EXPECT_TRUE(send.Out.contains(QStringLiteral(" on 0xD010 in "))) << qPrintable(send.Out);
+    const TRun served = simulator.Finish();
+    EXPECT_TRUE(served.Out.contains(QStringLiteral("on 0xD010; listening on")))
+        << qPrintable(served.Out);
+    EXPECT_TRUE(served.Out.contains(QStringLiteral("Received CARD.V64 (30000 bytes)\n")));
+    EXPECT_TRUE(served.Out.contains(QStringLiteral("Registers accessed: 0xD010 0xD012\n")))
+        << qPrintable(served.Out);
+    EXPECT_EQ(folder.Read(QStringLiteral("received/CARD.V64")), image);
+}
+
+// ---- Ports the kernel knows --------------------------------------------------------
+
+TEST(CliPorts, ListsTheKernelsPortsOneALineAndSaysWhyThereIsNone)
+{
+    TProcFolder proc;
+    proc.AddOnboardAndCard();
+    const TRun two = Cli({ QStringLiteral("ports") }, 30000, proc.Path());
+    EXPECT_EQ(two.Status, 0) << qPrintable(two.Err);
+    EXPECT_EQ(Lines(two.Out),
+        (QStringList {
+            QStringLiteral("parport0 at 0x378, modes PCSPP,TRISTATE,COMPAT,EPP,ECP, extended "
+                           "control register at 0x77A."),
+            QStringLiteral("parport1 at 0xD010, modes PCSPP,TRISTATE,COMPAT,ECP, extended control "
+                           "register at 0xD002."),
+        }));
+
+    const TProcFolder noPort;
+    const TRun none = Cli({ QStringLiteral("ports") }, 30000, noPort.Path());
+    EXPECT_EQ(none.Status, 1);
+    EXPECT_TRUE(none.Out.contains(QStringLiteral("this computer has none")))
+        << qPrintable(none.Out);
+    EXPECT_TRUE(none.Out.contains(QStringLiteral("modprobe parport_pc")));
+
+    const TTestFolder noDriver;
+    const TRun unloaded = Cli({ QStringLiteral("ports") }, 30000, noDriver.Path());
+    EXPECT_EQ(unloaded.Status, 1);
+    EXPECT_TRUE(unloaded.Out.contains(QStringLiteral("parport_pc driver is not loaded")))
+        << qPrintable(unloaded.Out);
+}
+
+TEST(CliPorts, SendTakesAPortTheKernelListsByItsName)
+{
+    TTestFolder folder;
+    TProcFolder proc;
+    proc.AddOnboardAndCard();
+    const QString path = folder.Write(QStringLiteral("racer.v64"), RandomBytes(4000, 9));
+    const QString out = folder.Path(QStringLiteral("received"));
+    const TRun named
+        = Cli({ QStringLiteral("send"), QStringLiteral("--port"), QStringLiteral("parport1"),
+                  QStringLiteral("--simulate"), out, path },
+            30000, proc.Path());
+    EXPECT_EQ(named.Status, 0) << qPrintable(named.Err);
+    EXPECT_TRUE(named.Out.contains(QStringLiteral(" on parport1 in "))) << qPrintable(named.Out);
+    EXPECT_EQ(folder.Read(QStringLiteral("received/RACER.V64")), RandomBytes(4000, 9));
+
+    const TRun unknown
+        = Cli({ QStringLiteral("send"), QStringLiteral("--port"), QStringLiteral("parport4"),
+                  QStringLiteral("--simulate"), out, path },
+            30000, proc.Path());
+    EXPECT_EQ(unknown.Status, 2);
+    EXPECT_TRUE(unknown.Err.contains(QStringLiteral("it lists parport0, parport1")))
+        << qPrintable(unknown.Err);
+}
+
+// ---- Probe -------------------------------------------------------------------------
+
+TEST(CliProbe, SimulatorPresentAbsentAndStallingInTheHandshake)
+{
+    TTestFolder folder;
+    const QString out = folder.Path(QStringLiteral("sim"));
+    const TRun present = Cli({ QStringLiteral("probe"), QStringLiteral("--port"),
+        QStringLiteral("0xD010"), QStringLiteral("--simulate"), out });
+    EXPECT_EQ(present.Status, 0) << qPrintable(present.Out + present.Err);
+    const QStringList lines = Lines(present.Out);
+    ASSERT_EQ(lines.size(), 7) << qPrintable(present.Out);
+    EXPECT_EQ(lines.at(0), QStringLiteral("Probing the port at 0xD010"));
+    EXPECT_TRUE(lines.at(1).startsWith(QStringLiteral("[ok]   Port known to the kernel: ")));
+    EXPECT_TRUE(lines.at(2).startsWith(QStringLiteral("[ok]   Rights: ")));
+    EXPECT_TRUE(lines.at(3).startsWith(QStringLiteral("[ok]   Claim: ")));
+    EXPECT_EQ(lines.at(4),
+        QStringLiteral("[ok]   Data register: Wrote 00 FF 55 AA, read back 00 FF 55 AA."));
+    EXPECT_EQ(
+        lines.at(5), QStringLiteral("[ok]   Start handshake: The device answered all 13 steps."));
+    EXPECT_EQ(lines.at(6), QStringLiteral("A Doctor64 answered on 0xD010."));
+
+    const QStringList silent[] = {
+        { QStringLiteral("--absent") },
+        { QStringLiteral("--stall-handshake"), QStringLiteral("6") },
+    };
+    for (const QStringList& fault : silent) {
+        const TRun run = Cli(
+            QStringList { QStringLiteral("probe"), QStringLiteral("--simulate"), out } + fault);
+        EXPECT_EQ(run.Status, 3) << qPrintable(fault.join(QLatin1Char(' ')));
+        const QStringList said = Lines(run.Out);
+        ASSERT_EQ(said.size(), 7) << qPrintable(run.Out);
+        EXPECT_EQ(said.at(5),
+            QStringLiteral("[fail] Start handshake: No device answered step 6 of 13: bit 3 of the "
+                           "control register never went up."));
+        EXPECT_TRUE(said.at(6).startsWith(
+            QStringLiteral("The port works, but no Doctor64 answered on LPT1")));
+    }
+    const TRun late = Cli({ QStringLiteral("probe"), QStringLiteral("--simulate"), out,
+        QStringLiteral("--stall-handshake"), QStringLiteral("13") });
+    EXPECT_EQ(late.Status, 3);
+    EXPECT_TRUE(late.Out.contains(
+        QStringLiteral("step 13 of 13: bit 3 of the control register never went down")))
+        << qPrintable(late.Out);
+    // The probe stores nothing: it never sends a command.
+    EXPECT_TRUE(QDir(out).entryList(QDir::Files).isEmpty());
+}
+
+TEST(CliProbe, VirtualPortPeerAnswersAndHearsNoCommand)
+{
+    TTestFolder folder;
+    const QString socket = folder.Path(QStringLiteral("doctor.sock"));
+    const QString out = folder.Path(QStringLiteral("received"));
+    TSimulatorProcess simulator(
+        { QStringLiteral("--port"), QStringLiteral("lpt2"), QStringLiteral("--listen"), socket,
+            QStringLiteral("--out"), out, QStringLiteral("--once") });
+    ASSERT_TRUE(simulator.Listening());
+    const TRun probe = Cli({ QStringLiteral("probe"), QStringLiteral("--port"),
+        QStringLiteral("lpt2"), QStringLiteral("--peer"), socket });
+    EXPECT_EQ(probe.Status, 0) << qPrintable(probe.Out + probe.Err);
+    EXPECT_TRUE(probe.Out.contains(QStringLiteral("[ok]   Start handshake: ")));
+    const TRun served = simulator.Finish();
+    EXPECT_EQ(served.Status, 0);
+    EXPECT_TRUE(served.Out.contains(QStringLiteral("Registers accessed: 0x278 0x27A\n")))
+        << qPrintable(served.Out);
+    EXPECT_FALSE(served.Out.contains(QStringLiteral("Received")));
+    EXPECT_TRUE(QDir(out).entryList(QDir::Files).isEmpty());
+
+    // Nobody listening: the peer is named and the status is a failure, not "no device".
+    const TRun gone = Cli({ QStringLiteral("probe"), QStringLiteral("--peer"), socket });
+    EXPECT_EQ(gone.Status, 1);
+    EXPECT_TRUE(gone.Out.contains(
+        QStringLiteral("[fail] Claim: Cannot connect to the device peer at ") + socket))
+        << qPrintable(gone.Out);
+}
+
+TEST(CliProbe, PortTheKernelDoesNotListIsMissing)
+{
+    TProcFolder proc;
+    proc.AddOnboardAndCard();
+    const TRun run
+        = Cli({ QStringLiteral("probe"), QStringLiteral("--port"), QStringLiteral("parport3") },
+            30000, proc.Path());
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(Lines(run.Out),
+        QStringList { QStringLiteral("[fail] Port known to the kernel: The kernel knows no port "
+                                     "parport3; it lists parport0, parport1.") });
 }
 
 // QProcess wants an application object.

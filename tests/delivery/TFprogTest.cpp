@@ -8,6 +8,8 @@
 #include <QScreen>
 #include <QTest>
 
+#include <QWindow>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -42,6 +44,21 @@ TEST(TFprog, IsAToolWindowWithoutBorderIconsCentredOnTheScreen)
     EXPECT_EQ(window.frameGeometry().center(), window.screen()->availableGeometry().center());
     window.close();
     EXPECT_FALSE(window.isVisible());
+}
+
+TEST(TFprog, BelongsToTheMainWindowSoItStaysAboveIt)
+{
+    QWidget mainWindow;
+    mainWindow.show();
+    TFprog window(&mainWindow);
+    window.show();
+    // A window that belongs to another is transient for it: the window manager keeps it
+    // above its owner and offers it no close box of its own.
+    ASSERT_NE(window.windowHandle(), nullptr);
+    EXPECT_EQ(window.windowHandle()->transientParent(), mainWindow.windowHandle());
+    EXPECT_EQ(window.windowType(), Qt::Tool);
+    EXPECT_FALSE(window.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(window.frameGeometry().center(), window.screen()->availableGeometry().center());
 }
 
 TEST(TFprog, HoldsTheGaugePanelAndEightCaptionedRows)

@@ -367,3 +367,31 @@ TEST_F(TMongoTest, AnotherRowSelectedDuringTheDeliveryChangesNothingShown)
     ASSERT_EQ(Device.Files().size(), 1u);
     EXPECT_EQ(Received(QStringLiteral("RACER.V64")), Content);
 }
+
+TEST_F(TMongoTest, AnAbandonedDeliveryEndsBetweenBlocksWithoutABoxAndTheNextOneWorks)
+{
+    SelectImage(QStringLiteral("Racer.v64"), RandomBytes(10 * Block, 6));
+    int blocks = 0;
+    // The program closes while the third block is on its way.
+    Window.OnPump = [this, &blocks] {
+        if (Window.Fprog.Gauge5()->Progress() > 0 && ++blocks == 3)
+            Window.Mongo.Abandon();
+    };
+
+    Window.SpeedButton8->click();
+
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_EQ(blocks, 3) << "no block went out after the close";
+    EXPECT_FALSE(Window.Fprog.isVisible());
+    EXPECT_FALSE(Window.Mongo.Delivering());
+    EXPECT_TRUE(Window.Beeps.isEmpty());
+    // The device holds no image under the file's name: it never arrived whole.
+    EXPECT_FALSE(QFile::exists(Folder.Path(QStringLiteral("received/RACER.V64"))));
+
+    // Abandoning with nothing under way changes nothing for the next delivery.
+    Window.OnPump = nullptr;
+    Window.Mongo.Abandon();
+    Window.SpeedButton8->click();
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_EQ(Received(QStringLiteral("RACER.V64")), Content);
+}

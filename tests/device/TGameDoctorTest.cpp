@@ -26,6 +26,7 @@
 #include <exception>
 #include <filesystem>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
@@ -508,6 +509,38 @@ TEST_F(TTransfer, WorksTheSameOnLPT2)
     EXPECT_EQ(Folder.Read(QStringLiteral("lpt2/README")), QByteArray("AB"));
 }
 
+// The preferences stay usable during a delivery: a port chosen meanwhile serves the next
+// transfer, and the running one stays on the port it began on, time-out text included.
+TEST_F(TTransfer, APortChosenDuringATransferServesTheNextOne)
+{
+    const QString path = Folder.Write(QStringLiteral("racer.v64"), RandomBytes(40000, 3));
+    Doctor.SetOnProgress(
+        [this](TGameDoctorAction action, const QString&, std::uint8_t, std::uint8_t) {
+            if (action == gaConnected)
+                Doctor.SetPortAddress(0xD010);
+        });
+    Doctor.SendFile(path);
+    EXPECT_EQ(Doctor.PortAddress(), 0xD010);
+    for (const TPortAccess& access : Port.Trace)
+        ASSERT_TRUE(access.Address == 0x378 || access.Address == 0x37A) << access.Address;
+    EXPECT_EQ(Folder.Read(QStringLiteral("received/RACER.V64")), RandomBytes(40000, 3));
+
+    Doctor.SetOnProgress(
+        [this](TGameDoctorAction action, const QString&, std::uint8_t, std::uint8_t) {
+            if (action == gaConnected) {
+                Doctor.SetPort(ppLPT2);
+                Device.SetAbsent(true);
+            }
+        });
+    Doctor.SetPort(ppLPT1);
+    try {
+        Doctor.SendFile(path);
+        FAIL() << "an absent device answered";
+    } catch (const EPortTimeout& error) {
+        EXPECT_EQ(error.Message(), TGameDoctor::TimeoutText(ppLPT1));
+    }
+}
+
 TEST_F(TTransfer, EmptyListDoesNothingAtAll)
 {
     Record(Doctor, Events);
@@ -768,6 +801,29 @@ TEST_F(TTransfer, AnImageOfPartWordsIsRefusedBeforeThePortIsTouched)
     EXPECT_TRUE(Events.empty());
     Doctor.SendFiles({ good, odd });
     EXPECT_EQ(Folder.Read(QStringLiteral("received/ODD.V64")), InOrder(Cartridge(1000), 1) + "x");
+}
+
+TEST_F(TTransfer, AFileThatIsNoRegularFileIsRefusedBeforeThePortIsTouched)
+{
+    const QString good = Folder.Write(QStringLiteral("good.v64"), QByteArray("N64"));
+    // Opening a FIFO would wait for a writer for ever.
+    const QString fifo = Folder.Path(QStringLiteral("pipe.v64"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(Folder.Path()).mkdir(QStringLiteral("folder.v64")));
+    Record(Doctor, Events);
+    for (const QString& bad : { fifo, Folder.Path(QStringLiteral("folder.v64")) }) {
+        try {
+            Doctor.SendFiles({ good, bad });
+            FAIL() << "no refusal for " << bad.toStdString();
+        } catch (const Exception& error) {
+            EXPECT_EQ(error.Message(), QStringLiteral("Not a regular file: ") + bad);
+        }
+        EXPECT_THROW(TGameDoctor::CheckFile(bad), Exception);
+    }
+    EXPECT_TRUE(Port.Trace.empty());
+    EXPECT_TRUE(Events.empty());
+    EXPECT_THROW(TGameDoctor::CheckFile(Folder.Path(QStringLiteral("missing.v64"))), EFOpenError);
+    TGameDoctor::CheckFile(good);
 }
 
 // ---- Devices that do not answer ----------------------------------------------------

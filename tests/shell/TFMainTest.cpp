@@ -15,10 +15,12 @@
 #include "TTestFolder.h"
 #include "TUnprivileged.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QScreen>
 
@@ -48,7 +50,7 @@ TEST_F(TStartUp, AFirstStartCreatesTheSettingsFileAndOpensCentredAtTheDesignedLa
     const QString home = QDir::homePath();
     EXPECT_EQ(Ini().toStdString(),
         QStringLiteral(
-            "[Common]\nLast=0\nTransferPort1=1\n\n"
+            "[Common]\nLast=0\nTransferPort1=1\nAddress=\n\n"
             "[Sound]\nBeep=0\nPlay=0\nWave=\n\n"
             "[Directories]\nDefault=%1\nLast=%1\nWildcard=*.v64;*.jap;*.pal;*.usa;*.us\n\n"
             "[Columns]\nColumn1=1\nColumn2=1\nColumn3=1\nColumn4=1\n"
@@ -334,6 +336,99 @@ TEST_F(TLayout, ToolbarButtonsShowTheWindowsHandedInAndQuitCloses)
     Find<TSpeedButton>("SpeedButton13")->click();
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(IniValue("Window", "Width"), QString::number(window.width()));
+}
+
+TEST_F(TLayout, WhileADialogIsOpenNothingClosesTheMainWindowNorSavesItsUnconfirmedChanges)
+{
+    SettingsForImages();
+    TFMain& window = Start();
+    int closed = 0;
+    QObject::connect(&window, &TFMain::Closed, [&closed] { ++closed; });
+    QWidget preferences;
+    window.SetPreferencesWindow(&preferences);
+    Find<TSpeedButton>("SpeedButton11")->click();
+    ASSERT_FALSE(window.isEnabled());
+    // A change the dialog has not confirmed yet.
+    window.Settings().BeepWhenFinished = true;
+
+    // The window manager's close box and Alt+F4 reach the window as a close request.
+    EXPECT_FALSE(window.close());
+    QCloseEvent request;
+    QCoreApplication::sendEvent(&window, &request);
+    EXPECT_FALSE(request.isAccepted());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(closed, 0);
+    EXPECT_EQ(IniValue("Sound", "Beep"), "0");
+
+    // Once the dialog has given the window back, closing it saves and ends the program.
+    preferences.hide();
+    window.setEnabled(true);
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(IniValue("Sound", "Beep"), "1");
+}
+
+TEST_F(TLayout, ASaveThatFailsAtCloseShowsItsBoxBeforeTheProgramEnds)
+{
+    SettingsForImages();
+    TFMain& window = Start();
+    std::size_t boxesWhenClosed = 0;
+    int closed = 0;
+    QObject::connect(&window, &TFMain::Closed, [&] {
+        ++closed;
+        boxesWhenClosed = Errors.Boxes.size();
+    });
+    const QString file = Program.Path(QStringLiteral("Conveyor.ini"));
+    ShareWithEveryone();
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadOther);
+    {
+        TUnprivileged unprivileged;
+        window.close();
+    }
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(boxesWhenClosed, 1u);
+    ASSERT_EQ(Errors.Boxes.size(), 1u);
+    EXPECT_EQ(Errors.Boxes[0].Text, "Unable to write to " + file + ".");
+}
+
+TEST_F(TLayout, AfterAHeaderSortTheCurrentRowIsStillTheFileThatWasChosen)
+{
+    Images.Write(QStringLiteral("harbour.usa"), ImageBytes("HARBOUR PATROL", 'E'));
+    Images.Write(QStringLiteral("racer.v64"), ImageBytes("ANOTHER RACER", 'E'));
+    Images.Write(QStringLiteral("alpine.pal"), ImageBytes("ZZZ ALPINE", 'P'));
+    SettingsForImages();
+    TFMain& window = Start();
+    auto* grid = Find<TSortedStringGrid>("StringGrid1");
+    grid->setFocus();
+    // The user chooses HARBOUR.USA, then sorts on the image name.
+    QTest::keyClick(grid, Qt::Key_Down);
+    ASSERT_EQ(window.CurrentFileName(), "HARBOUR.USA");
+    ASSERT_EQ(Find<QLineEdit>("Edit3")->text(), "HARBOUR.USA");
+
+    Find<TSpeedButton>("SpeedButton4")->click();
+    EXPECT_EQ(window.CurrentFileName(), "HARBOUR.USA");
+    EXPECT_EQ(Find<QLineEdit>("Edit3")->text(), "HARBOUR.USA");
+    Find<TSpeedButton>("SpeedButton4")->click();
+    EXPECT_EQ(window.CurrentFileName(), "HARBOUR.USA");
+}
+
+TEST_F(TLayout, TheWindowCannotBeMadeSoSmallThatItsControlsOverlap)
+{
+    SettingsForImages();
+    TFMain& window = Start();
+    window.resize(380, 300);
+    Settle();
+    EXPECT_GT(window.width(), 380);
+    // The two button groups of the toolbar sit side by side, never over each other.
+    const QWidget* left = Find<QWidget>("Panel15");
+    const QWidget* right = Find<QWidget>("Panel14");
+    EXPECT_LE(left->x() + left->width(), right->x());
+    EXPECT_GE(window.minimumWidth(), left->width() + right->width());
+    // The left pane's choosers and the table keep a usable height.
+    EXPECT_GT(Find<QWidget>("StringGrid1")->height(), 0);
+    EXPECT_GT(Find<QWidget>("DirectoryListBox1")->height(), 0);
 }
 
 namespace {

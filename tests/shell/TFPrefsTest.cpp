@@ -7,6 +7,7 @@
 #include "TDriveComboBox.h"
 #include "TErrorRecorder.h"
 #include "TGameDoctor.h"
+#include "TProcFolder.h"
 #include "TSettingsFile.h"
 #include "TSpeedButton.h"
 #include "TTestFolder.h"
@@ -15,6 +16,7 @@
 #include "TestWidgets.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -92,7 +94,9 @@ protected:
             File.LoadSettings();
         else
             File.SaveSettings();
-        Prefs = std::make_unique<TFPrefs>(Application, File, Doctor, Recorder.Host(File.Settings));
+        TFPrefs::THost host = Recorder.Host(File.Settings);
+        host.KernelPorts = [this] { return TKernelPortList::Read(Proc.Path()); };
+        Prefs = std::make_unique<TFPrefs>(Application, File, Doctor, host);
     }
 
     // What the main window's "Preferences" button does.
@@ -131,6 +135,8 @@ protected:
     }
 
     const TTestFolder Folder;
+    // The kernel's ports as the window is given them: none until a test adds some.
+    TProcFolder Proc;
     TSettingsFile File { Folder.Path() + '/', Folder.Path("config") };
     TApplication Application;
     TErrorRecorder Errors { Application };
@@ -155,7 +161,7 @@ TEST_F(TFPrefsTest, IsBuiltFromItsDeclarationAndFilledFromTheSettings)
     EXPECT_EQ(Prefs->objectName(), "FPrefs");
     EXPECT_EQ(Prefs->windowTitle(), "Conveyor Preferences");
     EXPECT_FALSE(Prefs->isVisible());
-    EXPECT_EQ(Prefs->size(), QSize(457, 319));
+    EXPECT_EQ(Prefs->size(), QSize(654, 319));
     EXPECT_EQ(Prefs->minimumSize(), Prefs->maximumSize());
     EXPECT_EQ(Prefs->windowType(), Qt::Tool);
     EXPECT_FALSE(Prefs->windowFlags() & Qt::WindowCloseButtonHint);
@@ -163,6 +169,23 @@ TEST_F(TFPrefsTest, IsBuiltFromItsDeclarationAndFilledFromTheSettings)
 
     EXPECT_EQ(Control<QWidget>("DirectoryListBox1")->geometry(), QRect(40, 56, 233, 153));
     EXPECT_EQ(Control<QGroupBox>("GroupBox3")->geometry(), QRect(40, 233, 409, 73));
+    EXPECT_EQ(Control<QGroupBox>("GroupBox1")->geometry(), QRect(280, 16, 169, 113));
+    EXPECT_EQ(Control<TSpeedButton>("SpeedButton2")->geometry(), QRect(280, 208, 73, 25));
+    EXPECT_EQ(Control<TSpeedButton>("SpeedButton1")->geometry(), QRect(352, 208, 97, 25));
+    // The port group grows to the right only, and each of its buttons shows its whole caption.
+    EXPECT_EQ(Control<QGroupBox>("GroupBox2")->geometry(), QRect(280, 160, 366, 41));
+    EXPECT_EQ(Control<QGroupBox>("GroupBox2")->title(), " Choose transfer port: ");
+    for (const char* name : { "RadioButton1", "RadioButton2", "RadioButton3" }) {
+        auto* button = Control<QRadioButton>(name);
+        EXPECT_GE(button->width(), button->sizeHint().width()) << name;
+        EXPECT_TRUE(Control<QGroupBox>("GroupBox2")->rect().contains(button->geometry())) << name;
+    }
+    EXPECT_EQ(Control<QRadioButton>("RadioButton1")->text(), "Port LPT1:");
+    EXPECT_EQ(Control<QRadioButton>("RadioButton3")->text(), "Port at:");
+    EXPECT_TRUE(Control<QGroupBox>("GroupBox2")
+                    ->rect()
+                    .contains(Control<QComboBox>("ComboBox1")->geometry()));
+    EXPECT_TRUE(Control<QComboBox>("ComboBox1")->isEditable());
     EXPECT_EQ(Control<QGroupBox>("GroupBox1")->title(), " Width's and visible columns: ");
     EXPECT_EQ(Control<QCheckBox>("CheckBox7")->text(), "Play selected wavefile then finished:");
     EXPECT_EQ(Control<TSpeedButton>("SpeedButton1")->text(), "Save Prefs");
@@ -243,6 +266,149 @@ TEST_F(TFPrefsTest, APortChoiceActsAtOnceItsMessageAtTheNextRefreshAndCancelRest
     EXPECT_FALSE(Prefs->isVisible());
     EXPECT_TRUE(Recorder.Main.isEnabled());
     EXPECT_EQ(Stored("TransferPort1"), "1");
+}
+
+// ---- A port chosen by address ------------------------------------------------------
+
+QStringList Items(const QComboBox& box)
+{
+    QStringList items;
+    for (int i = 0; i < box.count(); ++i)
+        items << box.itemText(i);
+    return items;
+}
+
+// Typed into the drop-down and confirmed with Enter.
+void TypeAddress(QComboBox& box, const QString& text)
+{
+    box.lineEdit()->selectAll();
+    QTest::keyClicks(box.lineEdit(), text);
+    QTest::keyClick(box.lineEdit(), Qt::Key_Return);
+}
+
+TEST_F(TFPrefsTest, PortAtOffersTheKernelsPortsAndAPickedOneIsStoredAndNamedInTheTimeOut)
+{
+    Proc.AddOnboardAndCard();
+    Start(Ini("[Common]\nTransferPort1=1\n[Directories]\nDefault=" + Images() + "\n"));
+    ShowPrefs();
+    auto* box = Control<QComboBox>("ComboBox1");
+    EXPECT_EQ(Items(*box), (QStringList { "0x378 (parport0)", "0xD010 (parport1)" }));
+    EXPECT_TRUE(Control<QRadioButton>("RadioButton1")->isChecked());
+    EXPECT_EQ(Doctor.PortAddress(), TGameDoctor::LPT1Address);
+
+    box->setCurrentIndex(1);
+    EXPECT_TRUE(Control<QRadioButton>("RadioButton3")->isChecked());
+    EXPECT_TRUE(Doctor.PortByAddress());
+    EXPECT_EQ(Doctor.PortAddress(), 0xD010);
+    EXPECT_EQ(File.Settings.PortAddress, "0xD010");
+
+    Control<TSpeedButton>("SpeedButton1")->click();
+    EXPECT_EQ(Stored("Address"), "0xD010");
+    EXPECT_EQ(Stored("TransferPort1"), "1");
+    EXPECT_EQ(File.PortTimeoutMessage, "Warning, could not locate any doctor at port 0xD010.");
+
+    // A delivery goes to the card's registers, and an absent device is reported there.
+    TDoctor64 device(Folder.Path("received"), 0xD010);
+    Doctor.SetPortIo(&device);
+    Doctor.SetTimeoutMessage([this] { return File.PortTimeoutMessage; });
+    const QString image = Folder.Write("images/SAMPLE.V64", QByteArray(4000, '\x5a'));
+    Doctor.SendFile(image);
+    ASSERT_EQ(device.Files().size(), 1u);
+    EXPECT_TRUE(device.Files()[0].Complete);
+    device.SetAbsent(true);
+    try {
+        Doctor.SendFile(image);
+        ADD_FAILURE() << "an absent device took the file";
+    } catch (const EPortTimeout& error) {
+        EXPECT_EQ(error.Message(), "Warning, could not locate any doctor at port 0xD010.");
+    }
+    EXPECT_TRUE(Errors.Boxes.empty());
+}
+
+TEST_F(TFPrefsTest, ATypedAddressIsTakenOnlyWhenTheKernelListsIt)
+{
+    Proc.AddOnboardAndCard();
+    Start(Ini("[Common]\nTransferPort1=0\n[Directories]\nDefault=" + Images() + "\n"));
+    ShowPrefs();
+    auto* box = Control<QComboBox>("ComboBox1");
+
+    // Not a parallel port: refused with a message, LPT2 stays in effect.
+    TypeAddress(*box, "0x20");
+    ASSERT_EQ(Errors.Boxes.size(), 1u);
+    EXPECT_EQ(Errors.Boxes[0].Text,
+        "There is no parallel port at 0x20. The kernel lists 0x378 (parport0), 0xD010 (parport1); "
+        "LPT1 (0x378) and LPT2 (0x278) may be chosen as well.");
+    EXPECT_TRUE(Control<QRadioButton>("RadioButton2")->isChecked());
+    EXPECT_EQ(Doctor.PortAddress(), TGameDoctor::LPT2Address);
+    EXPECT_FALSE(Doctor.PortByAddress());
+    EXPECT_EQ(File.Settings.PortAddress, "");
+
+    TypeAddress(*box, "0xd010");
+    EXPECT_TRUE(Control<QRadioButton>("RadioButton3")->isChecked());
+    EXPECT_EQ(Doctor.PortAddress(), 0xD010);
+    EXPECT_EQ(box->currentText(), "0xD010 (parport1)");
+    EXPECT_FALSE(File.Settings.PortIsLPT1) << "TransferPort1 keeps the last LPT choice";
+
+    // Text that is no address at all, then an address beside a port: both refused, the card
+    // stays chosen and shows again.
+    TypeAddress(*box, "printer");
+    TypeAddress(*box, "0xD011");
+    ASSERT_EQ(Errors.Boxes.size(), 3u);
+    EXPECT_TRUE(Errors.Boxes[1].Text.contains("\"printer\" is not a port")) << Errors.Boxes[1].Text;
+    EXPECT_TRUE(Errors.Boxes[2].Text.startsWith("There is no parallel port at 0xD011."));
+    EXPECT_EQ(Doctor.PortAddress(), 0xD010);
+    EXPECT_EQ(File.Settings.PortAddress, "0xD010");
+    EXPECT_EQ(box->currentText(), "0xD010 (parport1)");
+
+    // LPT2 typed by its address is LPT2, with its own time-out text.
+    TypeAddress(*box, "0x278");
+    EXPECT_EQ(Doctor.PortAddress(), TGameDoctor::LPT2Address);
+    Control<TSpeedButton>("SpeedButton1")->click();
+    EXPECT_EQ(Stored("Address"), "0x278");
+    EXPECT_EQ(File.PortTimeoutMessage, "Warning, could not locate any doctor on LPT2.");
+}
+
+TEST_F(TFPrefsTest, AStoredAddressTakesEffectAtCreationAndCancelRestoresIt)
+{
+    Proc.AddOnboardAndCard();
+    Start(Ini(
+        "[Common]\nTransferPort1=1\nAddress=0xD010\n[Directories]\nDefault=" + Images() + "\n"));
+    // Before the window has ever been shown.
+    EXPECT_EQ(Doctor.PortAddress(), 0xD010);
+    EXPECT_TRUE(Control<QRadioButton>("RadioButton3")->isChecked());
+    EXPECT_EQ(Control<QComboBox>("ComboBox1")->currentText(), "0xD010 (parport1)");
+    EXPECT_EQ(File.PortTimeoutMessage, "Warning, could not locate any doctor at port 0xD010.");
+
+    ShowPrefs();
+    Control<QRadioButton>("RadioButton1")->click();
+    EXPECT_EQ(Doctor.PortAddress(), TGameDoctor::LPT1Address);
+    EXPECT_EQ(File.Settings.PortAddress, "");
+    Control<TSpeedButton>("SpeedButton2")->click();
+    EXPECT_EQ(Doctor.PortAddress(), 0xD010);
+    EXPECT_TRUE(Control<QRadioButton>("RadioButton3")->isChecked());
+
+    // Another listed port picked, then Cancel: the stored one again.
+    ShowPrefs();
+    Control<QComboBox>("ComboBox1")->setCurrentIndex(0);
+    EXPECT_EQ(Doctor.PortAddress(), 0x378);
+    Control<TSpeedButton>("SpeedButton2")->click();
+    EXPECT_EQ(Doctor.PortAddress(), 0xD010);
+    EXPECT_EQ(Control<QComboBox>("ComboBox1")->currentText(), "0xD010 (parport1)");
+    EXPECT_EQ(Stored("Address"), "0xD010");
+    EXPECT_TRUE(Errors.Boxes.empty());
+}
+
+// A card stored earlier and gone now (removed, driver not loaded) stays the choice: the
+// transfer says what is wrong when it runs.
+TEST_F(TFPrefsTest, AStoredAddressTheKernelNoLongerListsStaysChosen)
+{
+    Start(Ini(
+        "[Common]\nTransferPort1=0\nAddress=0xE000\n[Directories]\nDefault=" + Images() + "\n"));
+    EXPECT_EQ(Doctor.PortAddress(), 0xE000);
+    EXPECT_TRUE(Control<QRadioButton>("RadioButton3")->isChecked());
+    EXPECT_EQ(Control<QComboBox>("ComboBox1")->count(), 0);
+    EXPECT_EQ(File.PortTimeoutMessage, "Warning, could not locate any doctor at port 0xE000.");
+    EXPECT_TRUE(Errors.Boxes.empty());
 }
 
 TEST_F(TFPrefsTest, RememberingTheLastDirectoryGreysTheChooserAtOnceAndReachesTheFileOnSave)
@@ -447,11 +613,13 @@ TEST_F(TFPrefsTest, ShownBelowTheMainWindowsTopAndCentredOnItsStatusLine)
 {
     Start(Ini("[Directories]\nDefault=" + Images() + "\n"));
     Recorder.Main.show();
-    PlaceFrame(Recorder.Main, QRect(100, 50, 640, 480));
+    // Far enough right for the whole window to show at its first showing: the offscreen
+    // platform moves a new window's frame that would start left of the screen.
+    PlaceFrame(Recorder.Main, QRect(200, 50, 640, 480));
     ShowPrefs();
     const QRect frame = Prefs->frameGeometry();
     EXPECT_EQ(frame.top(), 50 + 70);
-    EXPECT_EQ(frame.left(), 100 + 10 + 400 / 2 - frame.width() / 2);
+    EXPECT_EQ(frame.left(), 200 + 10 + 400 / 2 - frame.width() / 2);
 
     // Every showing places it again.
     Prefs->close();

@@ -1,6 +1,7 @@
 #include "TSettingsFile.h"
 #include "EIniFileException.h"
 #include "QtPrinters.h"
+#include "TIniFile.h"
 #include "TTestFolder.h"
 #include "TUnprivileged.h"
 
@@ -52,6 +53,7 @@ TEST(TSettingsFile, AFirstStartCreatesTheFileWithTheCreationValues)
     const QByteArray expected = "[Common]\n"
                                 "Last=0\n"
                                 "TransferPort1=1\n"
+                                "Address=\n"
                                 "\n"
                                 "[Sound]\n"
                                 "Beep=0\n"
@@ -151,14 +153,78 @@ TEST(TSettingsFile, ThePortChoiceNamesThePortInTheTimeOutMessage)
 {
     TTestFolder folder;
     folder.Write(QStringLiteral("Conveyor.ini"), "[Common]\nTransferPort1=0\n");
-    TStartedSettings lpt2(folder);
-    EXPECT_FALSE(lpt2.File.Settings.PortIsLPT1);
-    EXPECT_EQ(lpt2.File.PortTimeoutMessage,
+    TStartedSettings started(folder);
+    EXPECT_FALSE(started.File.Settings.PortIsLPT1);
+    EXPECT_EQ(started.File.PortTimeoutMessage,
         QStringLiteral("Warning, could not locate any doctor on LPT2."));
 
-    folder.Write(QStringLiteral("Conveyor.ini"), "[Common]\nTransferPort1=1\n");
-    lpt2.File.LoadSettings();
-    EXPECT_EQ(lpt2.File.PortTimeoutMessage,
+    // A port chosen by address is named by it; LPT1 and LPT2 keep their texts.
+    const std::pair<QByteArray, QString> cases[] = {
+        { "TransferPort1=1\n", QStringLiteral("Warning, could not locate any doctor on LPT1.") },
+        { "TransferPort1=0\nAddress=0xd010\n",
+            QStringLiteral("Warning, could not locate any doctor at port 0xD010.") },
+        { "TransferPort1=1\nAddress=0x3bc\n",
+            QStringLiteral("Warning, could not locate any doctor at port 0x3BC.") },
+        { "TransferPort1=0\nAddress=0x378\n",
+            QStringLiteral("Warning, could not locate any doctor on LPT1.") },
+        { "TransferPort1=1\nAddress=0x278\n",
+            QStringLiteral("Warning, could not locate any doctor on LPT2.") },
+    };
+    for (const auto& [common, message] : cases) {
+        folder.Write(QStringLiteral("Conveyor.ini"), "[Common]\n" + common);
+        started.File.LoadSettings();
+        EXPECT_EQ(started.File.PortTimeoutMessage, message) << common.constData();
+    }
+}
+
+// The record holds the address as the program writes it, whatever hand edited the file.
+TEST(TSettingsFile, AnAddressIsReadInItsOwnSpellingAndNonsenseIsDropped)
+{
+    TTestFolder folder;
+    folder.Write(QStringLiteral("Conveyor.ini"), "[Common]\nTransferPort1=0\nAddress=0xd010\n");
+    TStartedSettings started(folder);
+    EXPECT_EQ(started.File.Settings.PortAddress, QStringLiteral("0xD010"));
+    EXPECT_EQ(TSettingsFile::ChosenAddress(started.File.Settings), 0xD010);
+    EXPECT_EQ(started.File.PortTimeoutMessage,
+        QStringLiteral("Warning, could not locate any doctor at port 0xD010."));
+
+    // An address that names no port is dropped: TransferPort1 chooses, as without the key.
+    for (const QByteArray& nonsense : { QByteArray("0x0"), QByteArray("0x12345"),
+             QByteArray("D010"), QByteArray("parport1"), QByteArray("lots") }) {
+        folder.Write(QStringLiteral("Conveyor.ini"),
+            "[Common]\nTransferPort1=0\nAddress=" + nonsense + "\n");
+        started.File.LoadSettings();
+        EXPECT_EQ(started.File.Settings.PortAddress, QString()) << nonsense.constData();
+        EXPECT_FALSE(started.File.Settings.PortIsLPT1);
+        EXPECT_EQ(started.File.PortTimeoutMessage,
+            QStringLiteral("Warning, could not locate any doctor on LPT2."));
+    }
+}
+
+TEST(TSettingsFile, TheAddressIsWrittenAfterTransferPort1AndLeavesItForOlderPrograms)
+{
+    TTestFolder folder;
+    folder.Write(QStringLiteral("Conveyor.ini"), "[Common]\nLast=1\nTransferPort1=0\n");
+    TStartedSettings started(folder);
+    EXPECT_EQ(started.File.Settings.PortAddress, QString());
+    started.File.Settings.PortAddress = QStringLiteral("0xE000");
+    started.File.SaveSettings();
+    const QByteArray text = folder.Read(QStringLiteral("Conveyor.ini"));
+    EXPECT_TRUE(text.startsWith("[Common]\nLast=1\nTransferPort1=0\nAddress=0xE000\n"))
+        << text.constData();
+
+    // A program that knows only the older keys reads the same LPT choice as before.
+    const TIniFile ini(started.File.FileName());
+    EXPECT_FALSE(ini.ReadBool(QStringLiteral("Common"), QStringLiteral("TransferPort1"), true));
+
+    // An LPT choice writes the key empty.
+    started.File.Settings.PortAddress.clear();
+    started.File.Settings.PortIsLPT1 = true;
+    started.File.SaveSettings();
+    EXPECT_TRUE(folder.Read(QStringLiteral("Conveyor.ini"))
+                    .startsWith("[Common]\nLast=1\nTransferPort1=1\nAddress=\n"));
+    started.File.LoadSettings();
+    EXPECT_EQ(started.File.PortTimeoutMessage,
         QStringLiteral("Warning, could not locate any doctor on LPT1."));
 }
 
@@ -245,6 +311,7 @@ TEST(TSettingsFile, ASaveRewritesKnownKeysInPlaceAndKeepsEverythingElse)
                                 "LAST=0\n"
                                 "Theme=dark\n"
                                 "TransferPort1=1\n"
+                                "Address=\n"
                                 "\n"
                                 "[Plugins]\n"
                                 "; none yet\n"
@@ -283,6 +350,7 @@ TEST(TSettingsFile, EveryFieldOfTheRecordSurvivesASaveAndALoad)
     TSettings& s = file.Settings;
     s.RememberLastDir = true;
     s.PortIsLPT1 = false;
+    s.PortAddress = QStringLiteral("0xD010");
     s.BeepWhenFinished = true;
     s.PlayWhenFinished = true;
     s.WaveFile = QStringLiteral("/sounds/done.wav");

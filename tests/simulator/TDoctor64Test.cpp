@@ -260,6 +260,45 @@ TEST(TDoctor64Stream, StreamWithoutTheMagicIsCountedNotStored)
     EXPECT_TRUE(QDir(folder.Path()).isEmpty());
 }
 
+TEST(TDoctor64Stream, TellsEveryWayAStreamMissesItsAnnouncedEnd)
+{
+    TTestFolder folder;
+    TDoctor64 device(folder.Path());
+    const QByteArray racer = Size(5) + QByteArray("RACER   V64") + "hello";
+    const struct
+    {
+        QByteArray Stream;
+        QStringList Faults;
+    } cases[] = {
+        { QByteArray("GD6R\x01") + racer, {} },
+        { QByteArray("GD6R\x02") + Size(0) + QByteArray("README     ") + racer, {} },
+        { QByteArray("GD6R\x02") + racer,
+            { QStringLiteral("The stream announced 2 files but 1 arrived whole") } },
+        { QByteArray("GD6R\x01") + racer + "tail",
+            { QStringLiteral("4 bytes came after the announced files") } },
+        // 256 files announce none: everything after the count is beyond them.
+        { QByteArray("GD6R\x00", 5) + racer,
+            { QStringLiteral("20 bytes came after the announced files") } },
+        { QByteArray("GD6R\x01") + racer.left(17),
+            { QStringLiteral("RACER.V64 did not arrive whole: 2 of 5 bytes"),
+                QStringLiteral("The stream announced 1 file but 0 arrived whole") } },
+        { QByteArray("GD6R\x01") + racer.left(9),
+            { QStringLiteral("The stream announced 1 file but 0 arrived whole") } },
+        { QByteArray("GD6"),
+            { QStringLiteral("The stream ended inside its command block (3 bytes)") } },
+        { QByteArray("XD6R\x01") + racer,
+            { QStringLiteral("The stream does not start with GD6R") } },
+    };
+    for (const auto& item : cases) {
+        Handshake(device);
+        TStrober(device).Send(item.Stream);
+        EXPECT_EQ(device.StreamFaults(), item.Faults) << item.Stream.toHex().toStdString();
+        // A peer that went away changes nothing in the verdict.
+        device.EndStream();
+        EXPECT_EQ(device.StreamFaults(), item.Faults) << item.Stream.toHex().toStdString();
+    }
+}
+
 TEST(TDoctor64Stream, NamesCannotLeaveTheOutputFolder)
 {
     EXPECT_EQ(TDoctor64::FileNameFor("RACER   V64"), QStringLiteral("RACER.V64"));

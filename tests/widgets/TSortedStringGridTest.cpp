@@ -174,6 +174,20 @@ TEST_F(SortedGrid, ASortOrderTakenWithoutSortingMovesNoRow)
     EXPECT_EQ(Column(ccBaseName), (QStringList { "ZELDA", "MARIO", "KART", "A", "A" }));
 }
 
+TEST_F(SortedGrid, TheCurrentRowMovesWithItsFileThroughEverySort)
+{
+    Catalogue(SomeImages());
+    Grid.SetRow(2);
+    const QString chosen = Grid.Cells(ccRealName, 2);
+    ASSERT_EQ(chosen, "mario.usa");
+    for (const int column : { ccExtension, ccImageName, ccSize, ccBaseName }) {
+        Grid.SetSortColumn(column);
+        EXPECT_EQ(Grid.Cells(ccRealName, Grid.Row()), chosen) << column;
+        Grid.SetSortDirection(sdDescending);
+        EXPECT_EQ(Grid.Cells(ccRealName, Grid.Row()), chosen) << column;
+    }
+}
+
 TEST_F(SortedGrid, ExchangeRowsMovesEveryColumn)
 {
     Catalogue(SomeImages());

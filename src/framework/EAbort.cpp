@@ -1,0 +1,6 @@
+#include "EAbort.h"
+
+EAbort::EAbort()
+    : Exception(QStringLiteral("Operation aborted"))
+{
+}
