@@ -17,7 +17,7 @@ Run this script again after changing it. Needs only Python's standard library.
 import os
 import sys
 
-from pictures import indexed_png
+from pictures import colour_png
 
 APP_ID = 'org.example.conveyor.Conveyor'
 SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
@@ -93,18 +93,7 @@ def raster(size):
 
 
 def png(pixels, size):
-    colours = []
-    index = {}
-    for row in pixels:
-        for colour in row:
-            if colour not in index:
-                index[colour] = len(colours)
-                colours.append(colour)
-    if len(colours) > 256:
-        sys.exit(f'{len(colours)} colours, more than an indexed picture holds')
-    indices = [[index[colour] for colour in row] for row in pixels]
-    alpha = [0 if c is None else 255 for c in colours] if None in index else None
-    return indexed_png(size, size, [c or (0, 0, 0) for c in colours], indices, alpha)
+    return colour_png(pixels, size, size)
 
 
 def hex_colour(colour):

@@ -1,6 +1,7 @@
 """What the picture scripts share: the 16 classic colours their letter grids use and an
 8-bit indexed PNG writer. Needs only Python's standard library."""
 
+import sys
 import struct
 import zlib
 
@@ -41,3 +42,19 @@ def indexed_png(width, height, palette, indices, alpha=None):
     if alpha is not None:
         out += chunk(b'tRNS', bytes(alpha))
     return out + chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b'')
+
+
+def colour_png(pixels, width, height):
+    """An 8-bit indexed PNG of rows of (r, g, b) tuples or None (transparent)."""
+    colours = []
+    index = {}
+    for row in pixels:
+        for colour in row:
+            if colour not in index:
+                index[colour] = len(colours)
+                colours.append(colour)
+    if len(colours) > 256:
+        sys.exit(f'{len(colours)} colours, more than an indexed picture holds')
+    indices = [[index[colour] for colour in row] for row in pixels]
+    alpha = [0 if c is None else 255 for c in colours] if None in index else None
+    return indexed_png(width, height, [c or (0, 0, 0) for c in colours], indices, alpha)

@@ -17,7 +17,7 @@ Needs only Python's standard library.
 import os
 import sys
 
-from pictures import CLASSIC_PALETTE, indexed_png
+from pictures import CLASSIC_PALETTE, colour_png
 
 PALETTE = CLASSIC_PALETTE
 
@@ -92,19 +92,7 @@ GRIDS = {
 
 
 def png(pixels, width, height):
-    """An 8-bit indexed PNG of rows of (r, g, b) tuples or None (transparent)."""
-    colours = []
-    index = {}
-    for row in pixels:
-        for colour in row:
-            if colour not in index:
-                index[colour] = len(colours)
-                colours.append(colour)
-    if len(colours) > 256:
-        sys.exit(f'{len(colours)} colours, more than an indexed picture holds')
-    indices = [[index[colour] for colour in row] for row in pixels]
-    alpha = [0 if c is None else 255 for c in colours] if None in index else None
-    return indexed_png(width, height, [c or (0, 0, 0) for c in colours], indices, alpha)
+    return colour_png(pixels, width, height)
 
 
 def grid(text):

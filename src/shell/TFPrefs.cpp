@@ -50,6 +50,9 @@ TFPrefs::TFPrefs(TApplication& application, TSettingsFile& settingsFile, TGameDo
 {
     RegisterPrefsPictures();
     FUi->setupUi(this);
+    // A tool window of a fixed size: the window manager offers it neither resizing nor a
+    // maximise button.
+    setFixedSize(size());
     FUi->DriveComboBox1->SetDirList(FUi->DirectoryListBox1);
 
     TEventBinder::Bind(application, *this, *FUi,

@@ -93,6 +93,9 @@ int main(int argc, char* argv[])
         return status;
 
     QApplication qtApplication(argc, argv);
+    // Lets the desktop (Wayland in particular) match the windows to the installed desktop
+    // entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.conveyor.Conveyor"));
     const TCommandLine line = ParseCommandLine(QCoreApplication::arguments());
     if (Answered(line, caption, status))
         return status;
@@ -168,8 +171,9 @@ int main(int argc, char* argv[])
         mongo.Abandon();
         QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
     });
-    mainWindow.GameDoctor1().SetTimeoutMessage(
-        [&mainWindow] { return mainWindow.SettingsFile().PortTimeoutMessage; });
+    // The time-out warning names the port the transfer fixed when it started (the
+    // component's own text), which is the settings' text unless the port was changed in the
+    // middle of a delivery: the warning then names the port that was really used.
 
     // A simulated Doctor64 is plugged into the port the settings chose at start-up.
     if (device == nullptr && !line.SimulateFolder.isEmpty())

@@ -63,6 +63,9 @@ TFAbout::TFAbout(TApplication& application, QWidget& mainWindow, TShellOpen& she
 {
     RegisterAboutPictures();
     FUi->setupUi(this);
+    // A tool window of a fixed size: the window manager offers it neither resizing nor a
+    // maximise button.
+    setFixedSize(size());
     // The memo stands on the window's face colour, whatever the style makes of it.
     QPalette memoColours = FUi->Memo1->palette();
     memoColours.setColor(QPalette::Base, palette().color(QPalette::Button));

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "TByteOrder.h"
+#include "TestBytes.h"
 
 #include <QByteArray>
-#include <QRandomGenerator>
 
 // The same bytes as a file of the given order holds them, from the cartridge's own order,
 // byte by byte: the device's order swaps the bytes of each 16-bit word, little-endian
@@ -21,14 +21,6 @@ inline QByteArray InOrder(const QByteArray& cartridge, TByteOrder order)
     return file;
 }
 
-inline QByteArray RandomBytes(qsizetype size, quint32 seed)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator generator(seed);
-    for (char& byte : bytes)
-        byte = static_cast<char>(generator.generate() & 0xFF);
-    return bytes;
-}
 
 // A cartridge image in its own order: the big-endian magic, a name, a country code, and
 // random bytes everywhere else.
