@@ -60,6 +60,9 @@ QString ChecksumStatusText(const TImageCheck& check)
 constexpr int DesignedLeft = 329;
 constexpr int DesignedTop = 123;
 
+// How much of the top of the window must lie on a screen for its title bar to be reached.
+constexpr int TitleBarReach = 20;
+
 // The 3-pixel splitter that follows each of the first three header panels.
 constexpr int HeaderSplitterWidth = 3;
 
@@ -277,6 +280,7 @@ void TFMain::FormCreate()
     const TSettings& settings = Settings();
     move(settings.WindowLeft, settings.WindowTop);
     resize(settings.WindowWidth, settings.WindowHeight);
+    KeepTitleBarOnAScreen();
     SetLeftPaneWidth(settings.LeftPaneWidth);
 
     // Then what the window shows: the start folder, the columns, the saved mask and its
@@ -289,6 +293,23 @@ void TFMain::FormCreate()
     // The delivery job (TMongo) needs the progress window, which is created after this
     // window; the program's entry creates the job, suspended, and hands it in through
     // SetDeliveryJob.
+}
+
+void TFMain::KeepTitleBarOnAScreen()
+{
+    // A place from a screen since unplugged or a hand-edited file may lie wholly outside
+    // every screen; the window then comes back centred on the primary screen, so that its
+    // title bar can be reached (and the next save stores a place that shows it).
+    const QRect titleBar(pos(), QSize(width(), TitleBarReach));
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.isEmpty()
+        || std::any_of(screens.begin(), screens.end(), [&titleBar](const QScreen* screen) {
+               return screen->availableGeometry().intersects(titleBar);
+           }))
+        return;
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    resize(std::min(width(), area.width()), std::min(height(), area.height()));
+    move(area.center() - QPoint(width() / 2, height() / 2));
 }
 
 void TFMain::ChooseStartDirectory()

@@ -167,6 +167,7 @@ private:
     void StoreColumnWidths();
     void SetLeftPaneWidth(int width);
     void ChooseStartDirectory();
+    void KeepTitleBarOnAScreen();
     void SelectFilterItem(const QString& mask);
     void ShowDialog(QWidget* window);
     TSettingsFile::TWindowLayout CurrentWindowLayout() const;

@@ -119,6 +119,21 @@ TEST_F(TStartUp, TheStoredWindowAndColumnsAreApplied)
     EXPECT_EQ(Find<QWidget>("Label11")->geometry(), Find<QWidget>("Panel29")->contentsRect());
 }
 
+TEST_F(TStartUp, AStoredPlaceOffEveryScreenComesBackWhereItsTitleBarCanBeReached)
+{
+    SettingsForImages(QStringLiteral("[Window]\nTop=-5000\nLeft=40000\nWidth=700\nHeight=500\n"));
+    TFMain& window = Start();
+
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(area.intersects(QRect(window.pos(), QSize(window.width(), 20))))
+        << window.pos().x() << "," << window.pos().y();
+    EXPECT_EQ(window.size(), QSize(700, 500));
+    // The next save stores the place that shows the window.
+    window.close();
+    EXPECT_EQ(IniValue("Window", "Left"), QString::number(window.x()));
+    EXPECT_NE(IniValue("Window", "Top"), "-5000");
+}
+
 TEST_F(TStartUp, HiddenColumnsKeepOnlyTheirSplitters)
 {
     SettingsForImages(QStringLiteral("[Columns]\nColumn1=0\nColumn3=0\nColumn4=0\n"));
