@@ -52,20 +52,6 @@ void ReportSimulator(const TDoctor64& device)
     }
 }
 
-// The name a device field stands for, as a file name: the 8 characters of the base and
-// the 3 of the extension without their padding, joined by a dot.
-QString DeviceFileName(const QByteArray& field)
-{
-    const auto unpadded = [](QByteArray text) {
-        while (text.endsWith(' '))
-            text.chop(1);
-        return QString::fromLatin1(text);
-    };
-    const QString base = unpadded(field.left(8));
-    const QString extension = unpadded(field.mid(8));
-    return extension.isEmpty() ? base : base + QLatin1Char('.') + extension;
-}
-
 // Refuses a list that could not go out whole, before the port is touched: a Doctor64
 // should not be left holding half a list because of its third file. Returns the message.
 QString CheckList(const QStringList& files)
@@ -86,7 +72,7 @@ QString CheckList(const QStringList& files)
         const auto earlier = names.constFind(field);
         if (earlier != names.constEnd())
             return QStringLiteral("%1 and %2 would both reach the device as %3")
-                .arg(*earlier, path, DeviceFileName(field));
+                .arg(*earlier, path, TDoctor64::FileNameFor(field));
         names.insert(field, path);
     }
     return QString();
@@ -122,7 +108,7 @@ int RunSend(const QCommandLineParser& parser)
     }
     for (const QString& path : files) {
         const QString name = QFileInfo(path).fileName();
-        const QString deviceName = DeviceFileName(TGameDoctor::FormatDeviceName(path));
+        const QString deviceName = TDoctor64::FileNameFor(TGameDoctor::FormatDeviceName(path));
         if (deviceName != name.toUpper())
             WriteText(stdout,
                 QStringLiteral("%1 reaches the device as %2\n")

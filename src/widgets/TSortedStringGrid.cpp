@@ -19,7 +19,7 @@ class TGridRows
 public:
     TGridRows(TStringGridModel& model, int current)
         : FModel(model)
-        , Current(current)
+        , FCurrent(current)
     {
     }
 
@@ -27,17 +27,17 @@ public:
     void ExchangeRows(int a, int b)
     {
         FModel.SwapRowTexts(a, b);
-        if (Current == a)
-            Current = b;
-        else if (Current == b)
-            Current = a;
+        if (FCurrent == a)
+            FCurrent = b;
+        else if (FCurrent == b)
+            FCurrent = a;
     }
+    // Where the row that was current has gone.
+    int Current() const { return FCurrent; }
 
 private:
     TStringGridModel& FModel;
-
-public:
-    int Current;
+    int FCurrent;
 };
 
 // A one-pixel line from one point towards another, the end point left out, as the classic
@@ -111,8 +111,8 @@ void TSortedStringGrid::SortRows()
     TGridRows rows(Model(), Row());
     PartitionSort(rows, FSortColumn, FSortDirection, first, last);
     Model().TextsChanged();
-    if (rows.Current != Row())
-        SetRow(rows.Current);
+    if (rows.Current() != Row())
+        SetRow(rows.Current());
 }
 
 void TSortedStringGrid::ExchangeRows(int a, int b)
