@@ -23,6 +23,7 @@
 #include "TVerInfo.h"
 #include "TVolume.h"
 #include "TWavePlayer.h"
+#include "TWindowFrame.h"
 #include "ui_TFMain.h"
 
 #include <QCloseEvent>
@@ -276,11 +277,10 @@ void TFMain::FormCreate()
         FSettingsFile.SaveSettings();
     FSettingsFile.CheckLastDir();
 
-    // The window opens where it was left, or centred on a first start.
+    // The window opens where it was left, or centred on a first start. The stored bounds are
+    // those of its outer frame.
     const TSettings& settings = Settings();
-    move(settings.WindowLeft, settings.WindowTop);
-    resize(settings.WindowWidth, settings.WindowHeight);
-    KeepTitleBarOnAScreen();
+    TWindowFrame::Place(*this, [frame = StoredFrame()](const QMargins&) { return frame; });
     SetLeftPaneWidth(settings.LeftPaneWidth);
 
     // Then what the window shows: the start folder, the columns, the saved mask and its
@@ -295,21 +295,25 @@ void TFMain::FormCreate()
     // SetDeliveryJob.
 }
 
-void TFMain::KeepTitleBarOnAScreen()
+QRect TFMain::StoredFrame() const
 {
+    const TSettings& settings = FSettingsFile.Settings;
+    QRect frame(
+        settings.WindowLeft, settings.WindowTop, settings.WindowWidth, settings.WindowHeight);
     // A place from a screen since unplugged or a hand-edited file may lie wholly outside
     // every screen; the window then comes back centred on the primary screen, so that its
     // title bar can be reached (and the next save stores a place that shows it).
-    const QRect titleBar(pos(), QSize(width(), TitleBarReach));
+    const QRect titleBar(frame.topLeft(), QSize(frame.width(), TitleBarReach));
     const QList<QScreen*> screens = QGuiApplication::screens();
     if (screens.isEmpty()
         || std::any_of(screens.begin(), screens.end(), [&titleBar](const QScreen* screen) {
                return screen->availableGeometry().intersects(titleBar);
            }))
-        return;
+        return frame;
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    resize(std::min(width(), area.width()), std::min(height(), area.height()));
-    move(area.center() - QPoint(width() / 2, height() / 2));
+    frame.setSize(frame.size().boundedTo(area.size()));
+    frame.moveCenter(area.center());
+    return frame;
 }
 
 void TFMain::ChooseStartDirectory()
@@ -347,7 +351,8 @@ void TFMain::SetLeftPaneWidth(int width)
 
 TSettingsFile::TWindowLayout TFMain::CurrentWindowLayout() const
 {
-    return { y(), x(), width(), height(), FUi->Panel17->width() };
+    const QRect frame = frameGeometry();
+    return { frame.top(), frame.left(), frame.width(), frame.height(), FUi->Panel17->width() };
 }
 
 void TFMain::ApplyColumnLayout()

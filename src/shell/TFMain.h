@@ -167,7 +167,8 @@ private:
     void StoreColumnWidths();
     void SetLeftPaneWidth(int width);
     void ChooseStartDirectory();
-    void KeepTitleBarOnAScreen();
+    // The frame the settings store, kept where its title bar can be reached.
+    QRect StoredFrame() const;
     void SelectFilterItem(const QString& mask);
     void ShowDialog(QWidget* window);
     TSettingsFile::TWindowLayout CurrentWindowLayout() const;

@@ -6,6 +6,7 @@
 #include "TGameDoctor.h"
 #include "TPortAddress.h"
 #include "TSettingsFile.h"
+#include "TWindowFrame.h"
 #include "ui_TFPrefs.h"
 
 #include <QComboBox>
@@ -140,7 +141,6 @@ void TFPrefs::FormCreate()
 void TFPrefs::FormShow()
 {
     if (FMainWindow) {
-        const QRect main = FMainWindow->frameGeometry();
         int statusLeft = 0;
         int statusWidth = FMainWindow->width();
         if (FStatusLine) {
@@ -149,8 +149,13 @@ void TFPrefs::FormShow()
                 : FStatusLine->x();
             statusWidth = FStatusLine->width();
         }
-        move(main.left() + statusLeft + statusWidth / 2 - frameGeometry().width() / 2,
-            main.top() + 70);
+        TWindowFrame::Place(*this, [this, statusLeft, statusWidth](const QMargins& margins) {
+            const QRect main = FMainWindow ? FMainWindow->frameGeometry() : QRect();
+            const QSize frame = size().grownBy(margins);
+            return QRect(QPoint(main.left() + statusLeft + statusWidth / 2 - frame.width() / 2,
+                             main.top() + 70),
+                frame);
+        });
         if (windowHandle() && FMainWindow->windowHandle())
             windowHandle()->setTransientParent(FMainWindow->windowHandle());
     }

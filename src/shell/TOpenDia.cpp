@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QWindow>
 
 namespace {
 
@@ -30,11 +31,12 @@ QString NearestFolder(const QString& path)
 } // namespace
 
 TOpenDia::TOpenDia(
-    TApplication& application, TSettingsFile& settings, TPlayWaveFile playWaveFile, QWidget* parent)
-    : QWidget(parent)
+    TApplication& application, TSettingsFile& settings, TPlayWaveFile playWaveFile, QWidget* owner)
+    : QWidget(nullptr)
     , FUi(std::make_unique<Ui::TOpenDia>())
     , FSettings(settings)
     , FPlayWaveFile(std::move(playWaveFile))
+    , FOwner(owner)
 {
     FUi->setupUi(this);
     setWindowFlags(Qt::Tool);
@@ -56,7 +58,9 @@ TOpenDia::TOpenDia(
 
     TEventBinder::Bind(application, *this, *FUi,
         {
+            { ekShow, &TOpenDia::FormShow },
             { ekActivate, &TOpenDia::FormActivate },
+            { ekClose, &TOpenDia::FormClose },
             { &Ui::TOpenDia::DirectoryListBox1, ekChange, &TOpenDia::DirectoryListBox1Change },
             { &Ui::TOpenDia::FileListBox1, ekClick, &TOpenDia::FileListBox1Click },
             { &Ui::TOpenDia::FileListBox1, ekDblClick, &TOpenDia::FileListBox1DblClick },
@@ -67,6 +71,16 @@ TOpenDia::TOpenDia(
 }
 
 TOpenDia::~TOpenDia() = default;
+
+void TOpenDia::FormShow()
+{
+    if (FOwner && FOwner->windowHandle() && windowHandle())
+        windowHandle()->setTransientParent(FOwner->windowHandle());
+    // Left to itself, a window manager may keep the focus on the window whose button opened
+    // the chooser; active, the chooser opens the wave's folder.
+    raise();
+    activateWindow();
+}
 
 void TOpenDia::FormActivate()
 {
@@ -83,6 +97,15 @@ void TOpenDia::FormActivate()
         }
         if (QDir(folder).isRoot())
             return;
+    }
+}
+
+void TOpenDia::FormClose()
+{
+    // The window that opened the chooser is active again, and shows what "Open" took.
+    if (FOwner && FOwner->isVisible()) {
+        FOwner->raise();
+        FOwner->activateWindow();
     }
 }
 

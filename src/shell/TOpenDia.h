@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -16,7 +17,8 @@ class TOpenDia;
 // The wave-file chooser: drive, folder and file lists with a file-type box, the path that
 // "Open" takes, ">" to listen to the selected file. "Open" puts the path into the settings'
 // WaveFile without saving; "Cancel" and the close box leave it as it was. Each time the
-// chooser becomes active it returns to the folder of the WaveFile.
+// chooser becomes active it returns to the folder of the WaveFile. Shown, it takes the focus
+// and stays above the window that opened it, which gets the focus back when it closes.
 class TOpenDia : public QWidget
 {
     Q_OBJECT
@@ -24,14 +26,17 @@ class TOpenDia : public QWidget
 public:
     using TPlayWaveFile = std::function<void(const QString& path)>;
 
-    // The application, the settings and whatever plays must outlive the chooser.
+    // The application, the settings and whatever plays must outlive the chooser; owner is
+    // the window that shows it, if any.
     TOpenDia(TApplication& application, TSettingsFile& settings, TPlayWaveFile playWaveFile,
-        QWidget* parent = nullptr);
+        QWidget* owner = nullptr);
     ~TOpenDia() override;
 
 private:
     // Handlers, bound in the window's event table.
+    void FormShow();
     void FormActivate();
+    void FormClose();
     void DirectoryListBox1Change();
     void FileListBox1Click();
     void FileListBox1DblClick();
@@ -42,4 +47,5 @@ private:
     std::unique_ptr<Ui::TOpenDia> FUi;
     TSettingsFile& FSettings;
     TPlayWaveFile FPlayWaveFile;
+    QPointer<QWidget> FOwner;
 };

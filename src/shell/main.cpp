@@ -156,8 +156,9 @@ int main(int argc, char* argv[])
     // The progress window belongs to the main window: it stays above it while the user
     // works in the table between blocks.
     TFprog progress(&mainWindow);
-    chooser = std::make_unique<TOpenDia>(application, mainWindow.SettingsFile(),
-        [&mainWindow](const QString& path) { mainWindow.MediaPlayer1().Play(path); });
+    chooser = std::make_unique<TOpenDia>(
+        application, mainWindow.SettingsFile(),
+        [&mainWindow](const QString& path) { mainWindow.MediaPlayer1().Play(path); }, &prefs);
 
     // The delivery job: created once, never started as a thread; "Deliver" runs its body.
     const TClock clock;

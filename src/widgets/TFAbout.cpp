@@ -3,6 +3,7 @@
 #include "TApplication.h"
 #include "TEventBinder.h"
 #include "TShellOpen.h"
+#include "TWindowFrame.h"
 #include "ui_TFAbout.h"
 
 #include <QKeyEvent>
@@ -103,7 +104,11 @@ void TFAbout::FormShow()
 {
     if (!FMainWindow)
         return;
-    move(CentredOrigin(FMainWindow->frameGeometry(), frameGeometry().size()));
+    TWindowFrame::Place(*this, [this](const QMargins& margins) {
+        const QRect main = FMainWindow ? FMainWindow->frameGeometry() : QRect();
+        const QSize frame = size().grownBy(margins);
+        return QRect(CentredOrigin(main, frame), frame);
+    });
     if (windowHandle() && FMainWindow->windowHandle())
         windowHandle()->setTransientParent(FMainWindow->windowHandle());
     activateWindow();

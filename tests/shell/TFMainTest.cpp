@@ -14,6 +14,7 @@
 #include "TSplitter.h"
 #include "TTestFolder.h"
 #include "TUnprivileged.h"
+#include "TestWidgets.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -61,8 +62,11 @@ TEST_F(TStartUp, AFirstStartCreatesTheSettingsFileAndOpensCentredAtTheDesignedLa
             .arg(screen.width() / 2 - 644 / 2)
             .toStdString());
 
-    EXPECT_EQ(window.size(), QSize(644, 477));
-    EXPECT_EQ(window.pos(), QPoint(screen.width() / 2 - 322, screen.height() / 2 - 238));
+    // The stored bounds are the window's outer frame, the inside being smaller by the frame.
+    EXPECT_EQ(window.frameGeometry(),
+        QRect(screen.width() / 2 - 322, screen.height() / 2 - 238, 644, 477));
+    EXPECT_EQ(window.size(), window.frameGeometry().marginsRemoved(Frame(window)).size());
+    EXPECT_NE(Frame(window), QMargins());
     EXPECT_EQ(window.windowTitle(), Caption);
     EXPECT_EQ(Application.Title(), Caption);
     EXPECT_EQ(Find<QWidget>("Panel17")->width(), 180);
@@ -104,8 +108,7 @@ TEST_F(TStartUp, TheStoredWindowAndColumnsAreApplied)
                                      "Splitter=220\n"));
     TFMain& window = Start();
 
-    EXPECT_EQ(window.pos(), QPoint(30, 20));
-    EXPECT_EQ(window.size(), QSize(700, 500));
+    EXPECT_EQ(window.frameGeometry(), QRect(30, 20, 700, 500));
     EXPECT_EQ(Find<QWidget>("Panel17")->width(), 220);
     EXPECT_EQ(Find<QWidget>("DriveComboBox1")->width(), 220);
     EXPECT_EQ(Find<QWidget>("ComboBox1")->width(), 220);
@@ -127,7 +130,7 @@ TEST_F(TStartUp, AStoredPlaceOffEveryScreenComesBackWhereItsTitleBarCanBeReached
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(area.intersects(QRect(window.pos(), QSize(window.width(), 20))))
         << window.pos().x() << "," << window.pos().y();
-    EXPECT_EQ(window.size(), QSize(700, 500));
+    EXPECT_EQ(window.frameGeometry().size(), QSize(700, 500));
     // The next save stores the place that shows the window.
     window.close();
     EXPECT_EQ(IniValue("Window", "Left"), QString::number(window.x()));
@@ -257,13 +260,15 @@ TEST_F(TLayout, EveryResizeRewritesTheSettingsFileAndCloseSavesIt)
     SettingsForImages();
     TFMain& window = Start();
 
+    // What is stored is the outer frame.
+    const QMargins frame = Frame(window);
     window.resize(700, 520);
     Settle();
-    EXPECT_EQ(IniValue("Window", "Width"), "700");
-    EXPECT_EQ(IniValue("Window", "Height"), "520");
+    EXPECT_EQ(IniValue("Window", "Width"), QString::number(700 + frame.left() + frame.right()));
+    EXPECT_EQ(IniValue("Window", "Height"), QString::number(520 + frame.top() + frame.bottom()));
     window.resize(660, 480);
     Settle();
-    EXPECT_EQ(IniValue("Window", "Width"), "660");
+    EXPECT_EQ(IniValue("Window", "Width"), QString::number(660 + frame.left() + frame.right()));
     // The layout follows the new size.
     EXPECT_EQ(
         Find<QWidget>("Panel12")->width(), Find<QWidget>("Panel9")->width() - 130 - 50 - 65 - 9);
@@ -350,7 +355,7 @@ TEST_F(TLayout, ToolbarButtonsShowTheWindowsHandedInAndQuitCloses)
 
     Find<TSpeedButton>("SpeedButton13")->click();
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(IniValue("Window", "Width"), QString::number(window.width()));
+    EXPECT_EQ(IniValue("Window", "Width"), QString::number(window.frameGeometry().width()));
 }
 
 TEST_F(TLayout, WhileADialogIsOpenNothingClosesTheMainWindowNorSavesItsUnconfirmedChanges)

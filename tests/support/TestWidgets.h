@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QMargins>
 #include <QPalette>
 #include <QRect>
 #include <QWidget>
@@ -16,6 +17,15 @@ inline void PlaceFrame(QWidget& window, const QRect& frame)
     window.move(frame.topLeft());
     window.resize(frame.width() - (outer.width() - inner.width()),
         frame.height() - (outer.height() - inner.height()));
+}
+
+// The margins of the frame the platform draws around a shown window.
+inline QMargins Frame(const QWidget& window)
+{
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    return { inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+        outer.bottom() - inner.bottom() };
 }
 
 // What the widget paints, over magenta so that a pixel it leaves alone shows.
