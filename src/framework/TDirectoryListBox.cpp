@@ -2,9 +2,9 @@
 
 #include "EInOutError.h"
 #include "FrameworkPictures.h"
+#include "RawText.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QStyledItemDelegate>
@@ -14,9 +14,11 @@
 #include <memory>
 
 #ifdef Q_OS_UNIX
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -49,11 +51,60 @@ private:
     }
 };
 
+// Names sort as they are shown, so that a Latin-1 "Café" stands among the other C's.
 bool LessByName(const QString& left, const QString& right)
 {
-    const int order = left.compare(right, Qt::CaseInsensitive);
+    const int order = ReadableRawText(left).compare(ReadableRawText(right), Qt::CaseInsensitive);
     return order != 0 ? order < 0 : left < right;
 }
+
+QString Joined(const QString& folder, const QString& name)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+#ifdef Q_OS_UNIX
+
+// On Unix every path here is raw text (see RawText.h): a folder name need not be UTF-8, and
+// Qt's own file classes would encode the bytes they cannot decode into other bytes.
+
+QString CurrentFolder()
+{
+    const std::unique_ptr<char, void (*)(void*)> current(::getcwd(nullptr, 0), std::free);
+    return current ? DecodeRawText(current.get()) : QDir::currentPath();
+}
+
+// The folder a path opens: the path made absolute and clean, or for a file the folder that
+// holds it.
+QString FolderOf(const QString& path)
+{
+    QString folder
+        = QDir::cleanPath(path.startsWith(QLatin1Char('/')) ? path : Joined(CurrentFolder(), path));
+    struct stat status;
+    if (::stat(EncodeRawText(folder).constData(), &status) == 0 && !S_ISDIR(status.st_mode)) {
+        const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
+        folder = slash <= 0 ? QStringLiteral("/") : folder.left(slash);
+    }
+    return folder;
+}
+
+#else
+
+QString CurrentFolder()
+{
+    return QDir::currentPath();
+}
+
+QString FolderOf(const QString& path)
+{
+    QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const QFileInfo info(folder);
+    if (info.exists() && !info.isDir())
+        folder = info.absolutePath();
+    return folder;
+}
+
+#endif
 
 // The folder's subfolders, hidden ones left out, in case-insensitive order. QDir cannot
 // tell why a folder cannot be read, so on Unix the folder is read directly.
@@ -61,7 +112,7 @@ QStringList ReadSubfolders(const QString& folder)
 {
     QStringList names;
 #ifdef Q_OS_UNIX
-    const QByteArray encoded = QFile::encodeName(folder);
+    const QByteArray encoded = EncodeRawText(folder);
     std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(encoded.constData()), closedir);
     if (!dir)
         throw EInOutError::Folder(folder, errno);
@@ -82,7 +133,7 @@ QStringList ReadSubfolders(const QString& folder)
                 && S_ISDIR(status.st_mode);
         }
         if (isFolder)
-            names.push_back(QFile::decodeName(entry->d_name));
+            names.push_back(DecodeRawText(entry->d_name));
     }
 #else
     const QDir dir(folder);
@@ -94,11 +145,6 @@ QStringList ReadSubfolders(const QString& folder)
 #endif
     std::sort(names.begin(), names.end(), LessByName);
     return names;
-}
-
-QString Joined(const QString& folder, const QString& name)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
 } // namespace
@@ -114,7 +160,7 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent)
         [this](QListWidgetItem* item) { OpenGuarded(item->data(PathRole).toString()); });
 
     // A constructor reports nothing: the first folder that can be read is shown.
-    for (const QString& start : { QDir::currentPath(), QDir::homePath(), QDir::rootPath() }) {
+    for (const QString& start : { CurrentFolder(), QDir::homePath(), QDir::rootPath() }) {
         try {
             const QString folder = QDir::cleanPath(start);
             Fill(folder, ReadSubfolders(folder));
@@ -129,11 +175,7 @@ void TDirectoryListBox::SetDirectory(const QString& path)
 {
     if (path.isEmpty())
         throw EInOutError::Folder(path, ENOENT);
-    QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    const QFileInfo info(folder);
-    if (info.exists() && !info.isDir())
-        folder = info.absolutePath();
-
+    const QString folder = FolderOf(path);
     const QStringList subfolders = ReadSubfolders(folder);
     const bool changed = folder != FDirectory;
     FDirectory = folder;
@@ -166,7 +208,6 @@ void TDirectoryListBox::AddLink(QObject* context, std::function<void(const QStri
     FLinks.push_back({ context, std::move(link) });
 }
 
-
 void TDirectoryListBox::keyPressEvent(QKeyEvent* event)
 {
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentRow() >= 0) {
@@ -194,15 +235,15 @@ void TDirectoryListBox::Fill(const QString& directory, const QStringList& subfol
     // The root keeps its separator ("/", or "C:/" elsewhere); every other folder is a name.
     const qsizetype rootEnd = directory.indexOf(QLatin1Char('/')) + 1;
     QString path = directory.left(rootEnd);
-    add(drive, path, path, 0);
+    add(drive, ReadableRawText(path), path, 0);
     int level = 0;
     for (const QString& name : directory.mid(rootEnd).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         path = Joined(path, name);
-        add(open, name, path, ++level);
+        add(open, ReadableRawText(name), path, ++level);
     }
     const int current = count() - 1;
     for (const QString& name : subfolders)
-        add(closed, name, Joined(directory, name), level + 1);
+        add(closed, ReadableRawText(name), Joined(directory, name), level + 1);
 
     setCurrentRow(current);
     scrollToItem(item(current));

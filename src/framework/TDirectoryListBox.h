@@ -15,6 +15,10 @@
 // that folder; a folder that cannot be opened shows the error box and the list stays where
 // it was.
 //
+// Directory and the items' paths are raw text (see RawText.h), so that a folder whose name is
+// not UTF-8 opens, lists its files and is stored by its own bytes; the items show such a
+// name as well as it reads.
+//
 // Linked controls (the file list, the drive box) follow each change of Directory before
 // the change event is raised; their failures reach the caller or, for a change made by the
 // user, the error box.
@@ -47,7 +51,6 @@ public:
 
     // link(directory) runs on every change of Directory, while context lives.
     void AddLink(QObject* context, std::function<void(const QString& directory)> link);
-
 
 signals:
     void Change();

@@ -1,7 +1,9 @@
 #include "TDriveComboBox.h"
 
 #include "EInOutError.h"
+#include "FileAccess.h"
 #include "FrameworkPictures.h"
+#include "RawText.h"
 #include "TDirectoryListBox.h"
 
 #include <QFileInfo>
@@ -20,7 +22,7 @@ QString VolumeText(const TVolume& volume)
         break;
     }
     const QString name = QFileInfo(volume.Top).fileName();
-    return name.isEmpty() ? volume.Top : name;
+    return ReadableRawText(name.isEmpty() ? volume.Top : name);
 }
 
 QString VolumePicture(const TVolume& volume)
@@ -93,9 +95,10 @@ void TDriveComboBox::Refresh()
     clear();
     for (const TVolume& volume : FVolumes) {
         addItem(QIcon(FrameworkPicture(VolumePicture(volume))), VolumeText(volume), volume.Top);
+        const QString top = ReadableRawText(volume.Top);
         const QString detail = volume.FileSystem.isEmpty()
-            ? volume.Top
-            : QStringLiteral("%1 (%2)").arg(volume.Top, volume.FileSystem);
+            ? top
+            : QStringLiteral("%1 (%2)").arg(top, volume.FileSystem);
         setItemData(count() - 1, detail, Qt::ToolTipRole);
     }
     FQuiet = false;
@@ -108,7 +111,6 @@ void TDriveComboBox::Refresh()
         index = VolumeOf(FVolumes, FDirList->Directory());
     SelectQuietly(index < 0 && !FVolumes.isEmpty() ? 0 : index);
 }
-
 
 void TDriveComboBox::showPopup()
 {
@@ -124,7 +126,7 @@ void TDriveComboBox::Choose(int index)
         const QString top = FVolumes[index].Top;
         const QString last = FLastFolders.value(top);
         try {
-            if (!last.isEmpty() && last != top && QFileInfo(last).isDir()) {
+            if (!last.isEmpty() && last != top && IsFolder(last)) {
                 try {
                     FDirList->SetDirectory(last);
                 } catch (const EInOutError&) {

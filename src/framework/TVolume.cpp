@@ -1,5 +1,7 @@
 #include "TVolume.h"
 
+#include "RawText.h"
+
 #include <QDir>
 #include <QFile>
 #include <QMap>
@@ -79,7 +81,7 @@ QList<TVolume> ParseMountInfo(const QByteArray& text)
         if (separator < 0 || separator + 1 >= fields.size() || fields[4].isEmpty())
             continue;
         TVolume mount;
-        mount.Top = QFile::decodeName(DecodeEscapes(fields[4]));
+        mount.Top = DecodeRawText(DecodeEscapes(fields[4]));
         mount.FileSystem = QString::fromUtf8(fields[separator + 1]);
         if (separator + 2 < fields.size())
             mount.Source = QFile::decodeName(DecodeEscapes(fields[separator + 2]));

@@ -22,8 +22,8 @@ struct TVolume
 };
 
 // The mounts listed in a /proc/self/mountinfo text, in their order: Top is the mount point
-// (escapes such as \040 decoded), with its file-system type and source. Lines that do not
-// parse are skipped.
+// (escapes such as \040 decoded) as raw text (see RawText.h), with its file-system type and
+// source. Lines that do not parse are skipped.
 QList<TVolume> ParseMountInfo(const QByteArray& text);
 
 // The volumes the drive box offers from a list of mounts: the root first, then the home

@@ -1,6 +1,7 @@
 #include "EInOutError.h"
 
 #include "IoErrorText.h"
+#include "RawText.h"
 
 EInOutError::EInOutError(int errorCode, const QString& message)
     : Exception(message)
@@ -11,5 +12,6 @@ EInOutError::EInOutError(int errorCode, const QString& message)
 EInOutError EInOutError::Folder(const QString& path, int errorCode)
 {
     return EInOutError(errorCode,
-        QStringLiteral("Cannot open folder %1: %2").arg(path, SystemErrorMessage(errorCode)));
+        QStringLiteral("Cannot open folder %1: %2")
+            .arg(ReadableRawText(path), SystemErrorMessage(errorCode)));
 }

@@ -9,7 +9,7 @@ class EInOutError : public Exception
 public:
     EInOutError(int errorCode, const QString& message);
 
-    // "Cannot open folder <path>: <the system's reason>".
+    // "Cannot open folder <path>: <the system's reason>", the path raw text shown readably.
     static EInOutError Folder(const QString& path, int errorCode);
 
     int ErrorCode() const noexcept { return FErrorCode; }

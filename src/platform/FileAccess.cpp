@@ -1,5 +1,7 @@
 #include "FileAccess.h"
 
+#include "RawText.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -60,6 +62,13 @@ bool IsWritable(const QString& path)
     if (path.isEmpty())
         return false;
     return faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0;
+}
+
+bool IsFolder(const QString& path)
+{
+    struct stat status;
+    return !path.isEmpty() && ::stat(EncodeRawText(path).constData(), &status) == 0
+        && S_ISDIR(status.st_mode);
 }
 
 bool ReplaceFile(const QString& fileName, const QByteArray& bytes)

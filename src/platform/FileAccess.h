@@ -8,6 +8,9 @@
 // against, so a program running with changed privileges gets the true answer.
 bool IsWritable(const QString& path);
 
+// Whether the path, raw text (see RawText.h), names a folder or a link to one.
+bool IsFolder(const QString& path);
+
 // Replaces the file's contents with the bytes, or creates it. The bytes go to a new file
 // beside it, which is flushed to the disk and renamed over the old one, so a crash or a
 // full disk leaves either the old contents or the new, never a truncated file. Where the

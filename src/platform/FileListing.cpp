@@ -88,7 +88,7 @@ bool IsPlainFile(DIR* directory, const dirent* entry)
 {
     throw EInOutError(errorCode,
         QStringLiteral("Cannot read directory %1: %2")
-            .arg(directory, SystemErrorMessage(errorCode)));
+            .arg(ReadableRawText(directory), SystemErrorMessage(errorCode)));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "CatalogueRow.h"
 #include "ClassifyImageFile.h"
 #include "EInOutError.h"
+#include "FileAccess.h"
 #include "FileFilters.h"
 #include "FrameworkPictures.h"
 #include "HeaderButtons.h"
@@ -28,7 +29,6 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -322,7 +322,7 @@ void TFMain::ChooseStartDirectory()
     QString directory = settings.RememberLastDir ? settings.LastDir : settings.DefaultDir;
     // A default folder that has gone is treated like a last folder that has gone, so that
     // start-up goes on to its end.
-    if (!QFileInfo(directory).isDir())
+    if (!IsFolder(directory))
         directory = QDir::homePath();
     try {
         FUi->DirectoryListBox1->SetDirectory(directory);

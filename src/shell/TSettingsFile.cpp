@@ -195,6 +195,6 @@ void TSettingsFile::SaveSettings() const
 
 void TSettingsFile::CheckLastDir()
 {
-    if (!QFileInfo(Settings.LastDir).isDir())
+    if (!IsFolder(Settings.LastDir))
         Settings.LastDir = QDir::homePath();
 }

@@ -1,8 +1,10 @@
 #include "TDirectoryListBox.h"
 #include "EInOutError.h"
 #include "QtPrinters.h"
+#include "RawText.h"
 #include "TApplication.h"
 #include "TErrorRecorder.h"
+#include "TFileListBox.h"
 #include "TMouse.h"
 #include "TTestFolder.h"
 #include "TUnprivileged.h"
@@ -13,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -58,6 +61,17 @@ protected:
         List.scrollToItem(item);
         ::DoubleClick(List.viewport(), List.visualItemRect(item).center());
     }
+
+    // Makes the folder roms/Caf\xe9 (Latin-1, not UTF-8) and returns its path's bytes.
+    QByteArray MakeLatin1Folder() const
+    {
+        const QByteArray cafe
+            = QFile::encodeName(QDir::cleanPath(Folder.Path("roms"))) + "/Caf\xe9";
+        EXPECT_EQ(::mkdir(cafe.constData(), 0777), 0);
+        return cafe;
+    }
+
+    const QString Cafe = QString::fromUtf8("Caf\xc3\xa9");
 
     TApplication Application;
     TErrorRecorder Errors;
@@ -240,4 +254,60 @@ TEST_F(TDirectoryListBoxTest, LinksFollowBeforeTheChangeEventAndTheirFailuresSto
     }
     List.SetDirectory(Folder.Path("other"));
     EXPECT_FALSE(order.contains("gone"));
+}
+
+TEST_F(TDirectoryListBoxTest, AFolderNamedInLatin1IsShownReadablyAndOpensByItsOwnBytes)
+{
+    const QByteArray cafe = MakeLatin1Folder();
+    ASSERT_EQ(::mkdir((cafe + "/Pal\xe9").constData(), 0777), 0);
+    const QString roms = QDir::cleanPath(Folder.Path("roms"));
+    List.SetDirectory(roms);
+    const QStringList subfolders = Texts().mid(Row("roms") + 1);
+    EXPECT_EQ(subfolders, (QStringList { "alpha", "Beta", Cafe, "linked", "Zelda" }))
+        << "sorted as it reads";
+    EXPECT_EQ(EncodeRawText(List.ItemPath(Row(Cafe))), cafe);
+    Changes.clear();
+
+    DoubleClick(Cafe);
+    EXPECT_EQ(EncodeRawText(List.Directory()), cafe);
+    EXPECT_EQ(Changes.size(), 1);
+    EXPECT_EQ(List.currentItem()->text(), Cafe) << "the folders of the path read too";
+    EXPECT_EQ(Texts().back(), QString::fromUtf8("Pal\xc3\xa9"));
+
+    // By an item's path, by a file in it, and again: one change for the one new folder.
+    List.SetDirectory(List.ItemPath(List.count() - 1));
+    EXPECT_EQ(EncodeRawText(List.Directory()), cafe + "/Pal\xe9");
+    Folder.WriteNative("roms/Caf\xe9/game.v64", "x");
+    List.SetDirectory(DecodeRawText(cafe + "/game.v64"));
+    EXPECT_EQ(EncodeRawText(List.Directory()), cafe);
+    List.SetDirectory(DecodeRawText(cafe));
+    EXPECT_EQ(Changes.size(), 3);
+
+    // A folder in it that is not there changes nothing and names the path as it reads.
+    try {
+        List.SetDirectory(DecodeRawText(cafe + "/missing"));
+        FAIL() << "no error";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Message(),
+            "Cannot open folder " + roms + "/" + Cafe + "/missing: No such file or directory");
+    }
+    EXPECT_EQ(EncodeRawText(List.Directory()), cafe);
+    EXPECT_EQ(Changes.size(), 3);
+    EXPECT_TRUE(Errors.Boxes.empty());
+}
+
+TEST_F(TDirectoryListBoxTest, ALinkedFileListListsAFolderNamedInLatin1)
+{
+    const QByteArray cafe = MakeLatin1Folder();
+    Folder.WriteNative("roms/Caf\xe9/zelda.v64", "x");
+    Folder.WriteNative("roms/Caf\xe9/\xc9t\xe9.v64", "x");
+    TFileListBox files;
+    List.AddLink(&files, [&files](const QString& directory) { files.SetDirectory(directory); });
+    List.SetDirectory(Folder.Path("roms"));
+    EXPECT_EQ(files.Items(), QStringList { "game.v64" });
+
+    DoubleClick(Cafe);
+    EXPECT_EQ(EncodeRawText(files.Directory()), cafe);
+    EXPECT_EQ(files.Items(), (QStringList { "zelda.v64", DecodeRawText("\xc9t\xe9.v64") }));
+    EXPECT_TRUE(Errors.Boxes.empty());
 }

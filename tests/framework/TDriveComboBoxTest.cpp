@@ -1,5 +1,6 @@
 #include "TDriveComboBox.h"
 #include "QtPrinters.h"
+#include "RawText.h"
 #include "TApplication.h"
 #include "TDirectoryListBox.h"
 #include "TErrorRecorder.h"
@@ -7,8 +8,11 @@
 #include "TVolume.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -56,6 +60,14 @@ TEST(TVolume, ParseMountInfoReadsMountPointTypeAndSource)
     EXPECT_EQ(mounts[8].Source, "/dev/sdb1");
     EXPECT_EQ(mounts.back().Top, "/media/back\\slash\ttab");
     EXPECT_EQ(mounts.back().FileSystem, "ntfs3");
+}
+
+TEST(TVolume, AMountPointNamedInLatin1KeepsItsBytes)
+{
+    const QList<TVolume> mounts
+        = ParseMountInfo("33 30 8:17 / /media/ann/Caf\xe9\\040N64 rw - vfat /dev/sdb1 rw\n");
+    ASSERT_EQ(mounts.size(), 1);
+    EXPECT_EQ(EncodeRawText(mounts[0].Top), "/media/ann/Caf\xe9 N64");
 }
 
 TEST(TVolume, BrowsableVolumesAreRootHomeAndRealMediaOnly)
@@ -192,4 +204,26 @@ TEST_F(TDriveComboBoxTest, RefreshKeepsTheChosenVolume)
     Drives.Refresh();
     EXPECT_EQ(Drives.Drive(), Stick);
     EXPECT_EQ(Changes.size(), 1);
+}
+
+TEST_F(TDriveComboBoxTest, AFolderNamedInLatin1IsReturnedToAndAVolumeThereReadsWell)
+{
+    const QByteArray cafe = QFile::encodeName(Stick) + "/Caf\xe9";
+    ASSERT_EQ(::mkdir(cafe.constData(), 0777), 0);
+    List.SetDirectory(DecodeRawText(cafe));
+    EXPECT_EQ(Drives.Drive(), Stick);
+    Drives.setCurrentIndex(1);
+    Drives.setCurrentIndex(2);
+    EXPECT_EQ(EncodeRawText(List.Directory()), cafe) << "the folder last shown on the stick";
+
+    // A volume mounted there.
+    Drives.SetVolumeSource([&cafe] {
+        return QList<TVolume> { { "/", "ext4", "/dev/vda", vkFixed },
+            { DecodeRawText(cafe), "vfat", "/dev/sdc1", vkRemovable } };
+    });
+    EXPECT_EQ(Drives.Drive(), DecodeRawText(cafe));
+    EXPECT_EQ(Drives.itemText(1), QString::fromUtf8("Caf\xc3\xa9"));
+    EXPECT_EQ(Drives.itemData(1, Qt::ToolTipRole).toString(),
+        QDir::cleanPath(Folder.Path("stick")) + QString::fromUtf8("/Caf\xc3\xa9 (vfat)"));
+    EXPECT_TRUE(Errors.Boxes.empty());
 }

@@ -183,3 +183,21 @@ TEST(FileListing, NamesThatAreNotUtf8KeepTheirBytes)
     EXPECT_EQ(EncodeRawText(names[1]), latin1);
     EXPECT_EQ(ReadableRawText(names[1]), QString::fromUtf8("\xc3\x89t\xc3\xa9.v64"));
 }
+
+TEST(FileListing, AFolderNamedInLatin1IsListedAndNamedReadablyInItsErrors)
+{
+    TTestFolder folder;
+    const QByteArray cafe = QFile::encodeName(folder.Path()) + "/Caf\xe9";
+    ASSERT_EQ(::mkdir(cafe.constData(), 0777), 0);
+    folder.WriteNative("Caf\xe9/\xc9t\xe9.v64", "x");
+    EXPECT_EQ(ListFiles(DecodeRawText(cafe), QStringLiteral("*.v64")),
+        QStringList { DecodeRawText("\xc9t\xe9.v64") });
+    try {
+        ListFiles(DecodeRawText(cafe + "/missing"), QStringLiteral("*.*"));
+        FAIL() << "no error";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Message(),
+            "Cannot read directory " + folder.Path()
+                + QString::fromUtf8("/Caf\xc3\xa9/missing: No such file or directory"));
+    }
+}

@@ -1,4 +1,5 @@
 #include "CatalogueRow.h"
+#include "RawText.h"
 #include "TAnimate.h"
 #include "TDirectoryListBox.h"
 #include "TMainWindowTest.h"
@@ -12,6 +13,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -281,6 +284,39 @@ TEST_F(TCatalogueListing, ADirectoryChangeRecordsTheDirectoryAndTellsOfTheListin
     EXPECT_EQ(Status(), "  Done...");
     EXPECT_EQ(Count(), "1 Files ");
     EXPECT_EQ(window.SelectedDirectory(), Images.Path("more") + "/");
+}
+
+TEST_F(TCatalogueListing, AFolderNamedInLatin1IsListedAndStoredByItsOwnBytes)
+{
+    const QByteArray cafe = QFile::encodeName(Images.Path()) + "/Caf\xe9";
+    ASSERT_EQ(::mkdir(cafe.constData(), 0777), 0);
+    Images.WriteNative("Caf\xe9/racer.v64", ImageBytes("RACER", 'E'));
+    Images.WriteNative("Caf\xe9/\xc9t\xe9.pal", ImageBytes("SUMMER", 'P'));
+    Program.Write(
+        QStringLiteral("Conveyor.ini"), "[Common]\nLast=1\n[Directories]\nLast=" + cafe + "\n");
+    TFMain& window = Start();
+
+    auto* tree = Find<TDirectoryListBox>("DirectoryListBox1");
+    EXPECT_EQ(EncodeRawText(tree->Directory()), cafe) << "the stored last folder opens";
+    const QStringList listed { "RACER.V64|RACER|000 MBit",
+        QString::fromUtf8("\xc3\x89T\xc3\x89.PAL|SUMMER|000 MBit") };
+    EXPECT_EQ(Rows(Grid()), listed);
+
+    // Out of it and back in with a double-click.
+    tree->SetDirectory(Images.Path());
+    Settle();
+    EXPECT_EQ(Count(), " 0 Files");
+    const QList<QListWidgetItem*> found
+        = tree->findItems(QString::fromUtf8("Caf\xc3\xa9"), Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    tree->scrollToItem(found.front());
+    DoubleClick(tree->viewport(), tree->visualItemRect(found.front()).center());
+    Settle();
+    EXPECT_EQ(EncodeRawText(window.Settings().LastDir), cafe);
+    EXPECT_TRUE(Program.Read(QStringLiteral("Conveyor.ini")).contains("\nLast=" + cafe + "\n"));
+    EXPECT_EQ(Rows(Grid()), listed);
+    EXPECT_EQ(EncodeRawText(window.SelectedDirectory()), cafe + "/");
+    EXPECT_TRUE(Errors.Boxes.empty());
 }
 
 TEST_F(TCatalogueListing, TheAnimationCoversTheTableWhileAScanRuns)

@@ -174,6 +174,24 @@ TEST_F(TOpenDiaTest, AFileNameThatIsNotUtf8IsShownAsLatin1AndChosenByItsBytes)
     EXPECT_EQ(EncodeRawText(Settings.Settings.WaveFile), latin1);
 }
 
+TEST_F(TOpenDiaTest, AFolderNamedInLatin1OpensAndItsFilesAreChosenByTheirBytes)
+{
+    const QByteArray cafe = QFile::encodeName(Sounds()) + "/Caf\xe9";
+    ASSERT_EQ(::mkdir(cafe.constData(), 0777), 0);
+    Folder.WriteNative("sounds/Caf\xe9/bell.wav", "RIFF");
+    Folders()->SetDirectory(Sounds());
+    const QList<QListWidgetItem*> found
+        = Folders()->findItems(QString::fromUtf8("Caf\xc3\xa9"), Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    Folders()->SetDirectory(found.front()->data(TDirectoryListBox::PathRole).toString());
+    EXPECT_EQ(Items(*Files()), QStringList { "bell.wav" });
+    ClickFile(QStringLiteral("bell.wav"));
+    EXPECT_EQ(EncodeRawText(Files()->FileName()), cafe + "/bell.wav");
+    Control<TSpeedButton>("SpeedButton1")->click();
+    EXPECT_EQ(EncodeRawText(Settings.Settings.WaveFile), cafe + "/bell.wav");
+    EXPECT_TRUE(Boxes.isEmpty());
+}
+
 TEST_F(TOpenDiaTest, CancelAndTheCloseBoxKeepTheWaveFile)
 {
     const QString wave = Sounds() + "/ding.wav";
