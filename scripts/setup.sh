@@ -10,7 +10,7 @@ CONVEYOR_PACKAGES=(
   libsdl2-dev
   libcap-dev zlib1g-dev
   clang libclang-rt-14-dev
-  fonts-liberation
+  fonts-liberation fonts-dejavu-core
   xvfb xauth openbox xdotool wmctrl x11-utils
   desktop-file-utils appstream man-db groff-base bash-completion
 )
