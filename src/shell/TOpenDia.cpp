@@ -1,31 +1,35 @@
 #include "TOpenDia.h"
 
 #include "EInOutError.h"
+#include "FileAccess.h"
+#include "RawText.h"
 #include "TApplication.h"
 #include "TEventBinder.h"
 #include "TSettingsFile.h"
 #include "ui_TOpenDia.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QWindow>
 
 namespace {
+
+// The folder that holds a path; the root holds itself. Worked on the text, so that a name
+// that is not UTF-8 keeps its bytes.
+QString ParentFolder(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
+}
 
 // The folder to open for a path: the path itself when it is a folder, the folder that holds
 // it when it is a file, and otherwise the nearest folder above it that exists.
 QString NearestFolder(const QString& path)
 {
-    QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    for (;;) {
-        const QFileInfo info(folder);
-        if (info.isDir())
-            return folder;
-        const QString parent = info.absolutePath();
-        if (parent == folder)
-            return folder;
-        folder = parent;
-    }
+    QString folder
+        = QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().filePath(path));
+    while (!IsFolder(folder) && folder != ParentFolder(folder))
+        folder = ParentFolder(folder);
+    return folder;
 }
 
 } // namespace
@@ -89,13 +93,13 @@ void TOpenDia::FormActivate()
         return;
     // An error box here would activate the chooser again when it closes, and show itself
     // again without end; a wave whose folder has gone opens the nearest one still there.
-    for (QString folder = NearestFolder(wave);; folder = QFileInfo(folder).absolutePath()) {
+    for (QString folder = NearestFolder(wave);; folder = ParentFolder(folder)) {
         try {
             FUi->DirectoryListBox1->SetDirectory(folder);
             return;
         } catch (const EInOutError&) {
         }
-        if (QDir(folder).isRoot())
+        if (folder == ParentFolder(folder))
             return;
     }
 }
@@ -111,14 +115,14 @@ void TOpenDia::FormClose()
 
 void TOpenDia::DirectoryListBox1Change()
 {
-    FUi->Edit1->setText(FUi->DirectoryListBox1->Directory());
+    ShowPath(FUi->DirectoryListBox1->Directory());
 }
 
 void TOpenDia::FileListBox1Click()
 {
     const QString file = FUi->FileListBox1->FileName();
     if (!file.isEmpty())
-        FUi->Edit1->setText(file);
+        ShowPath(file);
 }
 
 void TOpenDia::FileListBox1DblClick()
@@ -126,7 +130,7 @@ void TOpenDia::FileListBox1DblClick()
     const QString file = FUi->FileListBox1->FileName();
     if (file.isEmpty())
         return;
-    FUi->Edit1->setText(file);
+    ShowPath(file);
     FPlayWaveFile(file);
 }
 
@@ -140,8 +144,16 @@ void TOpenDia::SpeedButton3Click()
 
 void TOpenDia::SpeedButton1Click()
 {
-    FSettings.Settings.WaveFile = FUi->Edit1->text();
+    // A path typed by hand is taken as typed; one the lists put there keeps its bytes.
+    FSettings.Settings.WaveFile = FUi->Edit1->isModified() ? FUi->Edit1->text() : FPath;
     close();
+}
+
+void TOpenDia::ShowPath(const QString& path)
+{
+    FPath = path;
+    FUi->Edit1->setText(ReadableRawText(path));
+    FUi->Edit1->setModified(false);
 }
 
 void TOpenDia::SpeedButton2Click()

@@ -44,8 +44,12 @@ private:
     void SpeedButton1Click(); // "Open"
     void SpeedButton2Click(); // "Cancel"
 
+    // Shows a path in the edit readably, and keeps its bytes for "Open".
+    void ShowPath(const QString& path);
+
     std::unique_ptr<Ui::TOpenDia> FUi;
     TSettingsFile& FSettings;
     TPlayWaveFile FPlayWaveFile;
     QPointer<QWidget> FOwner;
+    QString FPath;
 };

@@ -187,8 +187,15 @@ TEST_F(TOpenDiaTest, AFolderNamedInLatin1OpensAndItsFilesAreChosenByTheirBytes)
     EXPECT_EQ(Items(*Files()), QStringList { "bell.wav" });
     ClickFile(QStringLiteral("bell.wav"));
     EXPECT_EQ(EncodeRawText(Files()->FileName()), cafe + "/bell.wav");
+    // The path reads well, and "Open" takes its bytes all the same.
+    EXPECT_EQ(Edit()->text(), Sounds() + QString::fromUtf8("/Caf\xc3\xa9/bell.wav"));
     Control<TSpeedButton>("SpeedButton1")->click();
     EXPECT_EQ(EncodeRawText(Settings.Settings.WaveFile), cafe + "/bell.wav");
+    // Shown again, the chooser comes back to that folder, not to the one above it.
+    Folders()->SetDirectory(Folder.Path(QStringLiteral("elsewhere")));
+    Chooser.show();
+    Reactivate();
+    EXPECT_EQ(EncodeRawText(Folders()->Directory()), cafe);
     EXPECT_TRUE(Boxes.isEmpty());
 }
 
@@ -214,6 +221,11 @@ TEST_F(TOpenDiaTest, OpenTakesWhateverTheEditHolds)
     Folders()->SetDirectory(Sounds());
     Control<TSpeedButton>("SpeedButton1")->click();
     EXPECT_EQ(Settings.Settings.WaveFile, Sounds());
+    // A path typed by hand is taken as typed.
+    Edit()->clear();
+    QTest::keyClicks(Edit(), QStringLiteral("/typed/chime.wav"));
+    Control<TSpeedButton>("SpeedButton1")->click();
+    EXPECT_EQ(Settings.Settings.WaveFile, "/typed/chime.wav");
 }
 
 TEST_F(TOpenDiaTest, ReactivationReturnsToTheWaveFolder)
