@@ -11,7 +11,7 @@ CONVEYOR_PACKAGES=(
   libcap-dev zlib1g-dev
   clang libclang-rt-14-dev
   fonts-liberation fonts-dejavu-core
-  xvfb xauth openbox xdotool wmctrl x11-utils
+  xvfb xauth openbox xdotool wmctrl x11-utils xclip
   desktop-file-utils appstream man-db groff-base bash-completion
 )
 
