@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QWidget>
+#include <QWindow>
 
 #include <exception>
 
@@ -44,7 +45,36 @@ bool TApplication::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
+    // Made active (a click on its frame, the task list), such a window hands the focus to the
+    // dialog it waits for, brought back should the window manager have minimised it.
+    if (event->type() == QEvent::WindowActivate && watched->isWidgetType()) {
+        const auto* window = static_cast<QWidget*>(watched);
+        if (window->isWindow() && !window->isEnabled())
+            if (QWidget* dialog = WaitedFor(*window))
+                QMetaObject::invokeMethod(
+                    dialog,
+                    [dialog] {
+                        if (dialog->isMinimized())
+                            dialog->showNormal();
+                        dialog->raise();
+                        dialog->activateWindow();
+                    },
+                    Qt::QueuedConnection);
+    }
     return QObject::eventFilter(watched, event);
+}
+
+QWidget* TApplication::WaitedFor(const QWidget& window)
+{
+    const QWindow* handle = window.windowHandle();
+    if (!handle)
+        return nullptr;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* other : windows)
+        if (other != &window && other->isVisible() && other->isEnabled() && other->windowHandle()
+            && other->windowHandle()->transientParent() == handle)
+            return other;
+    return nullptr;
 }
 
 void TApplication::ProcessMessages()

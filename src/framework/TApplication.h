@@ -7,6 +7,7 @@
 #include <memory>
 
 class QMessageBox;
+class QWidget;
 
 // The application object the windows are built on: its title, the message pump, and the
 // standard handling of an exception raised in an event handler. There is one, owned by the
@@ -57,6 +58,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The shown window that stays above a disabled window it belongs to: the dialog the
+    // disabled window waits for.
+    static QWidget* WaitedFor(const QWidget& window);
+
     QString FTitle;
     TErrorPresenter FPresenter;
 };

@@ -2,8 +2,12 @@
 #include "EFOpenError.h"
 #include "TErrorRecorder.h"
 
+#include <QApplication>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
+#include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -98,4 +102,31 @@ TEST(TApplication, AGuardWithoutApplicationSwallowsTheFailure)
         throw Exception("nobody to tell");
     }));
     EXPECT_TRUE(ran);
+}
+
+TEST(TApplication, AWindowThatWaitsForADialogHandsItTheFocusAndTakesNoClose)
+{
+    TApplication application;
+    QWidget main;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    QWidget dialog(nullptr, Qt::Tool);
+    dialog.show();
+    dialog.windowHandle()->setTransientParent(main.windowHandle());
+    main.setEnabled(false);
+
+    // A click on the waiting window's frame makes it active; the dialog takes the focus back.
+    main.windowHandle()->requestActivate();
+    QTest::qWait(20);
+    EXPECT_EQ(QApplication::activeWindow(), &dialog);
+    EXPECT_FALSE(main.close());
+    EXPECT_TRUE(main.isVisible());
+
+    // Once the dialog has let it go, the window is active and closes like any other.
+    main.setEnabled(true);
+    main.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&main));
+    QTest::qWait(20);
+    EXPECT_TRUE(main.isActiveWindow());
+    EXPECT_TRUE(main.close());
 }
