@@ -2,6 +2,7 @@
 
 #include "TDeliveryStatistics.h"
 #include "TGauge.h"
+#include "TWindowFrame.h"
 #include "ui_TFprog.h"
 
 #include <QScreen>
@@ -70,9 +71,12 @@ void TFprog::showEvent(QShowEvent* event)
     // Centred on the screen each time a delivery shows it.
     if (!event->spontaneous()) {
         if (const QScreen* screen = this->screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
+            const QPoint centre = screen->availableGeometry().center();
+            TWindowFrame::Place(*this, [this, centre](const QMargins& margins) {
+                QRect frame(QPoint(), size().grownBy(margins));
+                frame.moveCenter(centre);
+                return frame;
+            });
         }
     }
     QWidget::showEvent(event);
