@@ -2,10 +2,25 @@
 
 #include "RawText.h"
 
+#include <QDir>
+
 void WriteText(std::FILE* stream, const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+}
+
+void ReportError(const QString& message)
+{
+    WriteText(stderr, QStringLiteral("conveyor-cli: %1\n").arg(PrintableText(message)));
+}
+
+bool MakeOutputFolder(const QString& folder)
+{
+    if (QDir().mkpath(folder))
+        return true;
+    ReportError(QStringLiteral("Cannot create the folder %1").arg(folder));
+    return false;
 }
 
 QString PrintableText(const QString& text)

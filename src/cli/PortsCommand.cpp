@@ -12,7 +12,7 @@ int RunPorts(const QCommandLineParser&)
 {
     const TKernelPortList ports = KernelPorts();
     for (const QString& problem : ports.Problems())
-        WriteText(stderr, QStringLiteral("conveyor-cli: %1\n").arg(problem));
+        ReportError(problem);
     if (ports.Ports().empty()) {
         WriteText(stdout, ports.EmptyText() + QLatin1Char('\n'));
         return ExitFailure;

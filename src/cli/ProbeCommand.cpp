@@ -11,7 +11,6 @@
 #include "TSocketPortIo.h"
 
 #include <QCommandLineParser>
-#include <QDir>
 #include <QRegularExpression>
 
 #include <memory>
@@ -70,11 +69,8 @@ int RunProbe(const QCommandLineParser& parser)
     try {
         if (parser.isSet(SimulateOption())) {
             const QString folder = parser.value(SimulateOption());
-            if (!QDir().mkpath(folder)) {
-                WriteText(stderr,
-                    QStringLiteral("conveyor-cli: Cannot create the folder %1\n").arg(folder));
+            if (!MakeOutputFolder(folder))
                 return ExitFailure;
-            }
             simulator = std::make_unique<TDoctor64>(folder, *base);
             simulator->SetAbsent(parser.isSet(AbsentOption()));
             simulator->SetHandshakeStall(stallStep);
@@ -107,7 +103,7 @@ int RunProbe(const QCommandLineParser& parser)
         }
         return ExitFailure;
     } catch (const Exception& error) {
-        WriteText(stderr, QStringLiteral("conveyor-cli: %1\n").arg(error.Message()));
+        ReportError(error.Message());
         return ExitFailure;
     }
 }

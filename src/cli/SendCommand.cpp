@@ -13,7 +13,6 @@
 #include "TSocketPortIo.h"
 
 #include <QCommandLineParser>
-#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 
@@ -103,7 +102,7 @@ int RunSend(const QCommandLineParser& parser)
 
     const QString refusal = CheckList(files);
     if (!refusal.isEmpty()) {
-        WriteText(stderr, QStringLiteral("conveyor-cli: %1\n").arg(PrintableText(refusal)));
+        ReportError(refusal);
         return ExitFailure;
     }
     for (const QString& path : files) {
@@ -122,10 +121,8 @@ int RunSend(const QCommandLineParser& parser)
     std::unique_ptr<TSocketPortIo> peer;
     if (parser.isSet(SimulateOption())) {
         const QString folder = parser.value(SimulateOption());
-        if (!QDir().mkpath(folder)) {
-            std::fprintf(stderr, "conveyor-cli: Cannot create the folder %s\n", qPrintable(folder));
+        if (!MakeOutputFolder(folder))
             return ExitFailure;
-        }
         simulator = std::make_unique<TDoctor64>(folder, doctor.PortAddress());
         simulator->SetAbsent(parser.isSet(AbsentOption()));
         simulator->SetStallAfter(stallAfter);
@@ -150,7 +147,7 @@ int RunSend(const QCommandLineParser& parser)
         return ExitNoDevice;
     } catch (const Exception& error) {
         printer.Finish();
-        WriteText(stderr, QStringLiteral("conveyor-cli: %1\n").arg(PrintableText(error.Message())));
+        ReportError(error.Message());
         return ExitFailure;
     }
     printer.Finish();
@@ -162,9 +159,8 @@ int RunSend(const QCommandLineParser& parser)
         if (!faults.isEmpty()) {
             ReportSimulator(*simulator);
             for (const QString& fault : faults)
-                WriteText(stderr,
-                    QStringLiteral("conveyor-cli: the simulator received a faulty stream: %1\n")
-                        .arg(PrintableText(fault)));
+                ReportError(
+                    QStringLiteral("the simulator received a faulty stream: %1").arg(fault));
             return ExitFailure;
         }
     }

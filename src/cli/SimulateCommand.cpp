@@ -1,5 +1,6 @@
 #include "SimulateCommand.h"
 
+#include "CliOutput.h"
 #include "Exception.h"
 #include "ExitStatus.h"
 #include "PortOption.h"
@@ -8,7 +9,6 @@
 #include "TPortAddress.h"
 
 #include <QCommandLineParser>
-#include <QDir>
 #include <QStringList>
 
 #include <csignal>
@@ -97,10 +97,8 @@ int RunSimulate(const QCommandLineParser& parser)
         return UsageError(SimulateCommand, QStringLiteral("--stall-after needs a count of bytes"));
 
     const QString folder = parser.value(OutOption);
-    if (!QDir().mkpath(folder)) {
-        std::fprintf(stderr, "conveyor-cli: Cannot create the folder %s\n", qPrintable(folder));
+    if (!MakeOutputFolder(folder))
         return ExitFailure;
-    }
 
     TDoctor64 device(folder, address);
     device.SetAcknowledgeLatency(static_cast<int>(ackDelay));
@@ -133,7 +131,7 @@ int RunSimulate(const QCommandLineParser& parser)
                 goOn = peer.ServeOne();
             } catch (const Exception& error) {
                 // One bad client (or a full disk) ends its connection, not the simulator.
-                std::fprintf(stderr, "conveyor-cli: %s\n", error.what());
+                ReportError(error.Message());
             }
             device.EndStream();
             // Which registers the client used, so that a sender aimed at some port can be
@@ -149,14 +147,15 @@ int RunSimulate(const QCommandLineParser& parser)
             if (device.Handshakes() != reported) {
                 reported = device.Handshakes();
                 for (const QString& fault : device.StreamFaults())
-                    std::printf("Faulty stream: %s\n", qPrintable(fault));
+                    WriteText(
+                        stdout, QStringLiteral("Faulty stream: %1\n").arg(PrintableText(fault)));
                 std::fflush(stdout);
             }
             if (!goOn || parser.isSet(OnceOption))
                 break;
         }
     } catch (const Exception& error) {
-        std::fprintf(stderr, "conveyor-cli: %s\n", error.what());
+        ReportError(error.Message());
         return ExitFailure;
     }
     return ExitSuccess;
