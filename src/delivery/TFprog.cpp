@@ -72,10 +72,10 @@ void TFprog::showEvent(QShowEvent* event)
     if (!event->spontaneous()) {
         if (const QScreen* screen = this->screen()) {
             const QPoint centre = screen->availableGeometry().center();
-            TWindowFrame::Place(*this, [this, centre](const QMargins& margins) {
-                QRect frame(QPoint(), size().grownBy(margins));
+            TWindowFrame::PlaceAt(*this, [centre](const QSize& frameSize) {
+                QRect frame(QPoint(), frameSize);
                 frame.moveCenter(centre);
-                return frame;
+                return frame.topLeft();
             });
         }
     }

@@ -1,6 +1,7 @@
 #include "TDirectoryListBox.h"
 
 #include "EInOutError.h"
+#include "FileAccess.h"
 #include "FrameworkPictures.h"
 #include "RawText.h"
 
@@ -81,10 +82,8 @@ QString FolderOf(const QString& path)
     QString folder
         = QDir::cleanPath(path.startsWith(QLatin1Char('/')) ? path : Joined(CurrentFolder(), path));
     struct stat status;
-    if (::stat(EncodeRawText(folder).constData(), &status) == 0 && !S_ISDIR(status.st_mode)) {
-        const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
-        folder = slash <= 0 ? QStringLiteral("/") : folder.left(slash);
-    }
+    if (::stat(EncodeRawText(folder).constData(), &status) == 0 && !S_ISDIR(status.st_mode))
+        folder = ParentFolder(folder);
     return folder;
 }
 

@@ -32,6 +32,14 @@ void TWindowFrame::Place(QWidget& window, TFrameRule frame)
         new TWindowFrame(window, std::move(frame), margins);
 }
 
+void TWindowFrame::PlaceAt(QWidget& window, std::function<QPoint(const QSize&)> origin)
+{
+    Place(window, [&window, origin = std::move(origin)](const QMargins& margins) {
+        const QSize frame = window.size().grownBy(margins);
+        return QRect(origin(frame), frame);
+    });
+}
+
 QMargins TWindowFrame::Margins(const QWidget& window)
 {
     if (window.windowHandle() && window.windowHandle()->isExposed())

@@ -26,6 +26,8 @@ public:
     using TFrameRule = std::function<QRect(const QMargins& margins)>;
 
     static void Place(QWidget& window, TFrameRule frame);
+    // For a window that keeps its size: origin(frameSize) is where the frame's top left goes.
+    static void PlaceAt(QWidget& window, std::function<QPoint(const QSize& frameSize)> origin);
 
     // The frame's margins as far as they are known: the window's own once it has been
     // framed, otherwise those of another framed window of the program, otherwise none.

@@ -71,6 +71,12 @@ bool IsFolder(const QString& path)
         && S_ISDIR(status.st_mode);
 }
 
+QString ParentFolder(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
+}
+
 bool ReplaceFile(const QString& fileName, const QByteArray& bytes)
 {
     const QFileInfo info(fileName);

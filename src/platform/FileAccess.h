@@ -11,6 +11,10 @@ bool IsWritable(const QString& path);
 // Whether the path, raw text (see RawText.h), names a folder or a link to one.
 bool IsFolder(const QString& path);
 
+// The folder that holds an absolute, clean path; the root holds itself. Worked on the text
+// alone, so that a raw name keeps its bytes.
+QString ParentFolder(const QString& path);
+
 // Replaces the file's contents with the bytes, or creates it. The bytes go to a new file
 // beside it, which is flushed to the disk and renamed over the old one, so a crash or a
 // full disk leaves either the old contents or the new, never a truncated file. Where the

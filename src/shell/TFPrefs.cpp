@@ -1,6 +1,7 @@
 #include "TFPrefs.h"
 
 #include "EInOutError.h"
+#include "OwnedWindow.h"
 #include "TApplication.h"
 #include "TEventBinder.h"
 #include "TGameDoctor.h"
@@ -14,7 +15,6 @@
 #include <QKeyEvent>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
-#include <QWindow>
 
 #include <array>
 #include <mutex>
@@ -149,18 +149,13 @@ void TFPrefs::FormShow()
                 : FStatusLine->x();
             statusWidth = FStatusLine->width();
         }
-        TWindowFrame::Place(*this, [this, statusLeft, statusWidth](const QMargins& margins) {
+        TWindowFrame::PlaceAt(*this, [this, statusLeft, statusWidth](const QSize& frame) {
             const QRect main = FMainWindow ? FMainWindow->frameGeometry() : QRect();
-            const QSize frame = size().grownBy(margins);
-            return QRect(QPoint(main.left() + statusLeft + statusWidth / 2 - frame.width() / 2,
-                             main.top() + 70),
-                frame);
+            return QPoint(
+                main.left() + statusLeft + statusWidth / 2 - frame.width() / 2, main.top() + 70);
         });
-        if (windowHandle() && FMainWindow->windowHandle())
-            windowHandle()->setTransientParent(FMainWindow->windowHandle());
     }
-    // Shown, the window becomes the active one, whatever the window manager would choose.
-    activateWindow();
+    ActivateAbove(*this, FMainWindow);
 }
 
 void TFPrefs::FormActivate()

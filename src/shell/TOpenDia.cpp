@@ -2,6 +2,7 @@
 
 #include "EInOutError.h"
 #include "FileAccess.h"
+#include "OwnedWindow.h"
 #include "RawText.h"
 #include "TApplication.h"
 #include "TEventBinder.h"
@@ -9,30 +10,6 @@
 #include "ui_TOpenDia.h"
 
 #include <QDir>
-#include <QWindow>
-
-namespace {
-
-// The folder that holds a path; the root holds itself. Worked on the text, so that a name
-// that is not UTF-8 keeps its bytes.
-QString ParentFolder(const QString& path)
-{
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
-}
-
-// The folder to open for a path: the path itself when it is a folder, the folder that holds
-// it when it is a file, and otherwise the nearest folder above it that exists.
-QString NearestFolder(const QString& path)
-{
-    QString folder
-        = QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().filePath(path));
-    while (!IsFolder(folder) && folder != ParentFolder(folder))
-        folder = ParentFolder(folder);
-    return folder;
-}
-
-} // namespace
 
 TOpenDia::TOpenDia(
     TApplication& application, TSettingsFile& settings, TPlayWaveFile playWaveFile, QWidget* owner)
@@ -78,12 +55,9 @@ TOpenDia::~TOpenDia() = default;
 
 void TOpenDia::FormShow()
 {
-    if (FOwner && FOwner->windowHandle() && windowHandle())
-        windowHandle()->setTransientParent(FOwner->windowHandle());
     // Left to itself, a window manager may keep the focus on the window whose button opened
     // the chooser; active, the chooser opens the wave's folder.
-    raise();
-    activateWindow();
+    ActivateAbove(*this, FOwner);
 }
 
 void TOpenDia::FormActivate()
@@ -92,8 +66,10 @@ void TOpenDia::FormActivate()
     if (wave.size() < 2)
         return;
     // An error box here would activate the chooser again when it closes, and show itself
-    // again without end; a wave whose folder has gone opens the nearest one still there.
-    for (QString folder = NearestFolder(wave);; folder = ParentFolder(folder)) {
+    // again without end; a wave whose folder has gone, or cannot be read, opens the nearest
+    // one above it that can. The list opens the folder that holds a file by itself.
+    const QString absolute = QDir::isAbsolutePath(wave) ? wave : QDir::current().filePath(wave);
+    for (QString folder = QDir::cleanPath(absolute);; folder = ParentFolder(folder)) {
         try {
             FUi->DirectoryListBox1->SetDirectory(folder);
             return;

@@ -1,5 +1,6 @@
 #include "TFAbout.h"
 
+#include "OwnedWindow.h"
 #include "TApplication.h"
 #include "TEventBinder.h"
 #include "TShellOpen.h"
@@ -9,7 +10,6 @@
 #include <QKeyEvent>
 #include <QTextBlockFormat>
 #include <QTextCursor>
-#include <QWindow>
 
 #include <mutex>
 
@@ -104,14 +104,10 @@ void TFAbout::FormShow()
 {
     if (!FMainWindow)
         return;
-    TWindowFrame::Place(*this, [this](const QMargins& margins) {
-        const QRect main = FMainWindow ? FMainWindow->frameGeometry() : QRect();
-        const QSize frame = size().grownBy(margins);
-        return QRect(CentredOrigin(main, frame), frame);
+    TWindowFrame::PlaceAt(*this, [this](const QSize& frame) {
+        return CentredOrigin(FMainWindow ? FMainWindow->frameGeometry() : QRect(), frame);
     });
-    if (windowHandle() && FMainWindow->windowHandle())
-        windowHandle()->setTransientParent(FMainWindow->windowHandle());
-    activateWindow();
+    ActivateAbove(*this, FMainWindow);
 }
 
 void TFAbout::FormClose()
