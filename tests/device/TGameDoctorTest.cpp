@@ -5,9 +5,8 @@
 #include "EPortTimeout.h"
 #include "EReadError.h"
 #include "RawText.h"
+#include "TCardRig.h"
 #include "TDoctor64.h"
-#include "TFakeClaim.h"
-#include "TGrantedRights.h"
 #include "THardwarePortIo.h"
 #include "TProcFolder.h"
 #include "TRecordingPort.h"
@@ -1012,31 +1011,22 @@ TEST(TGameDoctorPort, TheSimulatorServesAnyAddressAndTheTimeoutNamesIt)
     }
 }
 
-class TClaimedTransfer : public ::testing::Test
+class TClaimedTransfer : public ::testing::Test, protected TCardRig
 {
 protected:
     TClaimedTransfer()
+        : TCardRig([](const TProcFolder& proc) {
+            // The onboard port, and the card (without an ECR here, so the trace holds the
+            // transfer alone).
+            proc.AddPort(QStringLiteral("parport0"), "888\t1912\n", "PCSPP,TRISTATE\n");
+            proc.AddPort(QStringLiteral("parport1"), "53264\t53248\n", "PCSPP,TRISTATE,COMPAT\n");
+        })
     {
-        // The onboard port, and a PCI Express card at 0xD010 (without an ECR here, so the
-        // trace holds the transfer alone).
-        Proc.AddPort(QStringLiteral("parport0"), "888\t1912\n", "PCSPP,TRISTATE\n");
-        Proc.AddPort(QStringLiteral("parport1"), "53264\t53248\n", "PCSPP,TRISTATE,COMPAT\n");
-        Rights = GrantedRights(TKernelPortList::Read(Proc.Path()));
-        Doctor.SetPortIo(&Hardware);
-        Doctor.SetPortAddress(0xD010);
         Record(Doctor, Events);
     }
 
     QString Release() const { return QStringLiteral("release after %1").arg(Wires.Trace.size()); }
 
-    TProcFolder Proc;
-    TTestFolder Folder;
-    TDoctor64 Device { Folder.Path(QStringLiteral("received")), 0xD010 };
-    TRecordingPort Wires { &Device };
-    TFakeClaim Claim { &Wires };
-    TPortRights Rights;
-    THardwarePortIo Hardware { Rights, &Claim, Proc.Path(), &Wires };
-    TGameDoctor Doctor;
     std::vector<TEvent> Events;
 };
 

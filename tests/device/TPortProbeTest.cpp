@@ -1,11 +1,10 @@
 #include "TPortProbe.h"
 
 #include "QtPrinters.h"
+#include "TCardRig.h"
 #include "TDoctor64.h"
 #include "TDoctor64Peer.h"
-#include "TFakeClaim.h"
 #include "TGameDoctor.h"
-#include "TGrantedRights.h"
 #include "THardwarePortIo.h"
 #include "TProcFolder.h"
 #include "TRecordingPort.h"
@@ -144,25 +143,16 @@ TEST(TProbeVirtualPort, PresentDeviceAnswersThroughThePeer)
 
 // ---- Against the real port's backend, the simulator behind its instructions ------------
 
-class TProbeHardware : public ::testing::Test
+class TProbeHardware : public ::testing::Test, protected TCardRig
 {
 protected:
     TProbeHardware()
+        : TCardRig([](const TProcFolder& proc) {
+            proc.AddPort(
+                QStringLiteral("parport1"), "53264\t53248\n", "PCSPP,TRISTATE,COMPAT,ECP\n");
+        })
     {
-        Proc.AddPort(QStringLiteral("parport1"), "53264\t53248\n", "PCSPP,TRISTATE,COMPAT,ECP\n");
-        Rights = GrantedRights(TKernelPortList::Read(Proc.Path()));
-        Doctor.SetPortIo(&Hardware);
-        Doctor.SetPortAddress(0xD010);
     }
-
-    TProcFolder Proc;
-    TTestFolder Folder;
-    TDoctor64 Device { Folder.Path(QStringLiteral("received")), 0xD010 };
-    TRecordingPort Wires { &Device };
-    TFakeClaim Claim { &Wires };
-    TPortRights Rights;
-    THardwarePortIo Hardware { Rights, &Claim, Proc.Path(), &Wires };
-    TGameDoctor Doctor;
 };
 
 TEST_F(TProbeHardware, EveryStepPassesAndTheClaimIsGivenBack)

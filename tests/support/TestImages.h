@@ -26,24 +26,26 @@ inline QByteArray ImageBytes(const QByteArray& name, char country)
     return bytes;
 }
 
+// The bytes with each one moved to its index XOR mask: 1 swaps the bytes of every 16-bit
+// word, 3 reverses every 32-bit word.
+inline QByteArray Swizzled(const QByteArray& from, int mask)
+{
+    QByteArray bytes(from.size(), '\0');
+    for (qsizetype i = 0; i < from.size(); ++i)
+        bytes[i ^ mask] = from[i];
+    return bytes;
+}
+
 // The same header as a big-endian (.z64) file holds it, in the cartridge's own order, or as a
 // little-endian (.n64) one, with every 32-bit word reversed.
 inline QByteArray BigEndianHeaderBytes(const QByteArray& name, char country)
 {
-    const QByteArray device = ImageBytes(name, country);
-    QByteArray bytes(device.size(), '\0');
-    for (qsizetype i = 0; i < device.size(); ++i)
-        bytes[i ^ 1] = device[i];
-    return bytes;
+    return Swizzled(ImageBytes(name, country), 1);
 }
 
 inline QByteArray LittleEndianHeaderBytes(const QByteArray& name, char country)
 {
-    const QByteArray big = BigEndianHeaderBytes(name, country);
-    QByteArray bytes(big.size(), '\0');
-    for (qsizetype i = 0; i < big.size(); ++i)
-        bytes[i ^ 3] = big[i];
-    return bytes;
+    return Swizzled(BigEndianHeaderBytes(name, country), 3);
 }
 
 // Writes a file of the given bytes and makes it size bytes long; the rest is a hole, so large
