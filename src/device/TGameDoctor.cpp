@@ -9,6 +9,7 @@
 #include "TImageReader.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 
 #include <algorithm>
@@ -34,22 +35,24 @@ constexpr int ShortBase = 8;
 constexpr int ShortExtension = 3;
 constexpr int TextBufferSize = 256;
 
-void UpperCaseAscii(QByteArray& name)
+// The file's name without its folders, in upper case. On Linux only '/' separates folders:
+// ':' and '\\' are ordinary characters of a name.
+QByteArray UpperCaseName(const QString& path)
 {
+    const QByteArray bytes = EncodeRawText(path);
+    QByteArray name = bytes.mid(bytes.lastIndexOf('/') + 1);
     for (char& c : name) {
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     }
+    return name;
 }
 
 // The field as it has always been built: up to 30 bytes, the whole base and up to 12
 // characters after the first dot.
 QByteArray ClassicDeviceName(const QString& path)
 {
-    // On Linux only '/' separates folders: ':' and '\\' are ordinary characters of a name.
-    const QByteArray bytes = EncodeRawText(path);
-    QByteArray name = bytes.mid(bytes.lastIndexOf('/') + 1);
-    UpperCaseAscii(name);
+    const QByteArray name = UpperCaseName(path);
 
     const qsizetype dot = name.indexOf('.');
     QByteArray field = dot < 0 ? name : name.left(dot);
@@ -66,13 +69,10 @@ QByteArray ClassicDeviceName(const QString& path)
 }
 
 // The 8 + 3 field for a name that does not fit: base before the last dot and extension
-// after it, each cut and padded. On Linux only '/' separates folders; ':' and '\' are
-// ordinary characters of a file name.
+// after it, each cut and padded.
 QByteArray ShortDeviceName(const QString& path)
 {
-    const QByteArray bytes = EncodeRawText(path);
-    QByteArray name = bytes.mid(bytes.lastIndexOf('/') + 1);
-    UpperCaseAscii(name);
+    const QByteArray name = UpperCaseName(path);
     const qsizetype dot = name.lastIndexOf('.');
     const QByteArray base = dot < 0 ? name : name.left(dot);
     const QByteArray extension = dot < 0 ? QByteArray() : name.mid(dot + 1);
@@ -315,8 +315,9 @@ void TGameDoctor::SendFiles(const QStringList& fileNames)
     FTransferAddress = FPortAddress;
     const QScopedValueRollback inTransfer(FInTransfer, true);
     // The port is claimed (on the real hardware) before the handshake and given back on
-    // every path out.
+    // every path out, after the last bytes have gone.
     FPortIo->Begin(FTransferAddress);
+    const auto release = qScopeGuard([this] { FPortIo->End(); });
     try {
         try {
             StartHandshake();
@@ -337,16 +338,9 @@ void TGameDoctor::SendFiles(const QStringList& fileNames)
             FPortIo->Flush();
         } catch (...) {
         }
-        FPortIo->End();
         throw;
     }
-    try {
-        FPortIo->Flush();
-    } catch (...) {
-        FPortIo->End();
-        throw;
-    }
-    FPortIo->End();
+    FPortIo->Flush();
 }
 
 void TGameDoctor::SendOneFile(const QString& path, std::uint8_t fileNumber)
