@@ -2,8 +2,8 @@
 // through the in-process Doctor64, in the same run: the conversion on the way must cost
 // next to nothing beside the port's three accesses per byte.
 
-#include "TDoctor64.h"
-#include "TGameDoctor.h"
+#include "device/TGameDoctor.h"
+#include "simulator/TDoctor64.h"
 
 #include <QByteArray>
 #include <QFile>

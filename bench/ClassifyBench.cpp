@@ -1,7 +1,7 @@
 // Classifying a folder's files against the least any classification must do: open, size,
 // read the header, close.
-#include "CatalogueRow.h"
-#include "ClassifyImageFile.h"
+#include "catalogue/CatalogueRow.h"
+#include "catalogue/ClassifyImageFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -2,18 +2,18 @@
 // the simulator answering at once) against conveyor-cli sending the same file to its own
 // simulator, side by side in each iteration so that both see the same machine load.
 
-#include "CompletionSignal.h"
-#include "TApplication.h"
-#include "TBeeper.h"
 #include "TBenchImage.h"
-#include "TClock.h"
-#include "TDeliveryHost.h"
-#include "TDoctor64.h"
-#include "TFprog.h"
-#include "TGameDoctor.h"
-#include "TMongo.h"
-#include "TSettings.h"
-#include "TWavePlayer.h"
+#include "delivery/TDeliveryHost.h"
+#include "delivery/TFprog.h"
+#include "delivery/TMongo.h"
+#include "device/TGameDoctor.h"
+#include "framework/TApplication.h"
+#include "platform/TBeeper.h"
+#include "platform/TClock.h"
+#include "platform/TWavePlayer.h"
+#include "shell/CompletionSignal.h"
+#include "shell/TSettings.h"
+#include "simulator/TDoctor64.h"
 
 #include <QApplication>
 #include <QByteArray>

@@ -1,8 +1,8 @@
 // The image format's costs: checking the header checksums of a 64 MiB image file, and
 // converting one delivery block to the device's order.
 
-#include "TByteOrder.h"
-#include "TImageChecksum.h"
+#include "image/TByteOrder.h"
+#include "image/TImageChecksum.h"
 
 #include <QByteArray>
 #include <QFile>

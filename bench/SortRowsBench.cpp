@@ -1,7 +1,7 @@
 // The table's partition sort on catalogue rows against std::sort of the same keys with the
 // same comparison.
-#include "SortText.h"
-#include "TextRows.h"
+#include "catalogue/SortText.h"
+#include "catalogue/TextRows.h"
 
 #include <benchmark/benchmark.h>
 

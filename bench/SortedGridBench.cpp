@@ -1,6 +1,6 @@
 // Filling the catalogue's grid with a large folder's rows and sorting it, as a scan does.
-#include "CatalogueRow.h"
-#include "TSortedStringGrid.h"
+#include "catalogue/CatalogueRow.h"
+#include "widgets/TSortedStringGrid.h"
 
 #include <QApplication>
 

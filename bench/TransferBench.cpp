@@ -3,8 +3,8 @@
 // 64 MiB image to its built-in simulator.
 
 #include "TBenchImage.h"
-#include "TDoctor64.h"
-#include "TGameDoctor.h"
+#include "device/TGameDoctor.h"
+#include "simulator/TDoctor64.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,11 +1,11 @@
 #include "ClassifyImageFile.h"
 
-#include "CatalogueRow.h"
-#include "EInOutError.h"
-#include "IoErrorText.h"
-#include "RawText.h"
-#include "TImageHeader.h"
-#include "UpperCase.h"
+#include "catalogue/CatalogueRow.h"
+#include "catalogue/TImageHeader.h"
+#include "platform/EInOutError.h"
+#include "platform/IoErrorText.h"
+#include "platform/RawText.h"
+#include "platform/UpperCase.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileListing.h"
+#include "platform/FileListing.h"
 
 #include <QString>
 

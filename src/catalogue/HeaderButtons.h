@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CatalogueRow.h"
-#include "TSortDirection.h"
+#include "catalogue/CatalogueRow.h"
+#include "catalogue/TSortDirection.h"
 
 // The pictures of the column header buttons' marker list.
 enum THeaderMarker

@@ -1,8 +1,8 @@
 #include "ListCatalogue.h"
 
-#include "CatalogueRow.h"
-#include "ClassifyImageFile.h"
-#include "FileListing.h"
+#include "catalogue/CatalogueRow.h"
+#include "catalogue/ClassifyImageFile.h"
+#include "platform/FileListing.h"
 
 std::vector<TTextRow> ListCatalogue(
     const QString& directory, const QString& mask, const TFileReadCallback& onFileRead)

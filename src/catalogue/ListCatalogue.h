@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TextRows.h"
+#include "catalogue/TextRows.h"
 
 #include <QString>
 #include <QStringList>

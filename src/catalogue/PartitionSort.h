@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SortText.h"
-#include "TSortDirection.h"
+#include "catalogue/SortText.h"
+#include "catalogue/TSortDirection.h"
 
 #include <QString>
 

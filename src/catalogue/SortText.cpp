@@ -1,6 +1,6 @@
 #include "SortText.h"
 
-#include "UpperCase.h"
+#include "platform/UpperCase.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 #include "TCurrentImage.h"
 
-#include "CatalogueRow.h"
-#include "EInOutError.h"
-#include "IoErrorText.h"
-#include "TImageHeader.h"
+#include "catalogue/CatalogueRow.h"
+#include "catalogue/TImageHeader.h"
+#include "platform/EInOutError.h"
+#include "platform/IoErrorText.h"
 
 std::optional<TCurrentImage> ExamineCurrentImage(
     const QString& selectedDirectory, std::span<const QString> row)

@@ -1,6 +1,6 @@
 #include "TImageHeader.h"
 
-#include "TReadOnlyFile.h"
+#include "platform/TReadOnlyFile.h"
 
 TImageHeader ReadImageHeader(const QString& path)
 {

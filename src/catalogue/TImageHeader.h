@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TCartridgeHeader.h"
+#include "image/TCartridgeHeader.h"
 
 #include <QString>
 #include <QtGlobal>

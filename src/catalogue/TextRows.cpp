@@ -1,6 +1,6 @@
 #include "TextRows.h"
 
-#include "PartitionSort.h"
+#include "catalogue/PartitionSort.h"
 
 #include <utility>
 

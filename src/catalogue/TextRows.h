@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TSortDirection.h"
+#include "catalogue/TSortDirection.h"
 
 #include <QString>
 

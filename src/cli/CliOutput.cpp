@@ -1,6 +1,6 @@
 #include "CliOutput.h"
 
-#include "RawText.h"
+#include "platform/RawText.h"
 
 #include <QDir>
 

@@ -1,12 +1,12 @@
 #include "InfoCommand.h"
 
-#include "ClassifyImageFile.h"
-#include "CliOutput.h"
-#include "EInOutError.h"
-#include "ExitStatus.h"
-#include "TImageChecksum.h"
-#include "TImageHeader.h"
-#include "UpperCase.h"
+#include "catalogue/ClassifyImageFile.h"
+#include "catalogue/TImageHeader.h"
+#include "cli/CliOutput.h"
+#include "cli/ExitStatus.h"
+#include "image/TImageChecksum.h"
+#include "platform/EInOutError.h"
+#include "platform/UpperCase.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TCommand.h"
+#include "cli/TCommand.h"
 
 // conveyor-cli info: what the catalogue reads from one file.
 extern const TCommand InfoCommand;

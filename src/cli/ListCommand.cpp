@@ -1,11 +1,11 @@
 #include "ListCommand.h"
 
-#include "CatalogueRow.h"
-#include "CliOutput.h"
-#include "EInOutError.h"
-#include "ExitStatus.h"
-#include "FileFilters.h"
-#include "ListCatalogue.h"
+#include "catalogue/CatalogueRow.h"
+#include "catalogue/FileFilters.h"
+#include "catalogue/ListCatalogue.h"
+#include "cli/CliOutput.h"
+#include "cli/ExitStatus.h"
+#include "platform/EInOutError.h"
 
 #include <algorithm>
 #include <array>

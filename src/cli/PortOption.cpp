@@ -1,7 +1,7 @@
 #include "PortOption.h"
 
-#include "TGameDoctor.h"
-#include "TPortAddress.h"
+#include "device/TGameDoctor.h"
+#include "platform/port/TPortAddress.h"
 
 #include <QtGlobal>
 

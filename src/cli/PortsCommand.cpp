@@ -1,8 +1,8 @@
 #include "PortsCommand.h"
 
-#include "CliOutput.h"
-#include "ExitStatus.h"
-#include "PortOption.h"
+#include "cli/CliOutput.h"
+#include "cli/ExitStatus.h"
+#include "cli/PortOption.h"
 
 #include <QCommandLineParser>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TCommand.h"
+#include "cli/TCommand.h"
 
 // conveyor-cli ports: the parallel ports the kernel knows.
 extern const TCommand PortsCommand;

@@ -1,14 +1,14 @@
 #include "ProbeCommand.h"
 
-#include "CliOutput.h"
-#include "Exception.h"
-#include "ExitStatus.h"
-#include "PortOption.h"
-#include "TDoctor64.h"
-#include "TGameDoctor.h"
-#include "TPortAddress.h"
-#include "TPortProbe.h"
-#include "TSocketPortIo.h"
+#include "cli/CliOutput.h"
+#include "cli/ExitStatus.h"
+#include "cli/PortOption.h"
+#include "device/TGameDoctor.h"
+#include "device/TPortProbe.h"
+#include "platform/Exception.h"
+#include "platform/port/TPortAddress.h"
+#include "platform/port/TSocketPortIo.h"
+#include "simulator/TDoctor64.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TCommand.h"
+#include "cli/TCommand.h"
 
 // conveyor-cli probe: what works between this computer and a Doctor64, step by step.
 extern const TCommand ProbeCommand;

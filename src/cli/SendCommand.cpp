@@ -1,16 +1,16 @@
 #include "SendCommand.h"
 
-#include "CliOutput.h"
-#include "EPortTimeout.h"
-#include "Exception.h"
-#include "ExitStatus.h"
-#include "PortOption.h"
-#include "RawText.h"
-#include "TDoctor64.h"
-#include "TGameDoctor.h"
-#include "TPortAddress.h"
-#include "TProgressPrinter.h"
-#include "TSocketPortIo.h"
+#include "cli/CliOutput.h"
+#include "cli/ExitStatus.h"
+#include "cli/PortOption.h"
+#include "cli/TProgressPrinter.h"
+#include "device/EPortTimeout.h"
+#include "device/TGameDoctor.h"
+#include "platform/Exception.h"
+#include "platform/RawText.h"
+#include "platform/port/TPortAddress.h"
+#include "platform/port/TSocketPortIo.h"
+#include "simulator/TDoctor64.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>

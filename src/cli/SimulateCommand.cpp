@@ -1,12 +1,12 @@
 #include "SimulateCommand.h"
 
-#include "CliOutput.h"
-#include "Exception.h"
-#include "ExitStatus.h"
-#include "PortOption.h"
-#include "TDoctor64.h"
-#include "TDoctor64Peer.h"
-#include "TPortAddress.h"
+#include "cli/CliOutput.h"
+#include "cli/ExitStatus.h"
+#include "cli/PortOption.h"
+#include "platform/Exception.h"
+#include "platform/port/TPortAddress.h"
+#include "simulator/TDoctor64.h"
+#include "simulator/TDoctor64Peer.h"
 
 #include <QCommandLineParser>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TCommand.h"
+#include "cli/TCommand.h"
 
 // conveyor-cli simulate: the Doctor64 simulator as a device peer for send --peer.
 extern const TCommand SimulateCommand;

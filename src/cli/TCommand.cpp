@@ -1,7 +1,7 @@
 #include "TCommand.h"
 
-#include "CliOutput.h"
-#include "ExitStatus.h"
+#include "cli/CliOutput.h"
+#include "cli/ExitStatus.h"
 
 namespace {
 

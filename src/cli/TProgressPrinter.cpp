@@ -1,6 +1,6 @@
 #include "TProgressPrinter.h"
 
-#include "CliOutput.h"
+#include "cli/CliOutput.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TGameDoctor.h"
+#include "device/TGameDoctor.h"
 
 #include <QElapsedTimer>
 #include <QString>

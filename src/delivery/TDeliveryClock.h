@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TClock.h"
+#include "platform/TClock.h"
 
 #include <QtGlobal>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TDeliveryRow.h"
+#include "delivery/TDeliveryRow.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 #include "TFprog.h"
 
-#include "TDeliveryStatistics.h"
-#include "TGauge.h"
-#include "TWindowFrame.h"
+#include "delivery/TDeliveryStatistics.h"
+#include "framework/TWindowFrame.h"
 #include "ui_TFprog.h"
+#include "widgets/TGauge.h"
 
 #include <QScreen>
 #include <QShowEvent>

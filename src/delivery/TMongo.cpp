@@ -1,9 +1,9 @@
 #include "TMongo.h"
 
-#include "EAbort.h"
-#include "TDeliveryHost.h"
-#include "TDeliveryStatistics.h"
-#include "TFprog.h"
+#include "delivery/TDeliveryHost.h"
+#include "delivery/TDeliveryStatistics.h"
+#include "delivery/TFprog.h"
+#include "framework/EAbort.h"
 
 namespace {
 

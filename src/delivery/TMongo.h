@@ -1,9 +1,9 @@
 #pragma once
 
-#include "TDeliveryClock.h"
-#include "TDeliveryRow.h"
-#include "TGameDoctor.h"
-#include "TThread.h"
+#include "delivery/TDeliveryClock.h"
+#include "delivery/TDeliveryRow.h"
+#include "device/TGameDoctor.h"
+#include "framework/TThread.h"
 
 #include <QString>
 

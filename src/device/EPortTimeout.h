@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Exception.h"
+#include "platform/Exception.h"
 
 // The Doctor64 did not answer a port wait in time.
 class EPortTimeout : public Exception

@@ -1,12 +1,12 @@
 #include "TGameDoctor.h"
 
-#include "EFOpenError.h"
-#include "EPortSilent.h"
-#include "EPortTimeout.h"
-#include "EReadError.h"
-#include "RawText.h"
-#include "THardwarePortIo.h"
-#include "TImageReader.h"
+#include "device/EPortTimeout.h"
+#include "image/TImageReader.h"
+#include "platform/EFOpenError.h"
+#include "platform/EReadError.h"
+#include "platform/RawText.h"
+#include "platform/port/EPortSilent.h"
+#include "platform/port/THardwarePortIo.h"
 
 #include <QFile>
 #include <QScopeGuard>

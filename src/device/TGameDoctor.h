@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TPortAddress.h"
-#include "TPortIo.h"
+#include "platform/port/TPortAddress.h"
+#include "platform/port/TPortIo.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -1,11 +1,11 @@
 #include "TPortProbe.h"
 
-#include "EPortAccess.h"
-#include "EPortTimeout.h"
-#include "TGameDoctor.h"
-#include "THardwarePortIo.h"
-#include "TPortAddress.h"
-#include "TPortClaim.h"
+#include "device/EPortTimeout.h"
+#include "device/TGameDoctor.h"
+#include "platform/port/EPortAccess.h"
+#include "platform/port/THardwarePortIo.h"
+#include "platform/port/TPortAddress.h"
+#include "platform/port/TPortClaim.h"
 
 namespace {
 

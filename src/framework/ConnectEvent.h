@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TEventKind.h"
+#include "framework/TEventKind.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Exception.h"
+#include "platform/Exception.h"
 
 // Leaves whatever is running without an error box: the user asked for it to stop (the main
 // window closed in the middle of a delivery). The application's guard passes it by silently.

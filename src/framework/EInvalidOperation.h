@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Exception.h"
+#include "platform/Exception.h"
 
 // An operation that a control refuses in its present state, such as a range whose ends
 // would cross.

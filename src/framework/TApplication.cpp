@@ -1,8 +1,8 @@
 #include "TApplication.h"
 
-#include "EAbort.h"
-#include "Exception.h"
-#include "FrameworkPictures.h"
+#include "framework/EAbort.h"
+#include "framework/FrameworkPictures.h"
+#include "platform/Exception.h"
 
 #include <QApplication>
 #include <QMessageBox>

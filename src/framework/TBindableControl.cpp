@@ -1,6 +1,6 @@
 #include "TBindableControl.h"
 
-#include "TApplication.h"
+#include "framework/TApplication.h"
 
 TBindableControl::~TBindableControl() = default;
 

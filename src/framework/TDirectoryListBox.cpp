@@ -1,9 +1,9 @@
 #include "TDirectoryListBox.h"
 
-#include "EInOutError.h"
-#include "FileAccess.h"
-#include "FrameworkPictures.h"
-#include "RawText.h"
+#include "framework/FrameworkPictures.h"
+#include "platform/EInOutError.h"
+#include "platform/FileAccess.h"
+#include "platform/RawText.h"
 
 #include <QDir>
 #include <QFileInfo>

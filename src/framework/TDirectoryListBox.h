@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TBindableControl.h"
+#include "framework/TBindableControl.h"
 
 #include <QListWidget>
 #include <QPointer>

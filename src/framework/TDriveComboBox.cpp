@@ -1,10 +1,10 @@
 #include "TDriveComboBox.h"
 
-#include "EInOutError.h"
-#include "FileAccess.h"
-#include "FrameworkPictures.h"
-#include "RawText.h"
-#include "TDirectoryListBox.h"
+#include "framework/FrameworkPictures.h"
+#include "framework/TDirectoryListBox.h"
+#include "platform/EInOutError.h"
+#include "platform/FileAccess.h"
+#include "platform/RawText.h"
 
 #include <QFileInfo>
 

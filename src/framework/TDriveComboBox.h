@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TBindableControl.h"
-#include "TVolume.h"
+#include "framework/TBindableControl.h"
+#include "framework/TVolume.h"
 
 #include <QComboBox>
 #include <QHash>
@@ -42,7 +42,6 @@ public:
     void SetVolumeSource(TVolumeSource source);
     // Reads the volumes again, keeping the chosen one when it is still there.
     void Refresh();
-
 
     void showPopup() override;
 

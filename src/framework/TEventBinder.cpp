@@ -1,7 +1,7 @@
 #include "TEventBinder.h"
 
-#include "TApplication.h"
-#include "TBindableControl.h"
+#include "framework/TApplication.h"
+#include "framework/TBindableControl.h"
 
 #include <QPointer>
 

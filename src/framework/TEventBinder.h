@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ConnectEvent.h"
-#include "TEventBinding.h"
+#include "framework/ConnectEvent.h"
+#include "framework/TEventBinding.h"
 
 #include <QWidget>
 

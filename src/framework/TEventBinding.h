@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ConnectEvent.h"
+#include "framework/ConnectEvent.h"
 
 #include <concepts>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "TFileListBox.h"
 
-#include "FileListing.h"
+#include "platform/FileListing.h"
 
 #include <QDir>
 

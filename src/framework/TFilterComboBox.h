@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TBindableControl.h"
+#include "framework/TBindableControl.h"
 
 #include <QComboBox>
 #include <QPointer>
@@ -31,7 +31,6 @@ public:
 
     // link(mask) runs on every change of item, while context lives.
     void AddLink(QObject* context, std::function<void(const QString& mask)> link);
-
 
 signals:
     void Change();

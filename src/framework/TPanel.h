@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TCustomPanel.h"
+#include "framework/TCustomPanel.h"
 
 // The panel the windows place: everything it does comes from TCustomPanel.
 class TPanel : public TCustomPanel

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TAlignLayout.h"
-#include "TBindableControl.h"
+#include "framework/TAlignLayout.h"
+#include "framework/TBindableControl.h"
 
 #include <QPointer>
 #include <QWidget>

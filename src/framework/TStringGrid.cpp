@@ -1,7 +1,7 @@
 #include "TStringGrid.h"
 
-#include "InnerEdge.h"
-#include "TStringGridModel.h"
+#include "framework/InnerEdge.h"
+#include "framework/TStringGridModel.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

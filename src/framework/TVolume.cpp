@@ -1,6 +1,6 @@
 #include "TVolume.h"
 
-#include "RawText.h"
+#include "platform/RawText.h"
 
 #include <QDir>
 #include <QFile>

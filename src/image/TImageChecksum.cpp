@@ -1,7 +1,7 @@
 #include "TImageChecksum.h"
 
-#include "TByteOrder.h"
-#include "TReadOnlyFile.h"
+#include "image/TByteOrder.h"
+#include "platform/TReadOnlyFile.h"
 
 #include <QtEndian>
 

@@ -1,8 +1,8 @@
 #include "TImageReader.h"
 
-#include "EFOpenError.h"
-#include "EReadError.h"
-#include "RawText.h"
+#include "platform/EFOpenError.h"
+#include "platform/EReadError.h"
+#include "platform/RawText.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

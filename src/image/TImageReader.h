@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TByteOrder.h"
+#include "image/TByteOrder.h"
 
 #include <QFile>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Exception.h"
+#include "platform/Exception.h"
 
 // A file that could not be opened for reading.
 class EFOpenError : public Exception

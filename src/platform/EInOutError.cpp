@@ -1,7 +1,7 @@
 #include "EInOutError.h"
 
-#include "IoErrorText.h"
-#include "RawText.h"
+#include "platform/IoErrorText.h"
+#include "platform/RawText.h"
 
 EInOutError::EInOutError(int errorCode, const QString& message)
     : Exception(message)

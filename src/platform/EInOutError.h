@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Exception.h"
+#include "platform/Exception.h"
 
 // A failed file or directory operation, carrying the operating system's error code so that a
 // caller can turn it into the row text of an unreadable file.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Exception.h"
+#include "platform/Exception.h"
 
 // A settings file that could not be written.
 class EIniFileException : public Exception

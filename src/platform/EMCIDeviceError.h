@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Exception.h"
+#include "platform/Exception.h"
 
 // The wave device could not open or play a file; the message is the audio library's own text.
 class EMCIDeviceError : public Exception

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Exception.h"
+#include "platform/Exception.h"
 
 // A file that was open but stopped delivering bytes before its end.
 class EReadError : public Exception

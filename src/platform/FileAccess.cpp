@@ -1,6 +1,6 @@
 #include "FileAccess.h"
 
-#include "RawText.h"
+#include "platform/RawText.h"
 
 #include <QFile>
 #include <QFileInfo>

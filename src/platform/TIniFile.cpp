@@ -1,8 +1,8 @@
 #include "TIniFile.h"
 
-#include "EIniFileException.h"
-#include "FileAccess.h"
-#include "RawText.h"
+#include "platform/EIniFileException.h"
+#include "platform/FileAccess.h"
+#include "platform/RawText.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "TReadOnlyFile.h"
 
-#include "EInOutError.h"
-#include "IoErrorText.h"
-#include "RawText.h"
+#include "platform/EInOutError.h"
+#include "platform/IoErrorText.h"
+#include "platform/RawText.h"
 
 #include <QFile>
 

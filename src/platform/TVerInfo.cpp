@@ -1,7 +1,7 @@
 #include "TVerInfo.h"
 
-#include "ProgramFile.h"
-#include "VersionResource.h"
+#include "platform/ProgramFile.h"
+#include "platform/VersionResource.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "TWavePlayer.h"
-#include "RawText.h"
+#include "platform/RawText.h"
 
-#include "EMCIDeviceError.h"
+#include "platform/EMCIDeviceError.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "VersionResource.h"
+#include "platform/VersionResource.h"
 
-#include "ElfSection.h"
+#include "platform/ElfSection.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
 #include "CompletionSignal.h"
 
-#include "TBeeper.h"
-#include "TSettings.h"
-#include "TWavePlayer.h"
+#include "platform/TBeeper.h"
+#include "platform/TWavePlayer.h"
+#include "shell/TSettings.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "ShellPictures.h"
 
-#include "FrameworkPictures.h"
+#include "framework/FrameworkPictures.h"
 
 #include <mutex>
 

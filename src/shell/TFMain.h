@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TEventBinding.h"
-#include "TSettingsFile.h"
+#include "framework/TEventBinding.h"
+#include "shell/TSettingsFile.h"
 
 #include <QList>
 #include <QPixmap>

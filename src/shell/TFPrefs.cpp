@@ -1,13 +1,13 @@
 #include "TFPrefs.h"
 
-#include "EInOutError.h"
-#include "OwnedWindow.h"
-#include "TApplication.h"
-#include "TEventBinder.h"
-#include "TGameDoctor.h"
-#include "TPortAddress.h"
-#include "TSettingsFile.h"
-#include "TWindowFrame.h"
+#include "device/TGameDoctor.h"
+#include "framework/OwnedWindow.h"
+#include "framework/TApplication.h"
+#include "framework/TEventBinder.h"
+#include "framework/TWindowFrame.h"
+#include "platform/EInOutError.h"
+#include "platform/port/TPortAddress.h"
+#include "shell/TSettingsFile.h"
 #include "ui_TFPrefs.h"
 
 #include <QComboBox>

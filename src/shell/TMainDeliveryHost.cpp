@@ -1,9 +1,9 @@
 #include "TMainDeliveryHost.h"
 
-#include "CompletionSignal.h"
-#include "TApplication.h"
-#include "TFMain.h"
-#include "TFprog.h"
+#include "delivery/TFprog.h"
+#include "framework/TApplication.h"
+#include "shell/CompletionSignal.h"
+#include "shell/TFMain.h"
 
 TMainDeliveryHost::TMainDeliveryHost(TFMain& mainWindow, TFprog& progressWindow)
     : FMain(mainWindow)

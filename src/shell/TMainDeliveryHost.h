@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TDeliveryHost.h"
+#include "delivery/TDeliveryHost.h"
 
 class TFMain;
 

@@ -1,12 +1,12 @@
 #include "TOpenDia.h"
 
-#include "EInOutError.h"
-#include "FileAccess.h"
-#include "OwnedWindow.h"
-#include "RawText.h"
-#include "TApplication.h"
-#include "TEventBinder.h"
-#include "TSettingsFile.h"
+#include "framework/OwnedWindow.h"
+#include "framework/TApplication.h"
+#include "framework/TEventBinder.h"
+#include "platform/EInOutError.h"
+#include "platform/FileAccess.h"
+#include "platform/RawText.h"
+#include "shell/TSettingsFile.h"
 #include "ui_TOpenDia.h"
 
 #include <QDir>

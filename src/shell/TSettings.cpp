@@ -1,6 +1,6 @@
 #include "TSettings.h"
 
-#include "TSettingsKey.h"
+#include "shell/TSettingsKey.h"
 
 #include <type_traits>
 

@@ -1,11 +1,11 @@
 #include "TSettingsFile.h"
 
-#include "FileAccess.h"
-#include "TGameDoctor.h"
-#include "TIniFile.h"
-#include "TKernelPortList.h"
-#include "TPortAddress.h"
-#include "TSettingsKey.h"
+#include "device/TGameDoctor.h"
+#include "platform/FileAccess.h"
+#include "platform/TIniFile.h"
+#include "platform/port/TKernelPortList.h"
+#include "platform/port/TPortAddress.h"
+#include "shell/TSettingsKey.h"
 
 #include <QDir>
 #include <QFileInfo>

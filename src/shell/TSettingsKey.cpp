@@ -1,6 +1,6 @@
 #include "TSettingsKey.h"
 
-#include "FileListing.h"
+#include "platform/FileListing.h"
 
 #include <QDir>
 

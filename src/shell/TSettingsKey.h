@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TSettings.h"
+#include "shell/TSettings.h"
 
 #include <QString>
 

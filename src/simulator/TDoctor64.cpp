@@ -1,7 +1,7 @@
 #include "TDoctor64.h"
 
-#include "Exception.h"
-#include "IoErrorText.h"
+#include "platform/Exception.h"
+#include "platform/IoErrorText.h"
 
 #include <QDir>
 #include <QFile>

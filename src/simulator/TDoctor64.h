@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TPortIo.h"
+#include "platform/port/TPortIo.h"
 
 #include <QByteArray>
 #include <QString>

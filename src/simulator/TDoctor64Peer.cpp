@@ -1,9 +1,9 @@
 #include "TDoctor64Peer.h"
 
-#include "EPortAccess.h"
-#include "IoErrorText.h"
-#include "TPortIo.h"
-#include "TSocketPortIo.h"
+#include "platform/IoErrorText.h"
+#include "platform/port/EPortAccess.h"
+#include "platform/port/TPortIo.h"
+#include "platform/port/TSocketPortIo.h"
 
 #include <QFile>
 

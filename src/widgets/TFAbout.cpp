@@ -1,10 +1,10 @@
 #include "TFAbout.h"
 
-#include "OwnedWindow.h"
-#include "TApplication.h"
-#include "TEventBinder.h"
-#include "TShellOpen.h"
-#include "TWindowFrame.h"
+#include "framework/OwnedWindow.h"
+#include "framework/TApplication.h"
+#include "framework/TEventBinder.h"
+#include "framework/TWindowFrame.h"
+#include "platform/TShellOpen.h"
 #include "ui_TFAbout.h"
 
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
 #include "TGauge.h"
 
-#include "EInvalidOperation.h"
-#include "ShareOfLength.h"
-#include "TBltBitmap.h"
+#include "framework/EInvalidOperation.h"
+#include "widgets/ShareOfLength.h"
+#include "widgets/TBltBitmap.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,8 +1,8 @@
 #include "TSortedStringGrid.h"
 
-#include "InnerEdge.h"
-#include "PartitionSort.h"
-#include "TStringGridModel.h"
+#include "catalogue/PartitionSort.h"
+#include "framework/InnerEdge.h"
+#include "framework/TStringGridModel.h"
 
 #include <QMouseEvent>
 #include <QPainter>

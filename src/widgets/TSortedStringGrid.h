@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TSortDirection.h"
-#include "TStringGrid.h"
+#include "catalogue/TSortDirection.h"
+#include "framework/TStringGrid.h"
 
 // A string grid that keeps its rows sorted on one column. Grids with fixed rows also sort by a
 // click on a header cell: the pressed cell looks sunken while the pointer stays on it, a

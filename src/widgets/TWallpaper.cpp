@@ -1,6 +1,6 @@
 #include "TWallpaper.h"
 
-#include "TPicture.h"
+#include "framework/TPicture.h"
 
 #include <QPainter>
 

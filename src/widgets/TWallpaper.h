@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TCustomPanel.h"
+#include "framework/TCustomPanel.h"
 
 #include <QPixmap>
 

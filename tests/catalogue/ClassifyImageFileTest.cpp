@@ -1,6 +1,6 @@
-#include "ClassifyImageFile.h"
-#include "CatalogueRow.h"
+#include "catalogue/ClassifyImageFile.h"
 #include "TestImages.h"
+#include "catalogue/CatalogueRow.h"
 
 #include <QDir>
 

@@ -1,10 +1,10 @@
-#include "ListCatalogue.h"
-#include "CatalogueRow.h"
-#include "ClassifyImageFile.h"
-#include "EInOutError.h"
-#include "FileFilters.h"
-#include "RawText.h"
+#include "catalogue/ListCatalogue.h"
 #include "TestImages.h"
+#include "catalogue/CatalogueRow.h"
+#include "catalogue/ClassifyImageFile.h"
+#include "catalogue/FileFilters.h"
+#include "platform/EInOutError.h"
+#include "platform/RawText.h"
 
 #include <QDir>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "PartitionSort.h"
-#include "SortText.h"
-#include "TextRows.h"
+#include "catalogue/PartitionSort.h"
+#include "catalogue/SortText.h"
+#include "catalogue/TextRows.h"
 
 #include <QStringList>
 

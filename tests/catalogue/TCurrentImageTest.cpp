@@ -1,7 +1,7 @@
-#include "TCurrentImage.h"
-#include "CatalogueRow.h"
-#include "ClassifyImageFile.h"
+#include "catalogue/TCurrentImage.h"
 #include "TestImages.h"
+#include "catalogue/CatalogueRow.h"
+#include "catalogue/ClassifyImageFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "TDeliveryClock.h"
-#include "TDeliveryStatistics.h"
+#include "delivery/TDeliveryClock.h"
 #include "TTestClock.h"
+#include "delivery/TDeliveryStatistics.h"
 
 #include <gtest/gtest.h>
 

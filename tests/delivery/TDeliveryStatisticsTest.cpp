@@ -1,4 +1,4 @@
-#include "TDeliveryStatistics.h"
+#include "delivery/TDeliveryStatistics.h"
 
 #include <gtest/gtest.h>
 

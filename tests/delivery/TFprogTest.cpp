@@ -1,8 +1,8 @@
-#include "TFprog.h"
-#include "TAnimate.h"
-#include "TDeliveryStatistics.h"
-#include "TGauge.h"
-#include "TPanel.h"
+#include "delivery/TFprog.h"
+#include "delivery/TDeliveryStatistics.h"
+#include "framework/TAnimate.h"
+#include "framework/TPanel.h"
+#include "widgets/TGauge.h"
 
 #include <QLabel>
 #include <QScreen>

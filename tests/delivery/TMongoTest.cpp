@@ -1,10 +1,10 @@
-#include "TDoctor64.h"
-#include "TFprog.h"
-#include "TGauge.h"
 #include "TTestClock.h"
 #include "TTestFolder.h"
 #include "TTestMainWindow.h"
 #include "TestBytes.h"
+#include "delivery/TFprog.h"
+#include "simulator/TDoctor64.h"
+#include "widgets/TGauge.h"
 
 #include <QFile>
 #include <QLabel>

@@ -1,16 +1,16 @@
 #pragma once
 
-#include "CompletionSignal.h"
-#include "TApplication.h"
-#include "TBeeper.h"
-#include "TDeliveryHost.h"
-#include "TEventBinder.h"
-#include "TFprog.h"
-#include "TGameDoctor.h"
-#include "TMongo.h"
-#include "TSettings.h"
-#include "TSpeedButton.h"
-#include "TWavePlayer.h"
+#include "delivery/TDeliveryHost.h"
+#include "delivery/TFprog.h"
+#include "delivery/TMongo.h"
+#include "device/TGameDoctor.h"
+#include "framework/TApplication.h"
+#include "framework/TEventBinder.h"
+#include "framework/TSpeedButton.h"
+#include "platform/TBeeper.h"
+#include "platform/TWavePlayer.h"
+#include "shell/CompletionSignal.h"
+#include "shell/TSettings.h"
 
 #include <QLabel>
 #include <QStringList>

@@ -1,15 +1,15 @@
-#include "TPortProbe.h"
+#include "device/TPortProbe.h"
 
 #include "QtPrinters.h"
 #include "TCardRig.h"
-#include "TDoctor64.h"
-#include "TDoctor64Peer.h"
-#include "TGameDoctor.h"
-#include "THardwarePortIo.h"
 #include "TProcFolder.h"
 #include "TRecordingPort.h"
-#include "TSocketPortIo.h"
 #include "TTestFolder.h"
+#include "device/TGameDoctor.h"
+#include "platform/port/THardwarePortIo.h"
+#include "platform/port/TSocketPortIo.h"
+#include "simulator/TDoctor64.h"
+#include "simulator/TDoctor64Peer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "TAlignLayout.h"
-#include "TApplication.h"
-#include "TCustomPanel.h"
-#include "TEventBinder.h"
-#include "TSplitter.h"
+#include "framework/TAlignLayout.h"
+#include "framework/TApplication.h"
+#include "framework/TCustomPanel.h"
+#include "framework/TEventBinder.h"
+#include "framework/TSplitter.h"
 
 #include <QCoreApplication>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "TAnimate.h"
+#include "framework/TAnimate.h"
 
 #include <QImage>
 #include <QTest>

@@ -1,6 +1,6 @@
-#include "TApplication.h"
-#include "EFOpenError.h"
+#include "framework/TApplication.h"
 #include "TErrorRecorder.h"
+#include "platform/EFOpenError.h"
 
 #include <QApplication>
 #include <QMessageBox>

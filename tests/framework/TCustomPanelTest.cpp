@@ -1,5 +1,5 @@
-#include "TPanel.h"
 #include "TestWidgets.h"
+#include "framework/TPanel.h"
 
 #include <QImage>
 #include <QPalette>

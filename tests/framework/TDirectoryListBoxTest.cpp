@@ -1,13 +1,13 @@
-#include "TDirectoryListBox.h"
-#include "EInOutError.h"
+#include "framework/TDirectoryListBox.h"
 #include "QtPrinters.h"
-#include "RawText.h"
-#include "TApplication.h"
 #include "TErrorRecorder.h"
-#include "TFileListBox.h"
 #include "TMouse.h"
 #include "TTestFolder.h"
 #include "TUnprivileged.h"
+#include "framework/TApplication.h"
+#include "framework/TFileListBox.h"
+#include "platform/EInOutError.h"
+#include "platform/RawText.h"
 
 #include <QDir>
 #include <QFile>

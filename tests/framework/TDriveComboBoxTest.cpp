@@ -1,11 +1,11 @@
-#include "TDriveComboBox.h"
+#include "framework/TDriveComboBox.h"
 #include "QtPrinters.h"
-#include "RawText.h"
-#include "TApplication.h"
-#include "TDirectoryListBox.h"
 #include "TErrorRecorder.h"
 #include "TTestFolder.h"
-#include "TVolume.h"
+#include "framework/TApplication.h"
+#include "framework/TDirectoryListBox.h"
+#include "framework/TVolume.h"
+#include "platform/RawText.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
-#include "TEventBinder.h"
-#include "Exception.h"
+#include "framework/TEventBinder.h"
 #include "QtPrinters.h"
-#include "TApplication.h"
-#include "TDirectoryListBox.h"
 #include "TErrorRecorder.h"
 #include "TMouse.h"
-#include "TSpeedButton.h"
 #include "TTestFolder.h"
+#include "framework/TApplication.h"
+#include "framework/TDirectoryListBox.h"
+#include "framework/TSpeedButton.h"
+#include "platform/Exception.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
-#include "TFileListBox.h"
-#include "EInOutError.h"
+#include "framework/TFileListBox.h"
 #include "TTestFolder.h"
+#include "platform/EInOutError.h"
 
 #include <QSignalSpy>
 

@@ -1,8 +1,8 @@
-#include "TFilterComboBox.h"
-#include "Exception.h"
+#include "framework/TFilterComboBox.h"
 #include "QtPrinters.h"
-#include "TApplication.h"
 #include "TErrorRecorder.h"
+#include "framework/TApplication.h"
+#include "platform/Exception.h"
 
 #include <QTest>
 

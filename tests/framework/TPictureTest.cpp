@@ -1,4 +1,4 @@
-#include "TPicture.h"
+#include "framework/TPicture.h"
 
 #include <QSignalSpy>
 

@@ -1,11 +1,11 @@
-#include "Exception.h"
 #include "QtPrinters.h"
-#include "TApplication.h"
-#include "TDirectoryListBox.h"
-#include "TDriveComboBox.h"
 #include "TErrorRecorder.h"
-#include "TEventBinder.h"
 #include "TTestFolder.h"
+#include "framework/TApplication.h"
+#include "framework/TDirectoryListBox.h"
+#include "framework/TDriveComboBox.h"
+#include "framework/TEventBinder.h"
+#include "platform/Exception.h"
 #include "ui_TPromotedForm.h"
 
 #include <QDir>

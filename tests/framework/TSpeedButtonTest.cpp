@@ -1,7 +1,7 @@
-#include "TSpeedButton.h"
-#include "FrameworkPictures.h"
+#include "framework/TSpeedButton.h"
 #include "QtPrinters.h"
-#include "TStatusBar.h"
+#include "framework/FrameworkPictures.h"
+#include "framework/TStatusBar.h"
 
 #include <QDir>
 #include <QImage>

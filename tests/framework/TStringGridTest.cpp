@@ -1,4 +1,4 @@
-#include "TStringGrid.h"
+#include "framework/TStringGrid.h"
 
 #include <QApplication>
 #include <QHeaderView>

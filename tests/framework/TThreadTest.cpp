@@ -1,5 +1,5 @@
-#include "TThread.h"
-#include "Exception.h"
+#include "framework/TThread.h"
+#include "platform/Exception.h"
 
 #include <QCoreApplication>
 #include <QThread>

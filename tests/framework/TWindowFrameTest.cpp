@@ -1,4 +1,4 @@
-#include "TWindowFrame.h"
+#include "framework/TWindowFrame.h"
 #include "TestWidgets.h"
 
 #include <QTest>

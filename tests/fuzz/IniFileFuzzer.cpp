@@ -2,7 +2,7 @@
 // any file: untouched text comes back byte for byte, every listed key is found, a value
 // written is read back, also after the text is read again.
 
-#include "TIniFile.h"
+#include "platform/TIniFile.h"
 
 #include <cstdint>
 #include <cstdlib>

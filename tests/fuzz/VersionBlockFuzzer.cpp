@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the version-block parser, and to the ELF section reader, and
 // checks that every value found lies inside the input.
 
-#include "ElfSection.h"
-#include "VersionResource.h"
+#include "platform/ElfSection.h"
+#include "platform/VersionResource.h"
 
 #include <QBuffer>
 

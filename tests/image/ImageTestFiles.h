@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TByteOrder.h"
 #include "TestBytes.h"
+#include "image/TByteOrder.h"
 
 #include <QByteArray>
 
@@ -20,7 +20,6 @@ inline QByteArray InOrder(const QByteArray& cartridge, TByteOrder order)
         file[i ^ flip] = cartridge[i];
     return file;
 }
-
 
 // A cartridge image in its own order: the big-endian magic, a name, a country code, and
 // random bytes everywhere else.

@@ -1,6 +1,6 @@
-#include "TByteOrder.h"
+#include "image/TByteOrder.h"
 #include "ImageTestFiles.h"
-#include "TCartridgeHeader.h"
+#include "image/TCartridgeHeader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "TImageChecksum.h"
-#include "EInOutError.h"
+#include "image/TImageChecksum.h"
 #include "ImageTestFiles.h"
 #include "TTestFolder.h"
+#include "platform/EInOutError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "TImageReader.h"
-#include "EFOpenError.h"
+#include "image/TImageReader.h"
 #include "ImageTestFiles.h"
 #include "TTestFolder.h"
+#include "platform/EFOpenError.h"
 
 #include <gtest/gtest.h>
 

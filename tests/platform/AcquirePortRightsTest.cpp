@@ -1,6 +1,6 @@
-#include "AcquirePortRights.h"
-#include "TPrivilegeCalls.h"
+#include "platform/port/AcquirePortRights.h"
 #include "TProcFolder.h"
+#include "platform/port/TPrivilegeCalls.h"
 
 #include <QFile>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "EFOpenError.h"
+#include "platform/EFOpenError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "FileListing.h"
-#include "EInOutError.h"
-#include "RawText.h"
+#include "platform/FileListing.h"
 #include "TTestFolder.h"
 #include "TUnprivileged.h"
+#include "platform/EInOutError.h"
+#include "platform/RawText.h"
 
 #include <QDir>
 #include <QFile>

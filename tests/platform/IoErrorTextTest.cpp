@@ -1,4 +1,4 @@
-#include "IoErrorText.h"
+#include "platform/IoErrorText.h"
 
 #include <gtest/gtest.h>
 

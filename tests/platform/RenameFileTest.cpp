@@ -1,9 +1,9 @@
-#include "RenameFile.h"
-#include "EInOutError.h"
-#include "FileListing.h"
-#include "RawText.h"
+#include "platform/RenameFile.h"
 #include "TTestFolder.h"
 #include "TUnprivileged.h"
+#include "platform/EInOutError.h"
+#include "platform/FileListing.h"
+#include "platform/RawText.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,12 +1,12 @@
-#include "THardwarePortIo.h"
-#include "EPortAccess.h"
+#include "platform/port/THardwarePortIo.h"
 #include "TFakeClaim.h"
 #include "TGrantedRights.h"
-#include "TPortRights.h"
-#include "TPpdevClaim.h"
 #include "TProcFolder.h"
 #include "TRecordingPort.h"
 #include "TUnprivileged.h"
+#include "platform/port/EPortAccess.h"
+#include "platform/port/TPortRights.h"
+#include "platform/port/TPpdevClaim.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
-#include "TIniFile.h"
-#include "EIniFileException.h"
-#include "RawText.h"
+#include "platform/TIniFile.h"
 #include "TTestFolder.h"
 #include "TUnprivileged.h"
+#include "platform/EIniFileException.h"
+#include "platform/RawText.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "TKernelPortList.h"
-#include "TPortAddress.h"
+#include "platform/port/TKernelPortList.h"
 #include "TTestFolder.h"
+#include "platform/port/TPortAddress.h"
 
 #include <QDir>
 

@@ -1,9 +1,9 @@
-#include "EPortAccess.h"
-#include "EPortSilent.h"
-#include "TDevPortIo.h"
-#include "TSocketPortIo.h"
 #include "TTestFolder.h"
 #include "TTestListener.h"
+#include "platform/port/EPortAccess.h"
+#include "platform/port/EPortSilent.h"
+#include "platform/port/TDevPortIo.h"
+#include "platform/port/TSocketPortIo.h"
 
 #include <QFile>
 

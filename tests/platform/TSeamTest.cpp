@@ -1,5 +1,5 @@
-#include "TBeeper.h"
-#include "TShellOpen.h"
+#include "platform/TBeeper.h"
+#include "platform/TShellOpen.h"
 
 #include <QStringList>
 

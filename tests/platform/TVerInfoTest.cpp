@@ -1,10 +1,10 @@
-#include "TVerInfo.h"
+#include "platform/TVerInfo.h"
 #include "ElfImage.h"
-#include "ElfSection.h"
-#include "ProgramFile.h"
 #include "TTestFolder.h"
 #include "TVersionBlockWriter.h"
-#include "VersionResource.h"
+#include "platform/ElfSection.h"
+#include "platform/ProgramFile.h"
+#include "platform/VersionResource.h"
 
 #include <QBuffer>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "TWavePlayer.h"
-#include "EMCIDeviceError.h"
+#include "platform/TWavePlayer.h"
 #include "TTestFolder.h"
 #include "TTestWave.h"
+#include "platform/EMCIDeviceError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "UpperCase.h"
+#include "platform/UpperCase.h"
 #include "TestBytes.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "TVersionBlockWriter.h"
-#include "VersionResource.h"
+#include "platform/VersionResource.h"
 
 #include <gtest/gtest.h>
 

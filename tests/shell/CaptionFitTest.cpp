@@ -1,13 +1,13 @@
-#include "TFAbout.h"
-#include "TFPrefs.h"
-#include "TFprog.h"
-#include "TKernelPortList.h"
 #include "TMainWindowTest.h"
-#include "TOpenDia.h"
-#include "TPanel.h"
 #include "TProcFolder.h"
-#include "TShellOpen.h"
-#include "TSpeedButton.h"
+#include "delivery/TFprog.h"
+#include "framework/TPanel.h"
+#include "framework/TSpeedButton.h"
+#include "platform/TShellOpen.h"
+#include "platform/port/TKernelPortList.h"
+#include "shell/TFPrefs.h"
+#include "shell/TOpenDia.h"
+#include "widgets/TFAbout.h"
 
 #include <QAbstractButton>
 #include <QApplication>

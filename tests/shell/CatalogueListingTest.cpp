@@ -1,12 +1,12 @@
-#include "CatalogueRow.h"
-#include "RawText.h"
-#include "TAnimate.h"
-#include "TDirectoryListBox.h"
 #include "TMainWindowTest.h"
 #include "TMouse.h"
-#include "TSortedStringGrid.h"
-#include "TSpeedButton.h"
 #include "TUnprivileged.h"
+#include "catalogue/CatalogueRow.h"
+#include "framework/TAnimate.h"
+#include "framework/TDirectoryListBox.h"
+#include "framework/TSpeedButton.h"
+#include "platform/RawText.h"
+#include "widgets/TSortedStringGrid.h"
 
 #include <QComboBox>
 #include <QDir>

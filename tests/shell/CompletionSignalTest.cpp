@@ -1,10 +1,10 @@
-#include "CompletionSignal.h"
-#include "EMCIDeviceError.h"
-#include "TBeeper.h"
-#include "TSettings.h"
+#include "shell/CompletionSignal.h"
 #include "TTestFolder.h"
 #include "TTestWave.h"
-#include "TWavePlayer.h"
+#include "platform/EMCIDeviceError.h"
+#include "platform/TBeeper.h"
+#include "platform/TWavePlayer.h"
+#include "shell/TSettings.h"
 
 #include <QWidget>
 

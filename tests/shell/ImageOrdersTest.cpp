@@ -1,7 +1,7 @@
 #include "CheckedImages.h"
 #include "TMainWindowTest.h"
-#include "TSortedStringGrid.h"
-#include "TSpeedButton.h"
+#include "framework/TSpeedButton.h"
+#include "widgets/TSortedStringGrid.h"
 
 #include <QCheckBox>
 #include <QComboBox>

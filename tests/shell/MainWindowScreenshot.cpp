@@ -3,10 +3,10 @@
 // fresh settings file in a temporary program folder, as on a first start in FOLDER.
 // Run it with QT_QPA_PLATFORM=offscreen.
 
-#include "TApplication.h"
-#include "TFMain.h"
-#include "TSortedStringGrid.h"
-#include "TSpeedButton.h"
+#include "framework/TApplication.h"
+#include "framework/TSpeedButton.h"
+#include "shell/TFMain.h"
+#include "widgets/TSortedStringGrid.h"
 
 #include <QApplication>
 #include <QDir>

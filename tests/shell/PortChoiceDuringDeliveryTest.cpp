@@ -1,14 +1,14 @@
-#include "TClock.h"
-#include "TDoctor64.h"
-#include "TFPrefs.h"
-#include "TFprog.h"
-#include "TGameDoctor.h"
-#include "TKernelPortList.h"
-#include "TMainDeliveryHost.h"
 #include "TMainWindowTest.h"
-#include "TMongo.h"
-#include "TPanel.h"
 #include "TProcFolder.h"
+#include "delivery/TFprog.h"
+#include "delivery/TMongo.h"
+#include "device/TGameDoctor.h"
+#include "framework/TPanel.h"
+#include "platform/TClock.h"
+#include "platform/port/TKernelPortList.h"
+#include "shell/TFPrefs.h"
+#include "shell/TMainDeliveryHost.h"
+#include "simulator/TDoctor64.h"
 
 #include <QRadioButton>
 

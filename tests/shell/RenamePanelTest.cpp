@@ -1,8 +1,8 @@
-#include "TDirectoryListBox.h"
 #include "TMainWindowTest.h"
-#include "TSortedStringGrid.h"
-#include "TSpeedButton.h"
 #include "TUnprivileged.h"
+#include "framework/TDirectoryListBox.h"
+#include "framework/TSpeedButton.h"
+#include "widgets/TSortedStringGrid.h"
 
 #include <QCheckBox>
 #include <QComboBox>

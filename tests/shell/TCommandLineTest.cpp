@@ -1,4 +1,4 @@
-#include "TCommandLine.h"
+#include "shell/TCommandLine.h"
 #include "QtPrinters.h"
 
 #include <gtest/gtest.h>

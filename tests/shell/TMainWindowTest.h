@@ -1,12 +1,12 @@
 #pragma once
 
 #include "QtPrinters.h"
-#include "TApplication.h"
 #include "TErrorRecorder.h"
-#include "TFMain.h"
-#include "TSpeedButton.h"
 #include "TTestFolder.h"
 #include "TestImages.h"
+#include "framework/TApplication.h"
+#include "framework/TSpeedButton.h"
+#include "shell/TFMain.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

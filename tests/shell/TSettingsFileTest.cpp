@@ -1,9 +1,9 @@
-#include "TSettingsFile.h"
-#include "EIniFileException.h"
+#include "shell/TSettingsFile.h"
 #include "QtPrinters.h"
-#include "TIniFile.h"
 #include "TTestFolder.h"
 #include "TUnprivileged.h"
+#include "platform/EIniFileException.h"
+#include "platform/TIniFile.h"
 
 #include <QDir>
 #include <QFile>

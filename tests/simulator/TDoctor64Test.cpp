@@ -1,7 +1,7 @@
-#include "TDoctor64.h"
-#include "EPortAccess.h"
-#include "TDoctor64Peer.h"
+#include "simulator/TDoctor64.h"
 #include "TTestFolder.h"
+#include "platform/port/EPortAccess.h"
+#include "simulator/TDoctor64Peer.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "TByteOrder.h"
-#include "TImageChecksum.h"
 #include "TestBytes.h"
+#include "image/TByteOrder.h"
+#include "image/TImageChecksum.h"
 
 #include <QByteArray>
 #include <QtEndian>

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "TDoctor64.h"
 #include "TFakeClaim.h"
-#include "TGameDoctor.h"
 #include "TGrantedRights.h"
-#include "THardwarePortIo.h"
 #include "TProcFolder.h"
 #include "TRecordingPort.h"
 #include "TTestFolder.h"
+#include "device/TGameDoctor.h"
+#include "platform/port/THardwarePortIo.h"
+#include "simulator/TDoctor64.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TApplication.h"
+#include "framework/TApplication.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "EPortAccess.h"
-#include "TKernelPort.h"
-#include "TPortClaim.h"
 #include "TRecordingPort.h"
+#include "platform/port/EPortAccess.h"
+#include "platform/port/TKernelPort.h"
+#include "platform/port/TPortClaim.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TKernelPortList.h"
-#include "TPortRights.h"
+#include "platform/port/TKernelPortList.h"
+#include "platform/port/TPortRights.h"
 
 // Port rights as start-up leaves them when the capability was held and the kernel granted
 // every listed port's registers.

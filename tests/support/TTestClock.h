@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TClock.h"
+#include "platform/TClock.h"
 
 // A clock that tests set by hand. Link the platform library to use it.
 class TTestClock : public TClock

@@ -1,4 +1,4 @@
-#include "ShareOfLength.h"
+#include "widgets/ShareOfLength.h"
 
 #include <gtest/gtest.h>
 

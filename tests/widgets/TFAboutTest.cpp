@@ -1,11 +1,11 @@
-#include "TFAbout.h"
+#include "widgets/TFAbout.h"
 #include "QtPrinters.h"
-#include "TApplication.h"
 #include "TMouse.h"
-#include "TShellOpen.h"
-#include "TSpeedButton.h"
-#include "TWallpaper.h"
 #include "TestWidgets.h"
+#include "framework/TApplication.h"
+#include "framework/TSpeedButton.h"
+#include "platform/TShellOpen.h"
+#include "widgets/TWallpaper.h"
 
 #include <QLabel>
 #include <QTest>

@@ -1,8 +1,8 @@
-#include "TGauge.h"
-#include "EInvalidOperation.h"
-#include "TBltBitmap.h"
-#include "TPanel.h"
+#include "widgets/TGauge.h"
 #include "TestWidgets.h"
+#include "framework/EInvalidOperation.h"
+#include "framework/TPanel.h"
+#include "widgets/TBltBitmap.h"
 
 #include <QImage>
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "TSortedStringGrid.h"
-#include "CatalogueRow.h"
-#include "HeaderButtons.h"
-#include "TextRows.h"
+#include "widgets/TSortedStringGrid.h"
+#include "catalogue/CatalogueRow.h"
+#include "catalogue/HeaderButtons.h"
+#include "catalogue/TextRows.h"
 
 #include <QApplication>
 #include <QTest>

@@ -1,6 +1,6 @@
-#include "TWallpaper.h"
-#include "TPicture.h"
+#include "widgets/TWallpaper.h"
 #include "TestWidgets.h"
+#include "framework/TPicture.h"
 
 #include <QImage>
 #include <QPaintDevice>

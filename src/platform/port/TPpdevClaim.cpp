@@ -1,7 +1,7 @@
 #include "TPpdevClaim.h"
 
-#include "EPortAccess.h"
-#include "TKernelPortList.h"
+#include "platform/port/EPortAccess.h"
+#include "platform/port/TKernelPortList.h"
 
 #include <QFile>
 

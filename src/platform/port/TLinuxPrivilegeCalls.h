@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TPrivilegeCalls.h"
+#include "platform/port/TPrivilegeCalls.h"
 
 // The real calls: libcap for the capability sets, ioperm on x86 (ENOSYS elsewhere), and
 // /dev/port.

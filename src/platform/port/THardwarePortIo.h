@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TKernelPortList.h"
-#include "TPortIo.h"
+#include "platform/port/TKernelPortList.h"
+#include "platform/port/TPortIo.h"
 
 #include <bitset>
 #include <memory>

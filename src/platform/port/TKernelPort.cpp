@@ -1,6 +1,6 @@
 #include "TKernelPort.h"
 
-#include "TPortAddress.h"
+#include "platform/port/TPortAddress.h"
 
 QString TKernelPort::Description() const
 {

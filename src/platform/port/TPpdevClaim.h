@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TPortClaim.h"
+#include "platform/port/TPortClaim.h"
 
 // The claim through the kernel's ppdev driver: /dev/parportN registered exclusively
 // (PPEXCL) and claimed (PPCLAIM), released (PPRELEASE) and closed at the end.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TKernelPortList.h"
+#include "platform/port/TKernelPortList.h"
 
 #include <QString>
 

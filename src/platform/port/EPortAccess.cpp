@@ -1,6 +1,6 @@
 #include "EPortAccess.h"
 
-#include "TPortAddress.h"
+#include "platform/port/TPortAddress.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
 #include "TVisibleFileListBox.h"
 
-#include "RawText.h"
+#include "platform/RawText.h"
 
 #include <QDir>
 #include <QMouseEvent>

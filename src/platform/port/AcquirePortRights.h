@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TPortRights.h"
+#include "platform/port/TPortRights.h"
 
 class TPrivilegeCalls;
 

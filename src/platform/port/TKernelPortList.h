@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TKernelPort.h"
+#include "platform/port/TKernelPort.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #include "TSocketPortIo.h"
 
-#include "EPortAccess.h"
-#include "EPortSilent.h"
-#include "IoErrorText.h"
+#include "platform/IoErrorText.h"
+#include "platform/port/EPortAccess.h"
+#include "platform/port/EPortSilent.h"
 
 #include <QFile>
 

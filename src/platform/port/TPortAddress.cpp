@@ -1,6 +1,6 @@
 #include "TPortAddress.h"
 
-#include "TKernelPortList.h"
+#include "platform/port/TKernelPortList.h"
 
 #include <QRegularExpression>
 

@@ -1,11 +1,11 @@
 #include "THardwarePortIo.h"
 
-#include "EPortAccess.h"
-#include "TDevPortIo.h"
-#include "TPortAddress.h"
-#include "TPortClaim.h"
-#include "TPortRights.h"
-#include "TPpdevClaim.h"
+#include "platform/port/EPortAccess.h"
+#include "platform/port/TDevPortIo.h"
+#include "platform/port/TPortAddress.h"
+#include "platform/port/TPortClaim.h"
+#include "platform/port/TPortRights.h"
+#include "platform/port/TPpdevClaim.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <sys/io.h>

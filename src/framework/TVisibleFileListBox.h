@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TBindableControl.h"
-#include "TFileListBox.h"
+#include "framework/TBindableControl.h"
+#include "framework/TFileListBox.h"
 
 #include <QListWidget>
 #include <QString>
@@ -29,7 +29,6 @@ public:
 
     // The full path of the selected file; empty when none is selected.
     QString FileName() const;
-
 
 signals:
     void Click();

@@ -1,7 +1,7 @@
 #include "AcquirePortRights.h"
 
-#include "TLinuxPrivilegeCalls.h"
-#include "TPortAddress.h"
+#include "platform/port/TLinuxPrivilegeCalls.h"
+#include "platform/port/TPortAddress.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Exception.h"
+#include "platform/Exception.h"
 
 // A port backend whose device peer stopped answering: the transfer treats it as the
 // device not answering a wait in time.

@@ -1,7 +1,7 @@
 #include "TPortRights.h"
 
-#include "EPortAccess.h"
-#include "TPortAddress.h"
+#include "platform/port/EPortAccess.h"
+#include "platform/port/TPortAddress.h"
 
 #include <cstring>
 
