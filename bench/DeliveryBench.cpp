@@ -51,7 +51,7 @@ class TBenchWindow : public QWidget, public TDeliveryHost
 public:
     explicit TBenchWindow(TApplication& application)
         : FApplication(application)
-        , FMongo(*this, FClock)
+        , FMongo(*this, FDoctor, FClock)
     {
         FStatus = new QLabel(this);
         show();
@@ -63,14 +63,22 @@ public:
     QString Status() const { return FStatus->text(); }
 
     void SetStatusText(const QString& text) override { FStatus->setText(text); }
-    TGameDoctor& GameDoctor() override { return FDoctor; }
-    TFprog& ProgressWindow() override { return FProgress; }
-    QString SelectedDirectory() const override { return Image().Folder.path() + QLatin1Char('/'); }
     TDeliveryRow SelectedRow() const override
     {
         return { QStringLiteral("SUPER RACER"), QStringLiteral("256 MBIT"), Image().Name.toUpper(),
-            Image().Name };
+            Image().Folder.filePath(Image().Name) };
     }
+    void ProgressBegins() override
+    {
+        FProgress.ClearFigures();
+        FProgress.show();
+    }
+    void ProgressAt(int progress, const TDeliveryStatistics& figures) override
+    {
+        FProgress.SetProgress(progress);
+        FProgress.ShowStatistics(figures);
+    }
+    void ProgressEnds() override { FProgress.close(); }
     void ProcessMessages() override { FApplication.ProcessMessages(); }
     void CompletionSignal() override
     {

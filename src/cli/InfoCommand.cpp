@@ -35,8 +35,7 @@ int RunInfo(const QCommandLineParser& parser)
         if (header.IsImage())
             check = CheckImageFile(path);
     } catch (const EInOutError& error) {
-        WriteText(
-            stderr, QStringLiteral("conveyor-cli info: %1\n").arg(PrintableText(error.Message())));
+        ReportError(error.Message());
         return ExitFailure;
     }
 

@@ -2,6 +2,7 @@
 
 #include "catalogue/CatalogueRow.h"
 #include "catalogue/FileFilters.h"
+#include "catalogue/HeaderButtons.h"
 #include "catalogue/ListCatalogue.h"
 #include "cli/CliOutput.h"
 #include "cli/ExitStatus.h"
@@ -22,9 +23,10 @@ const QCommandLineOption TsvOption(QStringLiteral("tsv"),
                    "nothing else."));
 
 // The columns a person reads; the others are for the program.
-constexpr std::array<int, 4> VisibleColumns = { ccBaseName, ccExtension, ccImageName, ccSize };
-const std::array<QString, 4> VisibleCaptions = { QStringLiteral("Filename"), QStringLiteral("Ext"),
-    QStringLiteral("Image Name"), QStringLiteral("Mbit") };
+constexpr std::array<int, HeaderButtonCount> VisibleColumns
+    = { ccBaseName, ccExtension, ccImageName, ccSize };
+const std::array<QString, HeaderButtonCount> VisibleCaptions = { QStringLiteral("Filename"),
+    QStringLiteral("Ext"), QStringLiteral("Image Name"), QStringLiteral("Mbit") };
 
 void PrintTsv(const std::vector<TTextRow>& rows)
 {
@@ -41,7 +43,7 @@ void PrintTsv(const std::vector<TTextRow>& rows)
 
 void PrintTable(const std::vector<TTextRow>& rows)
 {
-    std::array<qsizetype, 4> widths {};
+    std::array<qsizetype, HeaderButtonCount> widths {};
     for (std::size_t i = 0; i < VisibleColumns.size(); ++i) {
         widths[i] = VisibleCaptions[i].size();
         for (const TTextRow& row : rows)
@@ -68,7 +70,7 @@ int RunList(const QCommandLineParser& parser)
     try {
         rows = ListCatalogue(parser.positionalArguments().constFirst(), parser.value(MaskOption));
     } catch (const EInOutError& error) {
-        WriteText(stderr, QStringLiteral("conveyor-cli list: %1\n").arg(error.Message()));
+        ReportError(error.Message());
         return ExitFailure;
     }
 

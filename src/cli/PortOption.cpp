@@ -1,6 +1,5 @@
 #include "PortOption.h"
 
-#include "device/TGameDoctor.h"
 #include "platform/port/TPortAddress.h"
 
 #include <QtGlobal>
@@ -12,22 +11,6 @@ QCommandLineOption PortOption()
                        "kernel lists (parport1, see conveyor-cli ports) or its hexadecimal base "
                        "address (0xD010)."),
         QStringLiteral("lpt1|lpt2|parportN|0xADDRESS"), QStringLiteral("lpt1"));
-}
-
-QCommandLineOption SimulateOption()
-{
-    return QCommandLineOption(QStringLiteral("simulate"),
-        QStringLiteral("Uses the built-in Doctor64 simulator in place of the port; it stores the "
-                       "files it receives in DIR."),
-        QStringLiteral("DIR"));
-}
-
-QCommandLineOption PeerOption()
-{
-    return QCommandLineOption(QStringLiteral("peer"),
-        QStringLiteral("Reaches through the virtual port a device model listening on the Unix "
-                       "socket SOCKET (see conveyor-cli simulate). Excludes --simulate."),
-        QStringLiteral("SOCKET"));
 }
 
 QCommandLineOption AbsentOption()
@@ -56,14 +39,4 @@ std::optional<std::uint16_t> ChosenAddress(
     if (!base && error)
         *error = QStringLiteral("unknown port '%1': %2").arg(parser.value(PortOption()), reason);
     return base;
-}
-
-void AimAt(TGameDoctor& doctor, std::uint16_t base)
-{
-    if (base == TPortAddress::LPT1)
-        doctor.SetPort(ppLPT1);
-    else if (base == TPortAddress::LPT2)
-        doctor.SetPort(ppLPT2);
-    else
-        doctor.SetPortAddress(base);
 }

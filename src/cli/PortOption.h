@@ -9,20 +9,13 @@
 #include <cstdint>
 #include <optional>
 
-class TGameDoctor;
-
 // --port lpt1|lpt2|parportN|0xADDRESS: the parallel port a command drives or models, LPT1
 // unless it says otherwise. A function, not a shared object, so that commands may put it
 // into their own declarations while the program starts.
 QCommandLineOption PortOption();
 
-// Where a command finds the device instead of the real port, and how the simulator
-// behaves: the same for send and probe.
-// --simulate DIR: the built-in simulator, which stores what it receives in DIR.
-QCommandLineOption SimulateOption();
-// --peer SOCKET: a device model in another process, through the virtual port.
-QCommandLineOption PeerOption();
-// --absent: with --simulate, no device attached.
+// --absent: with --simulate (TAttachedDevice::SimulateOption), no device attached; the
+// same for send and probe.
 QCommandLineOption AbsentOption();
 
 // Where the kernel's lists are read: /proc, or the folder CONVEYOR_PROC_ROOT names, so that
@@ -34,6 +27,3 @@ TKernelPortList KernelPorts();
 // nothing and sets error to what wrong usage says.
 std::optional<std::uint16_t> ChosenAddress(
     const QCommandLineParser& parser, const TKernelPortList& ports, QString* error);
-// Points the transfer component at base: LPT1 and LPT2 as themselves, any other port by
-// its address.
-void AimAt(TGameDoctor& doctor, std::uint16_t base);

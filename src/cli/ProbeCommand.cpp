@@ -7,7 +7,7 @@
 #include "device/TPortProbe.h"
 #include "platform/Exception.h"
 #include "platform/port/TPortAddress.h"
-#include "platform/port/TSocketPortIo.h"
+#include "simulator/TAttachedDevice.h"
 #include "simulator/TDoctor64.h"
 
 #include <QCommandLineParser>
@@ -31,10 +31,12 @@ void PrintStep(const QString& name, bool passed, const QString& detail)
 
 int RunProbe(const QCommandLineParser& parser)
 {
-    if (parser.isSet(SimulateOption()) && parser.isSet(PeerOption()))
-        return UsageError(ProbeCommand, QStringLiteral("--simulate and --peer exclude each other"));
+    const QCommandLineOption simulate = TAttachedDevice::SimulateOption();
+    const QCommandLineOption peer = TAttachedDevice::PeerOption();
+    if (parser.isSet(simulate) && parser.isSet(peer))
+        return UsageError(ProbeCommand, TAttachedDevice::ClashText());
     if ((parser.isSet(AbsentOption()) || parser.isSet(HandshakeStallOption))
-        && !parser.isSet(SimulateOption()))
+        && !parser.isSet(simulate))
         return UsageError(
             ProbeCommand, QStringLiteral("--absent and --stall-handshake need --simulate"));
     int stallStep = 0;
@@ -63,22 +65,16 @@ int RunProbe(const QCommandLineParser& parser)
     }
 
     TGameDoctor doctor;
-    AimAt(doctor, *base);
-    std::unique_ptr<TDoctor64> simulator;
-    std::unique_ptr<TSocketPortIo> peer;
+    doctor.SetPortChoice(TPortChoice::ForBase(*base));
+    std::unique_ptr<TAttachedDevice> device;
     try {
-        if (parser.isSet(SimulateOption())) {
-            const QString folder = parser.value(SimulateOption());
-            if (!MakeOutputFolder(folder))
-                return ExitFailure;
-            simulator = std::make_unique<TDoctor64>(folder, *base);
+        device = std::make_unique<TAttachedDevice>(
+            parser.value(simulate), parser.value(peer), doctor.PortAddress());
+        if (TDoctor64* const simulator = device->Simulator()) {
             simulator->SetAbsent(parser.isSet(AbsentOption()));
             simulator->SetHandshakeStall(stallStep);
-            doctor.SetPortIo(simulator.get());
-        } else if (parser.isSet(PeerOption())) {
-            peer = std::make_unique<TSocketPortIo>(parser.value(PeerOption()));
-            doctor.SetPortIo(peer.get());
         }
+        doctor.SetPortIo(device->PortIo());
 
         const QString name = TPortAddress::Name(*base, ports);
         const QString address = TPortAddress::Text(*base);
@@ -121,7 +117,8 @@ const TCommand ProbeCommand = {
                    "Exit status: 0 the device answered, 3 the port works but no device\n"
                    "answered, 1 a right or the port is missing, 2 wrong usage."),
     {},
-    { PortOption(), SimulateOption(), PeerOption(), AbsentOption(), HandshakeStallOption },
+    { PortOption(), TAttachedDevice::SimulateOption(), TAttachedDevice::PeerOption(),
+        AbsentOption(), HandshakeStallOption },
     {},
     RunProbe,
 };

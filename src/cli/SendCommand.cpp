@@ -9,7 +9,7 @@
 #include "platform/Exception.h"
 #include "platform/RawText.h"
 #include "platform/port/TPortAddress.h"
-#include "platform/port/TSocketPortIo.h"
+#include "simulator/TAttachedDevice.h"
 #include "simulator/TDoctor64.h"
 
 #include <QCommandLineParser>
@@ -85,10 +85,11 @@ int RunSend(const QCommandLineParser& parser)
     if (!base)
         return UsageError(SendCommand, portError);
     const QString portName = TPortAddress::Name(*base, ports);
-    if (parser.isSet(SimulateOption()) && parser.isSet(PeerOption()))
-        return UsageError(SendCommand, QStringLiteral("--simulate and --peer exclude each other"));
-    if ((parser.isSet(AbsentOption()) || parser.isSet(StallOption))
-        && !parser.isSet(SimulateOption()))
+    const QCommandLineOption simulate = TAttachedDevice::SimulateOption();
+    const QCommandLineOption peer = TAttachedDevice::PeerOption();
+    if (parser.isSet(simulate) && parser.isSet(peer))
+        return UsageError(SendCommand, TAttachedDevice::ClashText());
+    if ((parser.isSet(AbsentOption()) || parser.isSet(StallOption)) && !parser.isSet(simulate))
         return UsageError(
             SendCommand, QStringLiteral("--absent and --stall-after need --simulate"));
     qint64 stallAfter = -1;
@@ -116,34 +117,33 @@ int RunSend(const QCommandLineParser& parser)
     std::fflush(stdout);
 
     TGameDoctor doctor;
-    AimAt(doctor, *base);
-    std::unique_ptr<TDoctor64> simulator;
-    std::unique_ptr<TSocketPortIo> peer;
-    if (parser.isSet(SimulateOption())) {
-        const QString folder = parser.value(SimulateOption());
-        if (!MakeOutputFolder(folder))
-            return ExitFailure;
-        simulator = std::make_unique<TDoctor64>(folder, doctor.PortAddress());
+    doctor.SetPortChoice(TPortChoice::ForBase(*base));
+    std::unique_ptr<TAttachedDevice> device;
+    try {
+        device = std::make_unique<TAttachedDevice>(
+            parser.value(simulate), parser.value(peer), doctor.PortAddress());
+    } catch (const Exception& error) {
+        ReportError(error.Message());
+        return ExitFailure;
+    }
+    TDoctor64* const simulator = device->Simulator();
+    if (simulator) {
         simulator->SetAbsent(parser.isSet(AbsentOption()));
         simulator->SetStallAfter(stallAfter);
-        doctor.SetPortIo(simulator.get());
-    } else if (parser.isSet(PeerOption())) {
-        peer = std::make_unique<TSocketPortIo>(parser.value(PeerOption()));
-        doctor.SetPortIo(peer.get());
     }
+    doctor.SetPortIo(device->PortIo());
 
-    TProgressPrinter printer(stderr, ::isatty(STDERR_FILENO) != 0, files, portName);
+    TProgressPrinter printer(stderr, ::isatty(STDERR_FILENO) != 0, files, portName, doctor);
     doctor.SetOnProgress(
         [&printer](TGameDoctorAction action, const QString& fileName, std::uint8_t fileNumber,
             std::uint8_t progress) { printer.Event(action, fileName, fileNumber, progress); });
     doctor.SetOnTimeout([&printer] { printer.Finish(); });
-    doctor.SetTimeoutMessage([base = *base] { return TGameDoctor::TimeoutTextAt(base); });
 
     try {
         doctor.SendFiles(files);
     } catch (const EPortTimeout& error) {
         printer.Finish();
-        std::fprintf(stderr, "%s\n", error.what());
+        ReportError(error.Message());
         return ExitNoDevice;
     } catch (const Exception& error) {
         printer.Finish();
@@ -165,9 +165,13 @@ int RunSend(const QCommandLineParser& parser)
         }
     }
     const double seconds = printer.ElapsedSeconds();
-    std::printf("Delivered %lld file%s (%llu bytes) on %s in %.1f s\n",
-        static_cast<long long>(files.size()), files.size() == 1 ? "" : "s",
-        static_cast<unsigned long long>(printer.TotalBytes()), qPrintable(portName), seconds);
+    WriteText(stdout,
+        QStringLiteral("Delivered %1 file%2 (%3 bytes) on %4 in %5 s\n")
+            .arg(files.size())
+            .arg(files.size() == 1 ? "" : "s")
+            .arg(doctor.SentBytes())
+            .arg(portName)
+            .arg(seconds, 0, 'f', 1));
     if (simulator)
         ReportSimulator(*simulator);
     return ExitSuccess;
@@ -191,7 +195,8 @@ const TCommand SendCommand = {
                    "Exit status: 0 delivered, 3 no Doctor64 answered, 1 any other failure,\n"
                    "2 wrong usage."),
     {},
-    { PortOption(), SimulateOption(), PeerOption(), AbsentOption(), StallOption },
+    { PortOption(), TAttachedDevice::SimulateOption(), TAttachedDevice::PeerOption(),
+        AbsentOption(), StallOption },
     { { QStringLiteral("FILE"), QStringLiteral("An image file to deliver."), true } },
     RunSend,
 };

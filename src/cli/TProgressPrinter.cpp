@@ -1,10 +1,13 @@
 #include "TProgressPrinter.h"
 
 #include "cli/CliOutput.h"
+#include "platform/RawText.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -21,24 +24,26 @@ QString Minutes(double seconds)
 
 } // namespace
 
-TProgressPrinter::TProgressPrinter(
-    std::FILE* stream, bool terminal, const QStringList& files, const QString& portName)
+TProgressPrinter::TProgressPrinter(std::FILE* stream, bool terminal, const QStringList& files,
+    const QString& portName, const TGameDoctor& doctor)
     : FStream(stream)
     , FTerminal(terminal)
     , FPortName(portName)
+    , FDoctor(doctor)
 {
+    // The bar's full scale; a file's name is looked up by its own bytes.
     for (const QString& file : files) {
-        const auto size = static_cast<std::uint64_t>(std::max<qint64>(0, QFileInfo(file).size()));
-        FSizes.push_back(size);
-        FSent.push_back(0);
-        FTotal += size;
+        struct stat status
+        {
+        };
+        if (::stat(EncodeRawText(file).constData(), &status) == 0 && status.st_size > 0)
+            FTotal += static_cast<std::uint64_t>(status.st_size);
     }
 }
 
 void TProgressPrinter::Event(TGameDoctorAction action, const QString& fileName,
     std::uint8_t fileNumber, std::uint8_t progress)
 {
-    Q_UNUSED(fileNumber);
     if (action == gaConnecting) {
         std::fprintf(FStream, "Looking for the Doctor64 on %s...\n", qPrintable(FPortName));
         std::fflush(FStream);
@@ -51,17 +56,10 @@ void TProgressPrinter::Event(TGameDoctorAction action, const QString& fileName,
         return;
     }
 
-    // Every sending event stands for one block of the file in order; empty files have no
-    // events, so they are stepped over.
-    while (FCurrent < FSizes.size() && FSent[FCurrent] >= FSizes[FCurrent])
-        ++FCurrent;
-    if (FCurrent < FSizes.size()) {
-        const std::uint64_t block
-            = std::min<std::uint64_t>(TGameDoctor::BlockSize, FSizes[FCurrent] - FSent[FCurrent]);
-        FSent[FCurrent] += block;
-        FDone += block;
-        if (FSent[FCurrent] == block)
-            FLastTenth = -1;
+    // Each file's percentage is counted in tenths of its own.
+    if (fileNumber != FFileNumber) {
+        FFileNumber = fileNumber;
+        FLastTenth = -1;
     }
 
     // A name may hold any byte; none of them may reach the terminal as a control.
@@ -88,11 +86,12 @@ void TProgressPrinter::DrawBar(const QString& fileName, std::uint8_t progress, b
     const QString bar
         = QString(filled, QLatin1Char('#')) + QString(BarWidth - filled, QLatin1Char('-'));
     const double seconds = ElapsedSeconds();
-    const double megabits = static_cast<double>(FDone) * 8.0 / BitsPerMegabit;
+    const std::uint64_t done = FDoctor.SentBytes();
+    const double megabits = static_cast<double>(done) * 8.0 / BitsPerMegabit;
     const double total = static_cast<double>(FTotal) * 8.0 / BitsPerMegabit;
     QString rate = QStringLiteral("--");
     QString left = QStringLiteral("--:--");
-    if (seconds > 0.0 && FDone > 0) {
+    if (seconds > 0.0 && done > 0) {
         const double perSecond = megabits / seconds;
         rate = QString::number(perSecond, 'f', 2);
         left = Minutes((total - megabits) / perSecond);

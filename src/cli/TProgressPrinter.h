@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <vector>
 
 // Shows the progress of one transfer on a stream: on a terminal one bar that keeps being
 // redrawn (percentage of the current file, megabits, rate, time left), otherwise a line
@@ -16,15 +15,16 @@
 class TProgressPrinter
 {
 public:
-    TProgressPrinter(
-        std::FILE* stream, bool terminal, const QStringList& files, const QString& portName);
+    // The figures come from the transfer component's own count of the bytes it sent; the
+    // component must outlive the printer.
+    TProgressPrinter(std::FILE* stream, bool terminal, const QStringList& files,
+        const QString& portName, const TGameDoctor& doctor);
 
     void Event(TGameDoctorAction action, const QString& fileName, std::uint8_t fileNumber,
         std::uint8_t progress);
     // Ends the bar's line, so whatever is printed next starts on a fresh one.
     void Finish();
 
-    std::uint64_t TotalBytes() const { return FTotal; }
     double ElapsedSeconds() const { return FClock.isValid() ? FClock.elapsed() / 1000.0 : 0.0; }
 
 private:
@@ -33,11 +33,9 @@ private:
     std::FILE* FStream;
     bool FTerminal;
     QString FPortName;
-    std::vector<std::uint64_t> FSizes;
-    std::vector<std::uint64_t> FSent;
-    std::size_t FCurrent = 0;
+    const TGameDoctor& FDoctor;
     std::uint64_t FTotal = 0;
-    std::uint64_t FDone = 0;
+    std::uint8_t FFileNumber = 0;
     int FLastTenth = -1;
     bool FBarShown = false;
     QElapsedTimer FClock;

@@ -1,8 +1,8 @@
 #include "TMongo.h"
 
+#include "catalogue/StatusTexts.h"
 #include "delivery/TDeliveryHost.h"
 #include "delivery/TDeliveryStatistics.h"
-#include "delivery/TFprog.h"
 #include "framework/EAbort.h"
 
 namespace {
@@ -29,15 +29,11 @@ private:
 
 } // namespace
 
-TMongo::TMongo(TDeliveryHost& host, const TClock& clock)
+TMongo::TMongo(TDeliveryHost& host, TGameDoctor& gameDoctor, const TClock& clock)
     : FHost(host)
+    , FGameDoctor(gameDoctor)
     , FClock(clock)
 {
-}
-
-QString TMongo::NoFileSelectedText()
-{
-    return QStringLiteral("No File Selected!");
 }
 
 QString TMongo::SendingText(const TDeliveryRow& row)
@@ -55,7 +51,7 @@ void TMongo::StartDelivery()
     }
     FClock.Reset();
     const TDeliveryRow row = FHost.SelectedRow();
-    if (row.FileName.isEmpty() || row.DiskName.isEmpty()) {
+    if (row.FileName.isEmpty() || row.Path.isEmpty()) {
         FHost.SetStatusText(NoFileSelectedText());
         return;
     }
@@ -63,17 +59,18 @@ void TMongo::StartDelivery()
     // whatever the user selects meanwhile.
     FRow = row;
     FSendingText = SendingText(row);
+    FFigures.reset();
     FShownProgress = -1;
     FShownSeconds = -1;
-    FPath = FHost.SelectedDirectory() + row.DiskName;
 
     const TDeliveringFlag delivering(FDelivering);
     FAbandoned = false;
     try {
         Execute();
     } catch (...) {
-        // The window has no close button; left open it would stay until the next delivery.
-        FHost.ProgressWindow().close();
+        // The progress window has no close button; left open it would stay until the next
+        // delivery.
+        FHost.ProgressEnds();
         throw;
     }
 }
@@ -81,21 +78,18 @@ void TMongo::StartDelivery()
 void TMongo::Execute()
 {
     Synchronize([this] { PrepareDelivery(); });
-    FHost.GameDoctor().SendFile(FPath);
+    FGameDoctor.SendFile(FRow.Path);
     Synchronize([this] { FHost.CompletionSignal(); });
 }
 
 void TMongo::PrepareDelivery()
 {
-    TFprog& window = FHost.ProgressWindow();
-    window.ClearFigures();
-    window.show();
-    TGameDoctor& doctor = FHost.GameDoctor();
-    doctor.SetOnProgress([this](TGameDoctorAction action, QString fileName, std::uint8_t fileNumber,
-                             std::uint8_t progress) {
+    FHost.ProgressBegins();
+    FGameDoctor.SetOnProgress([this](TGameDoctorAction action, QString fileName,
+                                  std::uint8_t fileNumber, std::uint8_t progress) {
         ProgressChanged(action, std::move(fileName), fileNumber, progress);
     });
-    doctor.SetOnTimeout([this] { EndDelivery(); });
+    FGameDoctor.SetOnTimeout([this] { EndDelivery(); });
     FHost.SetStatusText(CheckingPort);
 }
 
@@ -107,10 +101,10 @@ void TMongo::ProgressChanged(TGameDoctorAction, QString, std::uint8_t, std::uint
 
 void TMongo::UpdateProgress()
 {
-    FHost.ProgressWindow().SetProgress(FLastProgress);
     if (FLastProgress > 1)
         FHost.SetStatusText(FSendingText);
     UpdateStatistics();
+    FHost.ProgressAt(FLastProgress, *FFigures);
     // The one place a delivery lets the user interface run: between two blocks, never inside
     // a port wait.
     FHost.ProcessMessages();
@@ -126,12 +120,11 @@ void TMongo::UpdateStatistics()
     // The figures follow from the progress and the seconds alone, and most blocks change
     // neither; working them out again would only take time from the transfer.
     const qint32 seconds = FClock.ElapsedSeconds();
-    if (FLastProgress == FShownProgress && seconds == FShownSeconds)
+    if (FFigures && FLastProgress == FShownProgress && seconds == FShownSeconds)
         return;
     FShownProgress = FLastProgress;
     FShownSeconds = seconds;
-    FHost.ProgressWindow().ShowStatistics(
-        TDeliveryStatistics(FLastProgress, seconds, FRow.SizeText));
+    FFigures.emplace(FLastProgress, seconds, FRow.SizeText);
 }
 
 void TMongo::Abandon()
@@ -143,5 +136,5 @@ void TMongo::Abandon()
 void TMongo::EndDelivery()
 {
     FHost.SetStatusText(TimedOutDone);
-    FHost.ProgressWindow().close();
+    FHost.ProgressEnds();
 }

@@ -2,12 +2,14 @@
 
 #include "delivery/TDeliveryClock.h"
 #include "delivery/TDeliveryRow.h"
+#include "delivery/TDeliveryStatistics.h"
 #include "device/TGameDoctor.h"
 #include "framework/TThread.h"
 
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 class TClock;
 class TDeliveryHost;
@@ -24,8 +26,8 @@ class TDeliveryHost;
 class TMongo : public TThread
 {
 public:
-    // The host and the clock must outlive the job.
-    TMongo(TDeliveryHost& host, const TClock& clock);
+    // The host, the transfer component and the clock must outlive the job.
+    TMongo(TDeliveryHost& host, TGameDoctor& gameDoctor, const TClock& clock);
 
     // What the "Deliver" button does. Raises whatever the delivery raised, after the progress
     // window was closed.
@@ -43,16 +45,11 @@ public:
     void Abandon();
 
     bool Delivering() const { return FDelivering; }
-    std::uint8_t LastProgress() const { return FLastProgress; }
     const TDeliveryClock& Clock() const { return FClock; }
-    // The row of the delivery running or of the last one.
+    // The row of the delivery running or of the last one, and the path of its file.
     const TDeliveryRow& Row() const { return FRow; }
-    // The path of that row's file.
-    const QString& Path() const { return FPath; }
+    const QString& Path() const { return FRow.Path; }
 
-    // "No File Selected!": the status text of a "Deliver" press without a selected row. The
-    // main window's rename panel says the same when no file is selected.
-    static QString NoFileSelectedText();
     // " Sending " + image name + "(" + file name + ")" + " ... ".
     static QString SendingText(const TDeliveryRow& row);
 
@@ -62,14 +59,16 @@ private:
     void UpdateStatistics();
 
     TDeliveryHost& FHost;
+    TGameDoctor& FGameDoctor;
     TDeliveryClock FClock;
     std::uint8_t FLastProgress = 0;
     bool FDelivering = false;
     bool FAbandoned = false;
     TDeliveryRow FRow;
     QString FSendingText;
-    QString FPath;
-    // The progress and seconds of the figures last worked out in this delivery.
+    // The figures last worked out in this delivery, with the progress and seconds they
+    // were worked out from.
+    std::optional<TDeliveryStatistics> FFigures;
     int FShownProgress = -1;
     qint32 FShownSeconds = -1;
 };

@@ -151,28 +151,28 @@ void TGameDoctor::SetPortIo(TPortIo* port)
     FPortIo = port ? port : FHardware.get();
 }
 
+void TGameDoctor::SetPortChoice(const TPortChoice& choice)
+{
+    if (choice.Address)
+        SetPortAddress(*choice.Address);
+    else
+        SetPort(choice.Port);
+}
+
 QString TGameDoctor::TimeoutText(TParallelPort port)
 {
-    return port == ppLPT2 ? QStringLiteral("Warning, could not locate any doctor on LPT2.")
-                          : QStringLiteral("Warning, could not locate any doctor on LPT1.");
+    return TPortChoice { port, std::nullopt }.TimeoutText();
 }
 
 QString TGameDoctor::TimeoutTextAt(std::uint16_t address)
 {
-    if (address == LPT1Address)
-        return TimeoutText(ppLPT1);
-    if (address == LPT2Address)
-        return TimeoutText(ppLPT2);
-    return QStringLiteral("Warning, could not locate any doctor at port %1.")
-        .arg(TPortAddress::Text(address));
+    return TPortChoice::ForBase(address).TimeoutText();
 }
 
 void TGameDoctor::TimedOut()
 {
     if (FOnTimeout)
         FOnTimeout();
-    if (FTimeoutMessage)
-        throw EPortTimeout(FTimeoutMessage());
     throw EPortTimeout(TimeoutTextAt(ActiveAddress()));
 }
 
@@ -311,6 +311,7 @@ void TGameDoctor::SendFiles(const QStringList& fileNames)
         return;
     for (const QString& path : fileNames)
         CheckSendable(path);
+    FSentBytes = 0;
     Report(gaConnecting, fileNames.first(), 1, 0);
     FTransferAddress = FPortAddress;
     const QScopedValueRollback inTransfer(FInTransfer, true);
@@ -365,6 +366,7 @@ void TGameDoctor::SendOneFile(const QString& path, std::uint8_t fileNumber)
             throw EReadError(path);
         SendBytes(FBlock.get(), static_cast<std::int32_t>(got));
         position += got;
+        FSentBytes += static_cast<std::uint64_t>(got);
         const double percent = static_cast<double>(position) / static_cast<double>(size) * 100.0;
         Report(gaSending, path, fileNumber, static_cast<std::uint8_t>(percent));
     }

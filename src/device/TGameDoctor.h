@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/TPortChoice.h"
 #include "platform/port/TPortAddress.h"
 #include "platform/port/TPortIo.h"
 
@@ -14,12 +15,6 @@
 
 class THardwarePortIo;
 
-enum TParallelPort : std::uint8_t
-{
-    ppLPT1 = 0,
-    ppLPT2 = 1,
-};
-
 enum TGameDoctorAction : std::uint8_t
 {
     gaConnecting = 0,
@@ -30,11 +25,10 @@ enum TGameDoctorAction : std::uint8_t
 // Action, FileName, FileNumber, Progress.
 using TProgressEvent = std::function<void(TGameDoctorAction, QString, std::uint8_t, std::uint8_t)>;
 using TTimeoutHook = std::function<void()>;
-using TMessageProvider = std::function<QString()>;
 
 // The transfer component: talks to a Doctor64 on one parallel port and sends it files.
-// It knows nothing of windows or settings; its owner supplies the progress handler, the
-// hook that runs when the device stops answering, and the text of that warning.
+// It knows nothing of windows or settings; its owner supplies the progress handler and the
+// hook that runs when the device stops answering.
 class TGameDoctor : public QObject
 {
     Q_OBJECT
@@ -57,23 +51,26 @@ public:
     // next transfer: a transfer keeps the port it started on to its end.
     void SetPortAddress(std::uint16_t address);
     bool PortByAddress() const { return FByAddress; }
+    // The one way the program's parts (the preferences, the settings at start-up,
+    // conveyor-cli's --port) aim the component: LPT1 and LPT2 through SetPort, any other
+    // port through SetPortAddress.
+    void SetPortChoice(const TPortChoice& choice);
 
     // The registers are reached through port; nullptr goes back to the real hardware.
     // The component does not own port.
     void SetPortIo(TPortIo* port);
     TPortIo* PortIo() const { return FPortIo; }
 
-    const TProgressEvent& OnProgress() const { return FOnProgress; }
     void SetOnProgress(TProgressEvent handler) { FOnProgress = std::move(handler); }
     void SetOnTimeout(TTimeoutHook hook) { FOnTimeout = std::move(hook); }
-    // The warning carried by EPortTimeout, asked for at the moment a wait runs out.
-    // Without a provider it is the warning for the component's own port.
-    void SetTimeoutMessage(TMessageProvider provider) { FTimeoutMessage = std::move(provider); }
+    // The bytes of file data the transfer running or the last one put on the port (headers
+    // not counted).
+    std::uint64_t SentBytes() const { return FSentBytes; }
 
-    // "Warning, could not locate any doctor on LPT1." and its LPT2 twin.
-    static QString TimeoutText(TParallelPort port);
-    // The same for a port chosen by address: "Warning, could not locate any doctor at port
+    // The warning EPortTimeout carries (TPortChoice::TimeoutText): "Warning, could not
+    // locate any doctor on LPT1." and its LPT2 twin, for a port by address "... at port
     // 0xD010.", and the LPT texts for 0x378 and 0x278.
+    static QString TimeoutText(TParallelPort port);
     static QString TimeoutTextAt(std::uint16_t address);
 
     std::uint8_t ReadPort(std::uint16_t address) { return FPortIo->Read(address); }
@@ -120,7 +117,7 @@ private:
     int FHandshakeStep = 0;
     TProgressEvent FOnProgress;
     TTimeoutHook FOnTimeout;
-    TMessageProvider FTimeoutMessage;
+    std::uint64_t FSentBytes = 0;
     std::unique_ptr<THardwarePortIo> FHardware;
     TPortIo* FPortIo;
     std::unique_ptr<std::uint8_t[]> FBlock;

@@ -1,33 +1,12 @@
 #include "TThread.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
-#include <QThread>
-
-#include <exception>
-
 TThread::TThread() = default;
 
 TThread::~TThread() = default;
 
 void TThread::Synchronize(const std::function<void()>& step)
 {
-    QCoreApplication* application = QCoreApplication::instance();
-    if (!application || QThread::currentThread() == application->thread()) {
-        step();
-        return;
-    }
-    std::exception_ptr failure;
-    QMetaObject::invokeMethod(
-        application,
-        [&step, &failure] {
-            try {
-                step();
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        },
-        Qt::BlockingQueuedConnection);
-    if (failure)
-        std::rethrow_exception(failure);
+    // Execute runs on the user-interface thread itself, so the step runs there at once and
+    // whatever it throws goes to Execute's caller.
+    step();
 }

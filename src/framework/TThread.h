@@ -4,9 +4,7 @@
 
 // The framework's thread class as the program uses it: an object created suspended and never
 // started, whose owner calls Execute directly on the user-interface thread. Synchronize then
-// runs its step at once on that thread and passes on whatever the step throws. Should
-// Execute ever be called on another thread, Synchronize hands the step to the user-interface
-// thread, waits for it, and passes its exception on the same way.
+// runs its step at once on that thread and passes on whatever the step throws.
 class TThread
 {
 public:

@@ -1,5 +1,7 @@
 #include "TCommandLine.h"
 
+#include "simulator/TAttachedDevice.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
@@ -13,14 +15,8 @@ TCommandLine ParseCommandLine(const QStringList& arguments)
         { QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Shows this help."));
     const QCommandLineOption version({ QStringLiteral("v"), QStringLiteral("version") },
         QStringLiteral("Shows the program's caption with its version."));
-    const QCommandLineOption simulate(QStringLiteral("simulate"),
-        QStringLiteral("Delivers to the built-in Doctor64 simulator, which stores the files it "
-                       "receives in <dir>."),
-        QStringLiteral("dir"));
-    const QCommandLineOption peer(QStringLiteral("peer"),
-        QStringLiteral("Delivers through the virtual port to a device model listening on "
-                       "<socket> (conveyor-cli simulate)."),
-        QStringLiteral("socket"));
+    const QCommandLineOption simulate = TAttachedDevice::SimulateOption();
+    const QCommandLineOption peer = TAttachedDevice::PeerOption();
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(simulate);
@@ -47,7 +43,7 @@ TCommandLine ParseCommandLine(const QStringList& arguments)
     else if (parser.isSet(peer) && line.PeerSocket.isEmpty())
         line.Error = QStringLiteral("--peer needs a socket.");
     else if (parser.isSet(simulate) && parser.isSet(peer))
-        line.Error = QStringLiteral("--simulate and --peer cannot be used together.");
+        line.Error = TAttachedDevice::ClashText();
     else if (!parser.positionalArguments().isEmpty())
         line.Error = QStringLiteral("Unexpected argument '%1'.")
                          .arg(parser.positionalArguments().constFirst());

@@ -5,6 +5,7 @@
 #include "catalogue/FileFilters.h"
 #include "catalogue/HeaderButtons.h"
 #include "catalogue/ListCatalogue.h"
+#include "catalogue/StatusTexts.h"
 #include "catalogue/TCurrentImage.h"
 #include "catalogue/TImageHeader.h"
 #include "delivery/TMongo.h"
@@ -14,6 +15,7 @@
 #include "framework/TApplication.h"
 #include "framework/TEventBinder.h"
 #include "framework/TFileListBox.h"
+#include "framework/TOwnedDialog.h"
 #include "framework/TVolume.h"
 #include "framework/TWindowFrame.h"
 #include "image/TImageChecksum.h"
@@ -203,24 +205,13 @@ std::span<const QString> TFMain::CurrentRow() const
     return FUi->StringGrid1->RowTexts(FUi->StringGrid1->Row());
 }
 
-QString TFMain::CurrentImageName() const
+TDeliveryRow TFMain::CurrentDeliveryRow() const
 {
-    return FUi->StringGrid1->Cells(ccImageName, FUi->StringGrid1->Row());
-}
-
-QString TFMain::CurrentSizeText() const
-{
-    return FUi->StringGrid1->Cells(ccSize, FUi->StringGrid1->Row());
-}
-
-QString TFMain::CurrentFileName() const
-{
-    return FUi->StringGrid1->Cells(ccFileName, FUi->StringGrid1->Row());
-}
-
-QString TFMain::CurrentRealName() const
-{
-    return FUi->StringGrid1->Cells(ccRealName, FUi->StringGrid1->Row());
+    const TSortedStringGrid* grid = FUi->StringGrid1;
+    const int row = grid->Row();
+    const QString realName = grid->Cells(ccRealName, row);
+    return { grid->Cells(ccImageName, row), grid->Cells(ccSize, row), grid->Cells(ccFileName, row),
+        realName.isEmpty() ? QString() : SelectedDirectory() + realName };
 }
 
 void TFMain::SetPreferencesWindow(QWidget* window)
@@ -233,9 +224,9 @@ void TFMain::SetAboutWindow(QWidget* window)
     FAboutWindow = window;
 }
 
-void TFMain::SetDeliveryJob(std::function<void()> job)
+void TFMain::SetDeliveryJob(TMongo& job)
 {
-    FDeliveryJob = std::move(job);
+    FDeliveryJob = &job;
 }
 
 void TFMain::AppendToCaption(const QString& text)
@@ -429,12 +420,8 @@ void TFMain::StoreColumnWidths()
 
 void TFMain::ShowDialog(QWidget* window)
 {
-    if (!window)
-        return;
-    setEnabled(false);
-    window->show();
-    window->raise();
-    window->activateWindow();
+    if (window)
+        TOwnedDialog::Show(*window, *this);
 }
 
 // -- Handlers of the window ------------------------------------------------------------
@@ -517,9 +504,9 @@ void TFMain::SpeedButton8Click()
     // "Deliver": the delivery job resets its progress figures, checks the row and runs its
     // body here. Without one (a window built on its own) there is nothing to deliver with.
     if (FDeliveryJob)
-        FDeliveryJob();
-    else if (CurrentFileName().isEmpty())
-        SetStatusText(TMongo::NoFileSelectedText());
+        FDeliveryJob->StartDelivery();
+    else if (CurrentDeliveryRow().FileName.isEmpty())
+        SetStatusText(NoFileSelectedText());
 }
 
 // -- The catalogue listing -------------------------------------------------------------
@@ -743,7 +730,7 @@ void TFMain::SpeedButton6Click()
         return;
     }
     if (FShownRealName.isEmpty()) {
-        SetStatusText(TMongo::NoFileSelectedText());
+        SetStatusText(NoFileSelectedText());
         return;
     }
     const QString directory = SelectedDirectory();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "delivery/TDeliveryRow.h"
 #include "framework/TEventBinding.h"
 #include "shell/TSettingsFile.h"
 
@@ -20,6 +21,7 @@ class TApplication;
 class TBeeper;
 class TFileListBox;
 class TGameDoctor;
+class TMongo;
 class TPanel;
 class TSpeedButton;
 class TVerInfo;
@@ -75,12 +77,9 @@ public:
 
     // The listed directory with its trailing "/": a row's file is this + its real name.
     QString SelectedDirectory() const;
-    // Texts of the table's current row: the image name (column 2), the size text (3), the
-    // upper-cased file name (5) and the file's name on disk (6). Empty without a file.
-    QString CurrentImageName() const;
-    QString CurrentSizeText() const;
-    QString CurrentFileName() const;
-    QString CurrentRealName() const;
+    // The table's current row as "Deliver" sends it: the image name, the size text, the
+    // upper-cased file name and the path of the file on disk. Empty texts without a file.
+    TDeliveryRow CurrentDeliveryRow() const;
     // The television system of the image examined last ("GER", "USA", "JAP", "PAL" or
     // empty).
     const QString& CurrentSystem() const { return FCurrentSystem; }
@@ -90,8 +89,9 @@ public:
     // be windows of their own, not children of this one, or they would be disabled too.
     void SetPreferencesWindow(QWidget* window);
     void SetAboutWindow(QWidget* window);
-    // What "Deliver" runs: the delivery job, which checks the selected row itself.
-    void SetDeliveryJob(std::function<void()> job);
+    // What "Deliver" runs: the delivery job, which checks the selected row itself. The job
+    // must outlive the window's use of it.
+    void SetDeliveryJob(TMongo& job);
 
     // Appends to the caption and to the application's title, which the error boxes show:
     // the entry marks a simulated device this way.
@@ -196,6 +196,6 @@ private:
     QString FShownVerdict;
     QPointer<QWidget> FPreferencesWindow;
     QPointer<QWidget> FAboutWindow;
-    std::function<void()> FDeliveryJob;
+    TMongo* FDeliveryJob = nullptr;
     bool FCreated = false;
 };

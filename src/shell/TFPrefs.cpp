@@ -1,9 +1,11 @@
 #include "TFPrefs.h"
 
+#include "catalogue/HeaderButtons.h"
 #include "device/TGameDoctor.h"
 #include "framework/OwnedWindow.h"
 #include "framework/TApplication.h"
 #include "framework/TEventBinder.h"
+#include "framework/TOwnedDialog.h"
 #include "framework/TWindowFrame.h"
 #include "platform/EInOutError.h"
 #include "platform/port/TPortAddress.h"
@@ -12,7 +14,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QKeyEvent>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
 
@@ -55,6 +56,8 @@ TFPrefs::TFPrefs(TApplication& application, TSettingsFile& settingsFile, TGameDo
     // maximise button.
     setFixedSize(size());
     FUi->DriveComboBox1->SetDirList(FUi->DirectoryListBox1);
+    // Escape leaves the window the way closing does, keeping the changes in memory unsaved.
+    new TOwnedDialog(*this, host.MainWindow);
 
     TEventBinder::Bind(application, *this, *FUi,
         {
@@ -102,7 +105,7 @@ void TFPrefs::RefreshFromSettings()
     FUi->CheckBox3->setChecked(settings.ColumnVisible[1]);
     FUi->CheckBox4->setChecked(settings.ColumnVisible[2]);
     FUi->CheckBox5->setChecked(settings.ColumnVisible[3]);
-    for (int column = 0; column < 4; ++column)
+    for (int column = 0; column < HeaderButtonCount; ++column)
         WidthBox(column)->setText(QString::number(settings.ColumnWidth[column]));
     FillPortList();
     if (const std::optional<std::uint16_t> address = TSettingsFile::ChosenAddress(settings)) {
@@ -117,7 +120,6 @@ void TFPrefs::RefreshFromSettings()
     } else {
         FUi->RadioButton2->setChecked(true);
     }
-    FSettingsFile.PortTimeoutMessage = TSettingsFile::PortTimeoutMessageFor(settings);
 }
 
 void TFPrefs::UpdateDefaultDirControls()
@@ -165,7 +167,6 @@ void TFPrefs::FormActivate()
 
 void TFPrefs::FormClose()
 {
-    EnableMainWindow();
     RefreshFromSettings();
 }
 
@@ -212,14 +213,14 @@ void TFPrefs::DirectoryListBox1Change()
 
 void TFPrefs::RadioButton1Click()
 {
-    FGameDoctor.SetPort(ppLPT1);
+    FGameDoctor.SetPortChoice({ ppLPT1, std::nullopt });
     Settings().PortIsLPT1 = true;
     Settings().PortAddress.clear();
 }
 
 void TFPrefs::RadioButton2Click()
 {
-    FGameDoctor.SetPort(ppLPT2);
+    FGameDoctor.SetPortChoice({ ppLPT2, std::nullopt });
     Settings().PortIsLPT1 = false;
     Settings().PortAddress.clear();
 }
@@ -230,7 +231,7 @@ void TFPrefs::RadioButton3Click()
     const std::optional<std::uint16_t> address = ChosenPortAddress(error);
     if (address) {
         // A delivery under way keeps its port; the component takes this one for the next.
-        FGameDoctor.SetPortAddress(*address);
+        FGameDoctor.SetPortChoice({ ppLPT1, *address });
         // TransferPort1 keeps the last LPT choice, for programs that know only that key.
         Settings().PortAddress = TPortAddress::Text(*address);
         ShowPortAddress(*address);
@@ -263,12 +264,11 @@ void TFPrefs::ComboBox1Exit()
 void TFPrefs::SpeedButton1Click()
 {
     // The button takes no focus, so a width typed but not yet confirmed would be lost.
-    for (int column = 0; column < 4; ++column)
+    for (int column = 0; column < HeaderButtonCount; ++column)
         if (WidthBox(column)->isModified())
             ColumnWidthExit(column);
     // A failed save ends here: the window stays open and the main window disabled.
     FSettingsFile.SaveSettings();
-    EnableMainWindow();
     RefreshFromSettings();
     close();
 }
@@ -276,7 +276,6 @@ void TFPrefs::SpeedButton1Click()
 void TFPrefs::SpeedButton2Click()
 {
     FSettingsFile.LoadSettings();
-    EnableMainWindow();
     RefreshFromSettings();
     // Reloaded widths show at once, not only when the main window is next activated.
     if (FHost.ApplyColumnLayout)
@@ -317,18 +316,6 @@ void TFPrefs::Edit4Exit()
     ColumnWidthExit(3);
 }
 
-void TFPrefs::keyPressEvent(QKeyEvent* event)
-{
-    // The window has no close box; Escape leaves it the way closing does, keeping the
-    // changes in memory unsaved.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
 TSettings& TFPrefs::Settings() const
 {
     return FSettingsFile.Settings;
@@ -354,8 +341,8 @@ void TFPrefs::ShowDefaultDir()
 
 void TFPrefs::ColumnVisibleClick(int column)
 {
-    const std::array<QCheckBox*, 4> boxes { FUi->CheckBox2, FUi->CheckBox3, FUi->CheckBox4,
-        FUi->CheckBox5 };
+    const std::array<QCheckBox*, HeaderButtonCount> boxes { FUi->CheckBox2, FUi->CheckBox3,
+        FUi->CheckBox4, FUi->CheckBox5 };
     Settings().ColumnVisible[column] = boxes[column]->isChecked();
     if (FHost.ApplyColumnLayout)
         FHost.ApplyColumnLayout();
@@ -378,7 +365,8 @@ void TFPrefs::ColumnWidthExit(int column)
 
 QLineEdit* TFPrefs::WidthBox(int column) const
 {
-    const std::array<QLineEdit*, 4> boxes { FUi->Edit1, FUi->Edit2, FUi->Edit3, FUi->Edit4 };
+    const std::array<QLineEdit*, HeaderButtonCount> boxes { FUi->Edit1, FUi->Edit2, FUi->Edit3,
+        FUi->Edit4 };
     return boxes[column];
 }
 
@@ -442,10 +430,4 @@ std::optional<std::uint16_t> TFPrefs::ChosenPortAddress(QString& error) const
                                             "may be chosen as well.")
                                  .arg(known.join(QStringLiteral(", "))));
     return std::nullopt;
-}
-
-void TFPrefs::EnableMainWindow()
-{
-    if (FMainWindow)
-        FMainWindow->setEnabled(true);
 }

@@ -11,7 +11,6 @@
 #include <memory>
 #include <optional>
 
-class QKeyEvent;
 class QLineEdit;
 class TApplication;
 class TGameDoctor;
@@ -65,9 +64,6 @@ public:
         const THost& host);
     ~TFPrefs() override;
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     // Handlers, bound in the window's event table.
     void FormCreate();
@@ -108,7 +104,6 @@ private:
     void ColumnVisibleClick(int column);
     void ColumnWidthExit(int column);
     QLineEdit* WidthBox(int column) const;
-    void EnableMainWindow();
     // Fills the drop-down with the ports the kernel lists, keeping the text shown.
     void FillPortList();
     void ShowPortAddress(std::uint16_t address);

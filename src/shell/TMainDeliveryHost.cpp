@@ -1,14 +1,18 @@
 #include "TMainDeliveryHost.h"
 
-#include "delivery/TFprog.h"
 #include "framework/TApplication.h"
 #include "shell/CompletionSignal.h"
 #include "shell/TFMain.h"
 
-TMainDeliveryHost::TMainDeliveryHost(TFMain& mainWindow, TFprog& progressWindow)
+TMainDeliveryHost::TMainDeliveryHost(TFMain& mainWindow)
     : FMain(mainWindow)
-    , FProgress(progressWindow)
+    , FProgress(&mainWindow)
 {
+}
+
+TDeliveryRow TMainDeliveryHost::SelectedRow() const
+{
+    return FMain.CurrentDeliveryRow();
 }
 
 void TMainDeliveryHost::SetStatusText(const QString& text)
@@ -16,25 +20,21 @@ void TMainDeliveryHost::SetStatusText(const QString& text)
     FMain.SetStatusText(text);
 }
 
-TGameDoctor& TMainDeliveryHost::GameDoctor()
+void TMainDeliveryHost::ProgressBegins()
 {
-    return FMain.GameDoctor1();
+    FProgress.ClearFigures();
+    FProgress.show();
 }
 
-TFprog& TMainDeliveryHost::ProgressWindow()
+void TMainDeliveryHost::ProgressAt(int progress, const TDeliveryStatistics& figures)
 {
-    return FProgress;
+    FProgress.SetProgress(progress);
+    FProgress.ShowStatistics(figures);
 }
 
-QString TMainDeliveryHost::SelectedDirectory() const
+void TMainDeliveryHost::ProgressEnds()
 {
-    return FMain.SelectedDirectory();
-}
-
-TDeliveryRow TMainDeliveryHost::SelectedRow() const
-{
-    return { FMain.CurrentImageName(), FMain.CurrentSizeText(), FMain.CurrentFileName(),
-        FMain.CurrentRealName() };
+    FProgress.close();
 }
 
 void TMainDeliveryHost::ProcessMessages()

@@ -1,26 +1,30 @@
 #pragma once
 
 #include "delivery/TDeliveryHost.h"
+#include "delivery/TFprog.h"
 
 class TFMain;
 
-// The main window as the delivery job sees it: its status line, its transfer component, the
-// catalogue's current row and the completion step, with the progress window beside it.
+// The main window as the delivery job sees it: the catalogue's current row, the status line
+// and the completion step, with the progress window the host owns and shows for the job.
 class TMainDeliveryHost : public TDeliveryHost
 {
 public:
-    // Both windows must outlive the host.
-    TMainDeliveryHost(TFMain& mainWindow, TFprog& progressWindow);
+    // The main window must outlive the host. The progress window belongs to it, so that it
+    // stays above the main window while the user works in the table between blocks.
+    explicit TMainDeliveryHost(TFMain& mainWindow);
 
-    void SetStatusText(const QString& text) override;
-    TGameDoctor& GameDoctor() override;
-    TFprog& ProgressWindow() override;
-    QString SelectedDirectory() const override;
+    TFprog& ProgressWindow() { return FProgress; }
+
     TDeliveryRow SelectedRow() const override;
+    void SetStatusText(const QString& text) override;
+    void ProgressBegins() override;
+    void ProgressAt(int progress, const TDeliveryStatistics& figures) override;
+    void ProgressEnds() override;
     void ProcessMessages() override;
     void CompletionSignal() override;
 
 private:
     TFMain& FMain;
-    TFprog& FProgress;
+    TFprog FProgress;
 };

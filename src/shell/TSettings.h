@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/HeaderButtons.h"
+
 #include <QString>
 
 #include <array>
@@ -27,8 +29,8 @@ struct TSettings
     QString LastDir;
     QString Wildcard;
     // Columns: "Filename", "Ext", "Image Name", "Mbit"
-    std::array<bool, 4> ColumnVisible {};
-    std::array<qint32, 4> ColumnWidth {};
+    std::array<bool, HeaderButtonCount> ColumnVisible {};
+    std::array<qint32, HeaderButtonCount> ColumnWidth {};
     // Window: the main window's bounds and left pane
     qint32 WindowTop = 0;
     qint32 WindowLeft = 0;

@@ -1,6 +1,5 @@
 #include "TSettingsFile.h"
 
-#include "device/TGameDoctor.h"
 #include "platform/FileAccess.h"
 #include "platform/TIniFile.h"
 #include "platform/port/TKernelPortList.h"
@@ -114,16 +113,9 @@ QString TSettingsFile::DefaultConfigFolder()
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
 }
 
-QString TSettingsFile::PortTimeoutMessageFor(bool portIsLPT1)
+TPortChoice TSettingsFile::PortChoice(const TSettings& settings)
 {
-    return TGameDoctor::TimeoutText(portIsLPT1 ? ppLPT1 : ppLPT2);
-}
-
-QString TSettingsFile::PortTimeoutMessageFor(const TSettings& settings)
-{
-    if (const std::optional<std::uint16_t> address = ChosenAddress(settings))
-        return TGameDoctor::TimeoutTextAt(*address);
-    return PortTimeoutMessageFor(settings.PortIsLPT1);
+    return { settings.PortIsLPT1 ? ppLPT1 : ppLPT2, ChosenAddress(settings) };
 }
 
 std::optional<std::uint16_t> TSettingsFile::ChosenAddress(const TSettings& settings)
@@ -169,7 +161,6 @@ void TSettingsFile::LoadSettings()
             key.Field);
     const std::optional<std::uint16_t> address = ChosenAddress(Settings);
     Settings.PortAddress = address ? TPortAddress::Text(*address) : QString();
-    PortTimeoutMessage = PortTimeoutMessageFor(Settings);
 }
 
 void TSettingsFile::SaveSettings() const

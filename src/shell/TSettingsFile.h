@@ -1,5 +1,6 @@
 #pragma once
 
+#include "device/TPortChoice.h"
 #include "shell/TSettings.h"
 
 #include <cstdint>
@@ -40,9 +41,9 @@ public:
     static QString InstalledProgramDirectory();
     // The user's configuration folder for this application.
     static QString DefaultConfigFolder();
-    // The device's time-out text for the chosen port.
-    static QString PortTimeoutMessageFor(bool portIsLPT1);
-    static QString PortTimeoutMessageFor(const TSettings& settings);
+    // The port the settings choose: Address when it names one, else TransferPort1's LPT1 or
+    // LPT2.
+    static TPortChoice PortChoice(const TSettings& settings);
     // The base address that Address names: nothing when it is empty or names no address,
     // and then TransferPort1 chooses LPT1 or LPT2.
     static std::optional<std::uint16_t> ChosenAddress(const TSettings& settings);
@@ -53,7 +54,6 @@ public:
 
     const QString ProgramDirectory;
     TSettings Settings;
-    QString PortTimeoutMessage = PortTimeoutMessageFor(true);
     // Asked at every save for the Window group; the owner (the main window) supplies it.
     // Without it a save writes the record's own window fields.
     std::function<TWindowLayout()> WindowLayout;
@@ -65,8 +65,8 @@ public:
     // the window centred on the screen at its current size, the designed column widths.
     void SetStartupDefaults(qint32 screenWidth, qint32 screenHeight, const TWindowLayout& window);
 
-    // Reads every key into Settings, each with its fallback, then PortTimeoutMessage. An
-    // Address that names no port is dropped, so the LPT port of TransferPort1 serves.
+    // Reads every key into Settings, each with its fallback. An Address that names no port is
+    // dropped, so the LPT port of TransferPort1 serves.
     void LoadSettings();
     // Writes every key, in file order; the Window group comes from WindowLayout. The record
     // is left as it is. Raises EIniFileException when the file cannot be written.

@@ -1,8 +1,8 @@
-#include "delivery/TFprog.h"
 #include "delivery/TMongo.h"
 #include "device/TGameDoctor.h"
 #include "framework/TApplication.h"
 #include "framework/TPanel.h"
+#include "platform/Exception.h"
 #include "platform/ProgramFile.h"
 #include "platform/TBeeper.h"
 #include "platform/TClock.h"
@@ -11,14 +11,13 @@
 #include "platform/TWavePlayer.h"
 #include "platform/port/AcquirePortRights.h"
 #include "platform/port/TKernelPortList.h"
-#include "platform/port/TSocketPortIo.h"
 #include "shell/ShellPictures.h"
 #include "shell/TCommandLine.h"
 #include "shell/TFMain.h"
 #include "shell/TFPrefs.h"
 #include "shell/TMainDeliveryHost.h"
 #include "shell/TOpenDia.h"
-#include "simulator/TDoctor64.h"
+#include "simulator/TAttachedDevice.h"
 #include "widgets/TFAbout.h"
 
 #include <QApplication>
@@ -100,13 +99,6 @@ int main(int argc, char* argv[])
     if (Answered(line, caption, status))
         return status;
 
-    // The device on the port, when it is not the real one.
-    std::unique_ptr<TPortIo> device;
-    if (!line.SimulateFolder.isEmpty())
-        QDir().mkpath(line.SimulateFolder);
-    else if (!line.PeerSocket.isEmpty())
-        device = std::make_unique<TSocketPortIo>(line.PeerSocket);
-
     // The start-up picture, up exactly while the windows are created; one pass of the event
     // loop paints it before that work begins.
     auto splash = std::make_unique<QSplashScreen>(ShellPicture(QStringLiteral("mascot")));
@@ -153,18 +145,16 @@ int main(int argc, char* argv[])
     TFPrefs prefs(application, mainWindow.SettingsFile(), mainWindow.GameDoctor1(), prefsHost);
     mainWindow.SetPreferencesWindow(&prefs);
 
-    // The progress window belongs to the main window: it stays above it while the user
-    // works in the table between blocks.
-    TFprog progress(&mainWindow);
+    // The progress window comes with the delivery's host, which owns it.
+    TMainDeliveryHost deliveryHost(mainWindow);
     chooser = std::make_unique<TOpenDia>(
         application, mainWindow.SettingsFile(),
         [&mainWindow](const QString& path) { mainWindow.MediaPlayer1().Play(path); }, &prefs);
 
     // The delivery job: created once, never started as a thread; "Deliver" runs its body.
     const TClock clock;
-    TMainDeliveryHost deliveryHost(mainWindow, progress);
-    TMongo mongo(deliveryHost, clock);
-    mainWindow.SetDeliveryJob([&mongo] { mongo.StartDelivery(); });
+    TMongo mongo(deliveryHost, mainWindow.GameDoctor1(), clock);
+    mainWindow.SetDeliveryJob(mongo);
     // The program ends when its main window closes, whatever other window is still open,
     // once the close has saved the settings (and shown why, if it could not). A delivery
     // under way ends at the end of its block, so nothing goes on driving the port unseen.
@@ -172,16 +162,18 @@ int main(int argc, char* argv[])
         mongo.Abandon();
         QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
     });
-    // The time-out warning names the port the transfer fixed when it started (the
-    // component's own text), which is the settings' text unless the port was changed in the
-    // middle of a delivery: the warning then names the port that was really used.
 
     // A simulated Doctor64 is plugged into the port the settings chose at start-up.
-    if (device == nullptr && !line.SimulateFolder.isEmpty())
-        device = std::make_unique<TDoctor64>(
-            line.SimulateFolder, mainWindow.GameDoctor1().PortAddress());
-    if (device) {
-        mainWindow.GameDoctor1().SetPortIo(device.get());
+    std::unique_ptr<TAttachedDevice> device;
+    try {
+        device = std::make_unique<TAttachedDevice>(
+            line.SimulateFolder, line.PeerSocket, mainWindow.GameDoctor1().PortAddress());
+    } catch (const Exception& error) {
+        std::fprintf(stderr, "conveyor: %s\n", error.what());
+        return 1;
+    }
+    if (TPortIo* const port = device->PortIo()) {
+        mainWindow.GameDoctor1().SetPortIo(port);
         mainWindow.AppendToCaption(QStringLiteral(" (simulated Doctor64)"));
     }
 

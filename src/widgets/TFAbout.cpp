@@ -3,11 +3,11 @@
 #include "framework/OwnedWindow.h"
 #include "framework/TApplication.h"
 #include "framework/TEventBinder.h"
+#include "framework/TOwnedDialog.h"
 #include "framework/TWindowFrame.h"
 #include "platform/TShellOpen.h"
 #include "ui_TFAbout.h"
 
-#include <QKeyEvent>
 #include <QTextBlockFormat>
 #include <QTextCursor>
 
@@ -73,11 +73,13 @@ TFAbout::TFAbout(TApplication& application, QWidget& mainWindow, TShellOpen& she
     FUi->Memo1->setPalette(memoColours);
     CentreLines(*FUi->Memo1);
     RouteMouseClassically(*this);
+    // The window has no close box: Escape is the keyboard's way out, and every way out
+    // enables the main window again.
+    new TOwnedDialog(*this, &mainWindow);
 
     TEventBinder::Bind(application, *this, *FUi,
         {
             { ekShow, &TFAbout::FormShow },
-            { ekClose, &TFAbout::FormClose },
             { &Ui::TFAbout::Panel1, ekClick, &TFAbout::Panel1Click },
             { &Ui::TFAbout::Image1, ekClick, &TFAbout::Image1Click },
             { &Ui::TFAbout::Image2, ekClick, &TFAbout::Image2Click },
@@ -110,35 +112,29 @@ void TFAbout::FormShow()
     ActivateAbove(*this, FMainWindow);
 }
 
-void TFAbout::FormClose()
-{
-    if (FMainWindow)
-        FMainWindow->setEnabled(true);
-}
-
 void TFAbout::Panel1Click()
 {
-    EnableMainAndClose();
+    close();
 }
 
 void TFAbout::Image1Click()
 {
-    EnableMainAndClose();
+    close();
 }
 
 void TFAbout::Image2Click()
 {
-    EnableMainAndClose();
+    close();
 }
 
 void TFAbout::Memo1Click()
 {
-    EnableMainAndClose();
+    close();
 }
 
 void TFAbout::SpeedButton1Click()
 {
-    EnableMainAndClose();
+    close();
 }
 
 void TFAbout::Label1MouseDown()
@@ -167,24 +163,6 @@ void TFAbout::Wallpaper1DblClick()
 {
     FUi->Image1->hide();
     FUi->Image2->show();
-}
-
-void TFAbout::keyPressEvent(QKeyEvent* event)
-{
-    // The window has no close box; Escape is the keyboard's way out.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
-void TFAbout::EnableMainAndClose()
-{
-    if (FMainWindow)
-        FMainWindow->setEnabled(true);
-    close();
 }
 
 void TFAbout::SetFontColour(QLabel& label, const QColor& colour)

@@ -10,7 +10,6 @@
 
 #include <memory>
 
-class QKeyEvent;
 class QLabel;
 class TApplication;
 class TShellOpen;
@@ -48,13 +47,9 @@ public:
     // bounds are `mainFrame`: half sizes rounded toward zero, wherever that lies.
     static QPoint CentredOrigin(const QRect& mainFrame, const QSize& size);
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     // Handlers, bound in the window's event table.
     void FormShow();
-    void FormClose();
     void Panel1Click();
     void Image1Click(); // the logo
     void Image2Click(); // the second picture
@@ -66,7 +61,6 @@ private:
     void Label2MouseUp();
     void Wallpaper1DblClick();
 
-    void EnableMainAndClose();
     static void SetFontColour(QLabel& label, const QColor& colour);
 
     std::unique_ptr<Ui::TFAbout> FUi;

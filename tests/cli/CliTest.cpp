@@ -304,7 +304,7 @@ TEST(CliSend, NoDeviceExitsWithThreeAfterThePortsWarning)
         const TRun run = Cli({ QStringLiteral("send"), QStringLiteral("--port"), port,
             QStringLiteral("--simulate"), out, QStringLiteral("--absent"), path });
         EXPECT_EQ(run.Status, 3) << qPrintable(run.Err);
-        EXPECT_EQ(Lines(run.Err).last(), warning);
+        EXPECT_EQ(Lines(run.Err).last(), QStringLiteral("conveyor-cli: ") + warning);
     }
 }
 
@@ -316,8 +316,8 @@ TEST(CliSend, DeviceThatStallsMidFileExitsWithThreeAndStoresNothing)
     const TRun run = Cli({ QStringLiteral("send"), QStringLiteral("--simulate"), out,
         QStringLiteral("--stall-after"), QStringLiteral("100000"), path });
     EXPECT_EQ(run.Status, 3);
-    EXPECT_EQ(
-        Lines(run.Err).last(), QStringLiteral("Warning, could not locate any doctor on LPT1."));
+    EXPECT_EQ(Lines(run.Err).last(),
+        QStringLiteral("conveyor-cli: Warning, could not locate any doctor on LPT1."));
     EXPECT_TRUE(QDir(out).entryList(QDir::Files).isEmpty());
 }
 

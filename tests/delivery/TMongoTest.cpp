@@ -50,7 +50,6 @@ protected:
         Application.SetErrorPresenter([this](const QString&, const QString& text) {
             Boxes.push_back({ text, Window.Label6->text(), Window.Fprog.isVisible() });
         });
-        Window.Directory = Folder.Path() + QLatin1Char('/');
         Window.Settings.BeepWhenFinished = true;
     }
 
@@ -60,7 +59,8 @@ protected:
     {
         Content = content;
         Folder.Write(diskName, content);
-        Window.Row = { QStringLiteral("SUPER RACER"), sizeText, diskName.toUpper(), diskName };
+        Window.Row = { QStringLiteral("SUPER RACER"), sizeText, diskName.toUpper(),
+            Folder.Path() + QLatin1Char('/') + diskName };
     }
 
     QByteArray Received(const QString& name) const
@@ -268,7 +268,6 @@ TEST_F(TMongoTest, ATimeOutOnLpt2NamesLpt2)
     SelectImage(QStringLiteral("racer.v64"), RandomBytes(Block, 6));
     // The device sits on LPT1; nothing answers on LPT2.
     Window.GameDoctor1.SetPort(ppLPT2);
-    Window.PortTimeoutMessage = TGameDoctor::TimeoutText(ppLPT2);
     Window.SpeedButton8->click();
 
     ASSERT_EQ(Boxes.size(), 1u);
@@ -356,7 +355,7 @@ TEST_F(TMongoTest, AnotherRowSelectedDuringTheDeliveryChangesNothingShown)
         schedule();
         if (Window.Pumps == 3)
             Window.Row = { QStringLiteral("CHESS"), QStringLiteral("008 MBIT"),
-                QStringLiteral("CHESS.USA"), QStringLiteral("chess.usa") };
+                QStringLiteral("CHESS.USA"), Folder.Path(QStringLiteral("chess.usa")) };
     };
 
     Window.SpeedButton8->click();

@@ -19,15 +19,15 @@
 #include <functional>
 
 // The part of a main window that a delivery uses: the status line Label6, the "Deliver"
-// button SpeedButton8 bound to its handler, the transfer component, the progress window,
-// the job, and the selection of a catalogue. Everything it is asked is logged for the
-// tests.
+// button SpeedButton8 bound to its handler, the transfer component, the progress window it
+// shows for the job, the job, and the selection of a catalogue. Everything it is asked is
+// logged for the tests.
 class TTestMainWindow : public QWidget, public TDeliveryHost
 {
 public:
     TTestMainWindow(TApplication& application, const TClock& clock, TPortIo& port)
         : FApplication(application)
-        , Mongo(*this, clock)
+        , Mongo(*this, GameDoctor1, clock)
     {
         setObjectName(QStringLiteral("FMain"));
         Label6 = new QLabel(this);
@@ -36,7 +36,6 @@ public:
         SpeedButton8->setObjectName(QStringLiteral("SpeedButton8"));
         SpeedButton8->setText(QStringLiteral("Deliver"));
         GameDoctor1.SetPortIo(&port);
-        GameDoctor1.SetTimeoutMessage([this] { return PortTimeoutMessage; });
         Beeper.SetAction([this] { Beeps.append(Label6->text()); });
         TEventBinder::Bind(application, *this,
             { { &TTestMainWindow::SpeedButton8, ekClick, &TTestMainWindow::SpeedButton8Click } });
@@ -50,10 +49,18 @@ public:
         if (StatusLog.isEmpty() || StatusLog.back() != text)
             StatusLog.append(text);
     }
-    TGameDoctor& GameDoctor() override { return GameDoctor1; }
-    TFprog& ProgressWindow() override { return Fprog; }
-    QString SelectedDirectory() const override { return Directory; }
     TDeliveryRow SelectedRow() const override { return Row; }
+    void ProgressBegins() override
+    {
+        Fprog.ClearFigures();
+        Fprog.show();
+    }
+    void ProgressAt(int progress, const TDeliveryStatistics& figures) override
+    {
+        Fprog.SetProgress(progress);
+        Fprog.ShowStatistics(figures);
+    }
+    void ProgressEnds() override { Fprog.close(); }
     void ProcessMessages() override
     {
         ++Pumps;
@@ -72,10 +79,8 @@ public:
     TGameDoctor GameDoctor1;
     TFprog Fprog;
     TSettings Settings;
-    QString PortTimeoutMessage = TGameDoctor::TimeoutText(ppLPT1);
     TBeeper Beeper;
     TWavePlayer Player;
-    QString Directory;
     TDeliveryRow Row;
 
     // Each status text once per run of equal texts.

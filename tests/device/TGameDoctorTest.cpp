@@ -309,16 +309,19 @@ TEST(TGameDoctorWait, MessageComesFromTheProviderAtTheMomentOfRaising)
         EXPECT_EQ(error.Message(), QStringLiteral("Warning, could not locate any doctor on LPT2."));
     }
 
-    QString shared = QStringLiteral("first");
-    doctor.SetTimeoutMessage([&shared] { return shared; });
-    shared = TGameDoctor::TimeoutText(ppLPT1);
+    // A port chosen by address is named by its address; LPT1 chosen again by its name.
+    doctor.SetPortChoice(TPortChoice::ForBase(0xD010));
     try {
         doctor.WaitBitSet(Control1, 8, -1);
         FAIL();
     } catch (const EPortTimeout& error) {
-        // The owner's text wins over the component's own port.
-        EXPECT_EQ(error.Message(), QStringLiteral("Warning, could not locate any doctor on LPT1."));
+        EXPECT_EQ(error.Message(),
+            QStringLiteral("Warning, could not locate any doctor at port 0xD010."));
     }
+    doctor.SetPortChoice(TPortChoice {});
+    EXPECT_EQ(doctor.Port(), ppLPT1);
+    EXPECT_FALSE(doctor.PortByAddress());
+    EXPECT_EQ(doctor.PortAddress(), TGameDoctor::LPT1Address);
 }
 
 // ---- Byte exchange -----------------------------------------------------------------

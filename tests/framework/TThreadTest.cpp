@@ -1,13 +1,10 @@
 #include "framework/TThread.h"
 #include "platform/Exception.h"
 
-#include <QCoreApplication>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -59,25 +56,4 @@ TEST(TThread, AnExceptionInAStepLeavesTheBody)
         EXPECT_EQ(error.Message(), "step failed");
     }
     EXPECT_EQ(job.Log, (std::vector<std::string> { "body start", "step 1", "between", "step 2" }));
-}
-
-TEST(TThread, FromAnotherThreadTheStepRunsOnTheUserInterfaceThread)
-{
-    TJob job;
-    job.Fail = true;
-    std::atomic<bool> done = false;
-    bool failed = false;
-    std::thread worker([&] {
-        try {
-            job.Execute();
-        } catch (const Exception&) {
-            failed = true;
-        }
-        done = true;
-    });
-    while (!done)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    worker.join();
-    EXPECT_TRUE(failed);
-    EXPECT_EQ(job.StepThread, QCoreApplication::instance()->thread());
 }

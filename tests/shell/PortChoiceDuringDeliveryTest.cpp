@@ -23,12 +23,12 @@ struct TProgramWindows
 {
     explicit TProgramWindows(TFMain& window)
         : Prefs(window.Application(), window.SettingsFile(), window.GameDoctor1(), Host(window))
-        , Progress(&window)
-        , DeliveryHost(window, Progress)
-        , Mongo(DeliveryHost, Clock)
+        , DeliveryHost(window)
+        , Progress(DeliveryHost.ProgressWindow())
+        , Mongo(DeliveryHost, window.GameDoctor1(), Clock)
     {
         window.SetPreferencesWindow(&Prefs);
-        window.SetDeliveryJob([this] { Mongo.StartDelivery(); });
+        window.SetDeliveryJob(Mongo);
     }
 
     TFPrefs::THost Host(TFMain& window)
@@ -45,17 +45,17 @@ struct TProgramWindows
 
     TProcFolder Proc;
     TFPrefs Prefs;
-    TFprog Progress;
     TMainDeliveryHost DeliveryHost;
+    TFprog& Progress;
     const TClock Clock;
     TMongo Mongo;
 };
 
 } // namespace
 
-using TPortChoice = TMainWindowTest;
+using TPortChoiceWindows = TMainWindowTest;
 
-TEST_F(TPortChoice, APortChosenInPreferencesDuringADeliveryServesTheNextDelivery)
+TEST_F(TPortChoiceWindows, APortChosenInPreferencesDuringADeliveryServesTheNextDelivery)
 {
     // Five blocks and a bit, so the port is changed with most of the image still to go.
     const QByteArray image = ImageBytes("RACER", 'E') + QByteArray(5 * Block, '\x5a');

@@ -159,7 +159,7 @@ TEST_F(TRenamePanel, AnExistingFileIsNeverReplaced)
     Images.Write(QStringLiteral("taken.v64"), other);
     const QByteArray racer = ImageBytes("RACER", 'E') + QByteArray("racer contents");
     TFMain& window = StartWith(QStringLiteral("racer.v64"), racer);
-    ASSERT_EQ(window.CurrentRealName(), "racer.v64");
+    ASSERT_EQ(window.CurrentDeliveryRow().Path, window.SelectedDirectory() + "racer.v64");
     const int scans = Scans;
 
     Type(QStringLiteral("taken"));

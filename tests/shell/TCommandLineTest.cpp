@@ -41,7 +41,7 @@ TEST(TCommandLine, HelpAndVersion)
     EXPECT_TRUE(Parse({ "--version" }).Version);
     const QString help = Parse({ "--help" }).HelpText;
     EXPECT_TRUE(help.startsWith("Usage: conveyor [--simulate DIR | --peer SOCKET]\n")) << help;
-    EXPECT_TRUE(help.contains("--peer <socket>")) << help;
+    EXPECT_TRUE(help.contains("--peer <SOCKET>")) << help;
 }
 
 TEST(TCommandLine, WrongUsageIsToldInOneLine)

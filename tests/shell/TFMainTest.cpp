@@ -165,7 +165,7 @@ TEST_F(TStartUp, MissingOrUnreadableStartFoldersFallBackToTheHomeFolder)
     TFMain& window = Start();
 
     EXPECT_EQ(Find<TDirectoryListBox>("DirectoryListBox1")->Directory(), QDir::homePath());
-    EXPECT_EQ(window.CurrentFileName(), "FOUND.V64");
+    EXPECT_EQ(window.CurrentDeliveryRow().FileName, "FOUND.V64");
     // Start-up ran to its end: the filter shows the stored mask.
     EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentIndex(), 6);
     EXPECT_TRUE(Errors.Boxes.empty());
@@ -201,7 +201,7 @@ TEST_F(TStartUp, TheFirstScanWaitsForTheEndOfStartUp)
     Window->show();
     Settle();
     EXPECT_EQ(Scans, 1);
-    EXPECT_EQ(Window->CurrentFileName(), "RACER.V64");
+    EXPECT_EQ(Window->CurrentDeliveryRow().FileName, "RACER.V64");
 }
 
 using TLayout = TMainWindowTest;
@@ -305,7 +305,7 @@ TEST_F(TLayout, AnErrorInAHandlerShowsTheBoxWithTheTitleAndTheProgramGoesOn)
     Images.Write(QStringLiteral("new.v64"), ImageBytes("NEW", 'E'));
     Find<TSpeedButton>("SpeedButton10")->click();
     Settle();
-    EXPECT_EQ(window.CurrentFileName(), "NEW.V64");
+    EXPECT_EQ(window.CurrentDeliveryRow().FileName, "NEW.V64");
 }
 
 TEST_F(TLayout, ActivationLaysTheHeaderOutAndItsMarkersFollowTheSortInForce)
@@ -424,14 +424,14 @@ TEST_F(TLayout, AfterAHeaderSortTheCurrentRowIsStillTheFileThatWasChosen)
     grid->setFocus();
     // The user chooses HARBOUR.USA, then sorts on the image name.
     QTest::keyClick(grid, Qt::Key_Down);
-    ASSERT_EQ(window.CurrentFileName(), "HARBOUR.USA");
+    ASSERT_EQ(window.CurrentDeliveryRow().FileName, "HARBOUR.USA");
     ASSERT_EQ(Find<QLineEdit>("Edit3")->text(), "HARBOUR.USA");
 
     Find<TSpeedButton>("SpeedButton4")->click();
-    EXPECT_EQ(window.CurrentFileName(), "HARBOUR.USA");
+    EXPECT_EQ(window.CurrentDeliveryRow().FileName, "HARBOUR.USA");
     EXPECT_EQ(Find<QLineEdit>("Edit3")->text(), "HARBOUR.USA");
     Find<TSpeedButton>("SpeedButton4")->click();
-    EXPECT_EQ(window.CurrentFileName(), "HARBOUR.USA");
+    EXPECT_EQ(window.CurrentDeliveryRow().FileName, "HARBOUR.USA");
 }
 
 TEST_F(TLayout, TheWindowCannotBeMadeSoSmallThatItsControlsOverlap)
@@ -457,14 +457,15 @@ namespace {
 struct TDeliveryWiring
 {
     explicit TDeliveryWiring(TFMain& window)
-        : Host(window, Progress)
-        , Mongo(Host, Clock)
+        : Host(window)
+        , Progress(Host.ProgressWindow())
+        , Mongo(Host, window.GameDoctor1(), Clock)
     {
-        window.SetDeliveryJob([this] { Mongo.StartDelivery(); });
+        window.SetDeliveryJob(Mongo);
     }
 
-    TFprog Progress;
     TMainDeliveryHost Host;
+    TFprog& Progress;
     const TClock Clock;
     TMongo Mongo;
 };

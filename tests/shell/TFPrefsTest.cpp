@@ -218,14 +218,14 @@ TEST_F(TFPrefsTest, AStoredLPT2ChoiceAndHiddenColumnsTakeEffectWhenTheWindowIsCr
     // Before the window has ever been shown.
     EXPECT_EQ(Doctor.Port(), ppLPT2);
     EXPECT_TRUE(Control<QRadioButton>("RadioButton2")->isChecked());
-    EXPECT_EQ(File.PortTimeoutMessage, "Warning, could not locate any doctor on LPT2.");
+    EXPECT_EQ(TSettingsFile::PortChoice(File.Settings).TimeoutText(),
+        "Warning, could not locate any doctor on LPT2.");
     ASSERT_FALSE(Recorder.Layouts.empty());
     EXPECT_EQ(Recorder.Layouts.back().Visible, (std::array<bool, 4> { true, false, true, true }));
 
     // A delivery goes to the device on LPT2's registers, and an absent one is reported there.
     TDoctor64 device(Folder.Path("received"), TGameDoctor::LPT2Address);
     Doctor.SetPortIo(&device);
-    Doctor.SetTimeoutMessage([this] { return File.PortTimeoutMessage; });
     const QString image = Folder.Write("images/SAMPLE.V64", QByteArray(40000, '\x5a'));
     Doctor.SendFile(image);
     ASSERT_EQ(device.Files().size(), 1u);
@@ -241,7 +241,7 @@ TEST_F(TFPrefsTest, AStoredLPT2ChoiceAndHiddenColumnsTakeEffectWhenTheWindowIsCr
     }
 }
 
-TEST_F(TFPrefsTest, APortChoiceActsAtOnceItsMessageAtTheNextRefreshAndCancelRestoresTheStoredPort)
+TEST_F(TFPrefsTest, APortChoiceActsAtOnceAndCancelRestoresTheStoredPort)
 {
     Start(Ini("[Common]\nTransferPort1=1\n[Directories]\nDefault=" + Images() + "\n"));
     ShowPrefs();
@@ -249,20 +249,23 @@ TEST_F(TFPrefsTest, APortChoiceActsAtOnceItsMessageAtTheNextRefreshAndCancelRest
     Control<QRadioButton>("RadioButton2")->click();
     EXPECT_EQ(Doctor.Port(), ppLPT2);
     EXPECT_FALSE(File.Settings.PortIsLPT1);
-    EXPECT_EQ(File.PortTimeoutMessage, "Warning, could not locate any doctor on LPT1.");
+    EXPECT_EQ(TSettingsFile::PortChoice(File.Settings).TimeoutText(),
+        "Warning, could not locate any doctor on LPT2.");
 
-    // The next activation refreshes, and the message follows.
+    // The next activation refreshes and keeps the choice.
     QWidget other;
     other.show();
     ASSERT_TRUE(Activate(other));
     ASSERT_TRUE(Activate(*Prefs));
-    EXPECT_EQ(File.PortTimeoutMessage, "Warning, could not locate any doctor on LPT2.");
+    EXPECT_EQ(TSettingsFile::PortChoice(File.Settings).TimeoutText(),
+        "Warning, could not locate any doctor on LPT2.");
 
     Control<TSpeedButton>("SpeedButton2")->click();
     EXPECT_EQ(Doctor.Port(), ppLPT1);
     EXPECT_TRUE(File.Settings.PortIsLPT1);
     EXPECT_TRUE(Control<QRadioButton>("RadioButton1")->isChecked());
-    EXPECT_EQ(File.PortTimeoutMessage, "Warning, could not locate any doctor on LPT1.");
+    EXPECT_EQ(TSettingsFile::PortChoice(File.Settings).TimeoutText(),
+        "Warning, could not locate any doctor on LPT1.");
     EXPECT_FALSE(Prefs->isVisible());
     EXPECT_TRUE(Recorder.Main.isEnabled());
     EXPECT_EQ(Stored("TransferPort1"), "1");
@@ -305,12 +308,12 @@ TEST_F(TFPrefsTest, PortAtOffersTheKernelsPortsAndAPickedOneIsStoredAndNamedInTh
     Control<TSpeedButton>("SpeedButton1")->click();
     EXPECT_EQ(Stored("Address"), "0xD010");
     EXPECT_EQ(Stored("TransferPort1"), "1");
-    EXPECT_EQ(File.PortTimeoutMessage, "Warning, could not locate any doctor at port 0xD010.");
+    EXPECT_EQ(TSettingsFile::PortChoice(File.Settings).TimeoutText(),
+        "Warning, could not locate any doctor at port 0xD010.");
 
     // A delivery goes to the card's registers, and an absent device is reported there.
     TDoctor64 device(Folder.Path("received"), 0xD010);
     Doctor.SetPortIo(&device);
-    Doctor.SetTimeoutMessage([this] { return File.PortTimeoutMessage; });
     const QString image = Folder.Write("images/SAMPLE.V64", QByteArray(4000, '\x5a'));
     Doctor.SendFile(image);
     ASSERT_EQ(device.Files().size(), 1u);
@@ -365,7 +368,8 @@ TEST_F(TFPrefsTest, ATypedAddressIsTakenOnlyWhenTheKernelListsIt)
     EXPECT_EQ(Doctor.PortAddress(), TGameDoctor::LPT2Address);
     Control<TSpeedButton>("SpeedButton1")->click();
     EXPECT_EQ(Stored("Address"), "0x278");
-    EXPECT_EQ(File.PortTimeoutMessage, "Warning, could not locate any doctor on LPT2.");
+    EXPECT_EQ(TSettingsFile::PortChoice(File.Settings).TimeoutText(),
+        "Warning, could not locate any doctor on LPT2.");
 }
 
 TEST_F(TFPrefsTest, AStoredAddressTakesEffectAtCreationAndCancelRestoresIt)
@@ -377,7 +381,8 @@ TEST_F(TFPrefsTest, AStoredAddressTakesEffectAtCreationAndCancelRestoresIt)
     EXPECT_EQ(Doctor.PortAddress(), 0xD010);
     EXPECT_TRUE(Control<QRadioButton>("RadioButton3")->isChecked());
     EXPECT_EQ(Control<QComboBox>("ComboBox1")->currentText(), "0xD010 (parport1)");
-    EXPECT_EQ(File.PortTimeoutMessage, "Warning, could not locate any doctor at port 0xD010.");
+    EXPECT_EQ(TSettingsFile::PortChoice(File.Settings).TimeoutText(),
+        "Warning, could not locate any doctor at port 0xD010.");
 
     ShowPrefs();
     Control<QRadioButton>("RadioButton1")->click();
@@ -407,7 +412,8 @@ TEST_F(TFPrefsTest, AStoredAddressTheKernelNoLongerListsStaysChosen)
     EXPECT_EQ(Doctor.PortAddress(), 0xE000);
     EXPECT_TRUE(Control<QRadioButton>("RadioButton3")->isChecked());
     EXPECT_EQ(Control<QComboBox>("ComboBox1")->count(), 0);
-    EXPECT_EQ(File.PortTimeoutMessage, "Warning, could not locate any doctor at port 0xE000.");
+    EXPECT_EQ(TSettingsFile::PortChoice(File.Settings).TimeoutText(),
+        "Warning, could not locate any doctor at port 0xE000.");
     EXPECT_TRUE(Errors.Boxes.empty());
 }
 

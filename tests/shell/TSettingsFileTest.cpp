@@ -155,7 +155,7 @@ TEST(TSettingsFile, ThePortChoiceNamesThePortInTheTimeOutMessage)
     folder.Write(QStringLiteral("Conveyor.ini"), "[Common]\nTransferPort1=0\n");
     TStartedSettings started(folder);
     EXPECT_FALSE(started.File.Settings.PortIsLPT1);
-    EXPECT_EQ(started.File.PortTimeoutMessage,
+    EXPECT_EQ(TSettingsFile::PortChoice(started.File.Settings).TimeoutText(),
         QStringLiteral("Warning, could not locate any doctor on LPT2."));
 
     // A port chosen by address is named by it; LPT1 and LPT2 keep their texts.
@@ -173,7 +173,8 @@ TEST(TSettingsFile, ThePortChoiceNamesThePortInTheTimeOutMessage)
     for (const auto& [common, message] : cases) {
         folder.Write(QStringLiteral("Conveyor.ini"), "[Common]\n" + common);
         started.File.LoadSettings();
-        EXPECT_EQ(started.File.PortTimeoutMessage, message) << common.constData();
+        EXPECT_EQ(TSettingsFile::PortChoice(started.File.Settings).TimeoutText(), message)
+            << common.constData();
     }
 }
 
@@ -185,7 +186,7 @@ TEST(TSettingsFile, AnAddressIsReadInItsOwnSpellingAndNonsenseIsDropped)
     TStartedSettings started(folder);
     EXPECT_EQ(started.File.Settings.PortAddress, QStringLiteral("0xD010"));
     EXPECT_EQ(TSettingsFile::ChosenAddress(started.File.Settings), 0xD010);
-    EXPECT_EQ(started.File.PortTimeoutMessage,
+    EXPECT_EQ(TSettingsFile::PortChoice(started.File.Settings).TimeoutText(),
         QStringLiteral("Warning, could not locate any doctor at port 0xD010."));
 
     // An address that names no port is dropped: TransferPort1 chooses, as without the key.
@@ -196,7 +197,7 @@ TEST(TSettingsFile, AnAddressIsReadInItsOwnSpellingAndNonsenseIsDropped)
         started.File.LoadSettings();
         EXPECT_EQ(started.File.Settings.PortAddress, QString()) << nonsense.constData();
         EXPECT_FALSE(started.File.Settings.PortIsLPT1);
-        EXPECT_EQ(started.File.PortTimeoutMessage,
+        EXPECT_EQ(TSettingsFile::PortChoice(started.File.Settings).TimeoutText(),
             QStringLiteral("Warning, could not locate any doctor on LPT2."));
     }
 }
@@ -224,7 +225,7 @@ TEST(TSettingsFile, TheAddressIsWrittenAfterTransferPort1AndLeavesItForOlderProg
     EXPECT_TRUE(folder.Read(QStringLiteral("Conveyor.ini"))
                     .startsWith("[Common]\nLast=1\nTransferPort1=1\nAddress=\n"));
     started.File.LoadSettings();
-    EXPECT_EQ(started.File.PortTimeoutMessage,
+    EXPECT_EQ(TSettingsFile::PortChoice(started.File.Settings).TimeoutText(),
         QStringLiteral("Warning, could not locate any doctor on LPT1."));
 }
 
