@@ -79,6 +79,7 @@ public:
         FProgress.ShowStatistics(figures);
     }
     void ProgressEnds() override { FProgress.close(); }
+    bool StopRequested() const override { return false; }
     void ProcessMessages() override { FApplication.ProcessMessages(); }
     void CompletionSignal() override
     {

@@ -27,6 +27,8 @@ public:
     virtual void ProgressEnds() = 0;
     // Lets every pending event run once, then returns.
     virtual void ProcessMessages() = 0;
+    // Whether the user asked, since the progress display began, to stop the delivery.
+    virtual bool StopRequested() const = 0;
     // The end of a delivery that went through: " Done...", the progress display ended, the
     // beep and the wave the settings ask for.
     virtual void CompletionSignal() = 0;

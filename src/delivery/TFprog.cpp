@@ -5,6 +5,7 @@
 #include "ui_TFprog.h"
 #include "widgets/TGauge.h"
 
+#include <QCloseEvent>
 #include <QScreen>
 #include <QShowEvent>
 
@@ -26,6 +27,7 @@ TFprog::TFprog(QWidget* parent)
     FUi->Label14->setFont(rowFont);
     // The gauge's background follows the system's button face, which no declaration knows.
     FUi->Gauge5->SetBackColor(palette().color(QPalette::Button));
+    connect(FUi->SpeedButton1, &QAbstractButton::clicked, this, &TFprog::StopRequested);
 }
 
 TFprog::~TFprog() = default;
@@ -64,6 +66,18 @@ QList<QLabel*> TFprog::FigureLabels() const
 {
     return { FUi->Label9, FUi->Label7, FUi->Label13, FUi->Label5, FUi->Label11, FUi->Label1,
         FUi->Label3, FUi->Label15 };
+}
+
+void TFprog::closeEvent(QCloseEvent* event)
+{
+    // The window manager's close (Alt+F4, a task bar's menu) is a "Stop": hidden, the window
+    // would leave the delivery running unseen with no way back to it.
+    if (event->spontaneous()) {
+        event->ignore();
+        emit StopRequested();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void TFprog::showEvent(QShowEvent* event)

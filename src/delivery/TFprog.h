@@ -13,9 +13,10 @@ class TFprog;
 }
 
 // The progress window of a delivery: a vertical gauge of the file's percentage, the eight
-// figures of the statistics and the copy animation, which plays while the window is shown.
-// It has no behaviour of its own; the delivery empties, fills, shows and closes it. It has
-// no close button, so only the delivery can close it.
+// figures of the statistics and the copy animation, which plays while the window is shown,
+// and "Stop". The delivery empties, fills, shows and closes it. It has no close button;
+// "Stop", and the window manager's close, ask the delivery to stop (StopRequested), and the
+// window stays until the delivery has ended at the end of its block.
 class TFprog : public QWidget
 {
     Q_OBJECT
@@ -35,8 +36,12 @@ public:
     // megabits to deliver, left, delivered, and the rate.
     QList<QLabel*> FigureLabels() const;
 
+signals:
+    void StopRequested();
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     std::unique_ptr<Ui::TFprog> FUi;

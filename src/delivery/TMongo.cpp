@@ -3,12 +3,17 @@
 #include "catalogue/StatusTexts.h"
 #include "delivery/TDeliveryHost.h"
 #include "delivery/TDeliveryStatistics.h"
+#include "device/EPortTimeout.h"
 #include "framework/EAbort.h"
+
+#include <QScopeGuard>
 
 namespace {
 
 const QString CheckingPort = QStringLiteral(" Checking port...");
 const QString TimedOutDone = QStringLiteral("  Done... ");
+const QString StoppedText = QStringLiteral(" Delivery stopped");
+const QString FailedText = QStringLiteral(" Delivery failed");
 
 // Delivering lasts exactly as long as the body, however it ends.
 class TDeliveringFlag
@@ -65,12 +70,23 @@ void TMongo::StartDelivery()
 
     const TDeliveringFlag delivering(FDelivering);
     FAbandoned = false;
+    FStopped = false;
+    // However the delivery ends, its progress window goes (it has no close button and would
+    // otherwise stay until the next delivery) and "Deliver" may be pressed again.
+    const auto ended = qScopeGuard([this] { FHost.ProgressEnds(); });
     try {
         Execute();
+    } catch (const EAbort&) {
+        // Stopped between two blocks; no box follows. A program that is closing says nothing.
+        if (FStopped)
+            FHost.SetStatusText(StoppedText);
+        throw;
+    } catch (const EPortTimeout&) {
+        // The time-out hook has shown its own end text.
+        throw;
     } catch (...) {
-        // The progress window has no close button; left open it would stay until the next
-        // delivery.
-        FHost.ProgressEnds();
+        // The error box tells why; the status line must not go on saying the delivery runs.
+        FHost.SetStatusText(FailedText);
         throw;
     }
 }
@@ -108,10 +124,14 @@ void TMongo::UpdateProgress()
     // The one place a delivery lets the user interface run: between two blocks, never inside
     // a port wait.
     FHost.ProcessMessages();
-    // The user closed the program meanwhile: the transfer ends here, between two blocks,
-    // and the port is given back on the way out.
+    // The user pressed "Stop" or closed the program meanwhile: the transfer ends here,
+    // between two blocks, and the port is given back on the way out.
     if (FAbandoned)
         throw EAbort();
+    if (FHost.StopRequested()) {
+        FStopped = true;
+        throw EAbort();
+    }
 }
 
 void TMongo::UpdateStatistics()

@@ -21,8 +21,10 @@ class TDeliveryHost;
 //
 // The job keeps the delivery's progress values: the latest progress and the clock of the
 // statistics. While a delivery runs, the message queue is pumped once after every block,
-// so the user may press "Deliver" again; that press only shows the sending text, because a
-// second transfer on the same port inside the first would garble both streams.
+// so the user may act between blocks: "Stop" in the progress window ends the delivery at the
+// end of the block ("Deliver" is disabled meanwhile; a press that still arrives only shows
+// the sending text, because a second transfer on the same port inside the first would
+// garble both streams).
 class TMongo : public TThread
 {
 public:
@@ -64,6 +66,8 @@ private:
     std::uint8_t FLastProgress = 0;
     bool FDelivering = false;
     bool FAbandoned = false;
+    // The user's "Stop" ended the delivery.
+    bool FStopped = false;
     TDeliveryRow FRow;
     QString FSendingText;
     // The figures last worked out in this delivery, with the progress and seconds they

@@ -19,12 +19,21 @@ void ShowErrorBox(const QString& caption, const QString& text)
     box->exec();
 }
 
+bool AskInBox(const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+        QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 } // namespace
 
 TApplication::TApplication(QObject* parent)
     : QObject(parent)
     , FTitle(QCoreApplication::applicationName())
     , FPresenter(ShowErrorBox)
+    , FQuestionPresenter(AskInBox)
 {
     InitFrameworkPictures();
     if (QCoreApplication::instance())
@@ -125,6 +134,16 @@ void TApplication::ShowException(const QString& message) noexcept
 void TApplication::SetErrorPresenter(TErrorPresenter presenter)
 {
     FPresenter = presenter ? std::move(presenter) : TErrorPresenter(ShowErrorBox);
+}
+
+bool TApplication::Ask(const QString& question)
+{
+    return FQuestionPresenter(FTitle, question);
+}
+
+void TApplication::SetQuestionPresenter(TQuestionPresenter presenter)
+{
+    FQuestionPresenter = presenter ? std::move(presenter) : TQuestionPresenter(AskInBox);
 }
 
 QString TApplication::ErrorText(const QString& message)

@@ -22,6 +22,9 @@ public:
     // Receives what the error box would show. The default one shows the box and waits for
     // OK; tests put a recorder in its place.
     using TErrorPresenter = std::function<void(const QString& caption, const QString& text)>;
+    // Answers a yes-or-no question: the default one shows a question box and waits for the
+    // user; tests answer in its place. True is "Yes".
+    using TQuestionPresenter = std::function<bool(const QString& caption, const QString& text)>;
 
     // Needs a QApplication that outlives it.
     explicit TApplication(QObject* parent = nullptr);
@@ -46,6 +49,11 @@ public:
 
     void SetErrorPresenter(TErrorPresenter presenter);
 
+    // Asks the user a question in a box with the application's title; true for "Yes".
+    // "No" is the default button, so that a stray Enter changes nothing.
+    bool Ask(const QString& question);
+    void SetQuestionPresenter(TQuestionPresenter presenter);
+
     // The text the error box shows for a message: a "." follows a message whose last
     // character comes after "." in character order.
     static QString ErrorText(const QString& message);
@@ -64,4 +72,5 @@ private:
 
     QString FTitle;
     TErrorPresenter FPresenter;
+    TQuestionPresenter FQuestionPresenter;
 };

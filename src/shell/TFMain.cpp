@@ -37,6 +37,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -227,6 +228,11 @@ void TFMain::SetAboutWindow(QWidget* window)
 void TFMain::SetDeliveryJob(TMongo& job)
 {
     FDeliveryJob = &job;
+}
+
+void TFMain::SetDeliverEnabled(bool enabled)
+{
+    FUi->SpeedButton8->setEnabled(enabled);
 }
 
 void TFMain::AppendToCaption(const QString& text)
@@ -443,11 +449,22 @@ void TFMain::FormResize()
 
 void TFMain::FormClose()
 {
+    // Closing ends a delivery under way and leaves the device holding a cut image: only
+    // when the user says so. Until the answer the delivery waits between two blocks.
+    if (FDeliveryJob && FDeliveryJob->Delivering()
+        && !FApplication.Ask(QStringLiteral("A delivery is under way. Stop it and quit?"))) {
+        FKeepOpen = true;
+        return;
+    }
     FSettingsFile.SaveSettings();
 }
 
 void TFMain::closeEvent(QCloseEvent* event)
 {
+    if (std::exchange(FKeepOpen, false)) {
+        event->ignore();
+        return;
+    }
     QWidget::closeEvent(event);
     if (event->isAccepted())
         emit Closed();

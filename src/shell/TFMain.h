@@ -92,6 +92,8 @@ public:
     // What "Deliver" runs: the delivery job, which checks the selected row itself. The job
     // must outlive the window's use of it.
     void SetDeliveryJob(TMongo& job);
+    // "Deliver" is disabled while a delivery runs.
+    void SetDeliverEnabled(bool enabled);
 
     // Appends to the caption and to the application's title, which the error boxes show:
     // the entry marks a simulated device this way.
@@ -198,4 +200,6 @@ private:
     QPointer<QWidget> FAboutWindow;
     TMongo* FDeliveryJob = nullptr;
     bool FCreated = false;
+    // The user chose to go on with a delivery rather than close.
+    bool FKeepOpen = false;
 };

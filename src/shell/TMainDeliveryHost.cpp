@@ -8,6 +8,8 @@ TMainDeliveryHost::TMainDeliveryHost(TFMain& mainWindow)
     : FMain(mainWindow)
     , FProgress(&mainWindow)
 {
+    QObject::connect(
+        &FProgress, &TFprog::StopRequested, &FProgress, [this] { FStopRequested = true; });
 }
 
 TDeliveryRow TMainDeliveryHost::SelectedRow() const
@@ -22,6 +24,8 @@ void TMainDeliveryHost::SetStatusText(const QString& text)
 
 void TMainDeliveryHost::ProgressBegins()
 {
+    FStopRequested = false;
+    FMain.SetDeliverEnabled(false);
     FProgress.ClearFigures();
     FProgress.show();
 }
@@ -35,6 +39,7 @@ void TMainDeliveryHost::ProgressAt(int progress, const TDeliveryStatistics& figu
 void TMainDeliveryHost::ProgressEnds()
 {
     FProgress.close();
+    FMain.SetDeliverEnabled(true);
 }
 
 void TMainDeliveryHost::ProcessMessages()

@@ -22,9 +22,11 @@ public:
     void ProgressAt(int progress, const TDeliveryStatistics& figures) override;
     void ProgressEnds() override;
     void ProcessMessages() override;
+    bool StopRequested() const override { return FStopRequested; }
     void CompletionSignal() override;
 
 private:
     TFMain& FMain;
     TFprog FProgress;
+    bool FStopRequested = false;
 };

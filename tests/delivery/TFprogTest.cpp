@@ -4,6 +4,7 @@
 #include "framework/TPanel.h"
 #include "widgets/TGauge.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QScreen>
 #include <QTest>
@@ -40,7 +41,12 @@ TEST(TFprog, IsAToolWindowWithoutBorderIconsCentredOnTheScreen)
     EXPECT_TRUE(window.windowFlags() & Qt::WindowTitleHint);
 
     window.show();
-    EXPECT_EQ(window.size(), QSize(412, 413));
+    // The figures keep their 412 x 413; "Stop" takes a strip along the bottom edge.
+    EXPECT_EQ(window.size(), QSize(412, 446));
+    const auto* stop = window.findChild<QAbstractButton*>(QStringLiteral("SpeedButton1"));
+    ASSERT_NE(stop, nullptr);
+    EXPECT_EQ(stop->text(), "Stop");
+    EXPECT_GE(stop->geometry().top(), 413);
     EXPECT_EQ(window.frameGeometry().center(), window.screen()->availableGeometry().center());
     window.close();
     EXPECT_FALSE(window.isVisible());

@@ -6,8 +6,12 @@
 #include "simulator/TDoctor64.h"
 #include "widgets/TGauge.h"
 
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
+#include <QtTest/qtestspontaneevent.h>
 
 #include <gtest/gtest.h>
 
@@ -301,8 +305,8 @@ TEST_F(TMongoTest, AVanishedFileClosesTheWindowAndShowsTheError)
     EXPECT_EQ(Boxes[0].Text, "Cannot open file " + Folder.Path() + "/gone.v64.");
     EXPECT_FALSE(Boxes[0].ProgressVisible);
     EXPECT_FALSE(Window.Fprog.isVisible());
-    // Neither end text: the status line keeps what it showed.
-    EXPECT_EQ(Boxes[0].Status, " Checking port...");
+    // Neither end text, and nothing that says the delivery still runs.
+    EXPECT_EQ(Boxes[0].Status, " Delivery failed");
     EXPECT_TRUE(Window.Beeps.isEmpty());
     EXPECT_FALSE(Window.Mongo.Delivering());
 }
@@ -341,6 +345,59 @@ TEST_F(TMongoTest, DeliverPressedBetweenBlocksStartsNoSecondTransfer)
     EXPECT_EQ(Device.TrailingBytes(), 0u);
     EXPECT_EQ(Window.Label6->text(), " Done...");
     EXPECT_EQ(Window.Beeps, QStringList({ " Done..." }));
+    EXPECT_TRUE(Boxes.empty());
+}
+
+TEST_F(TMongoTest, StopEndsTheDeliveryAtTheEndOfItsBlockWithoutABoxAndTheNextOneWorks)
+{
+    SelectImage(QStringLiteral("racer.v64"), RandomBytes(10 * Block, 6));
+    int blocks = 0;
+    Window.OnPump = [this, &blocks] {
+        if (Window.Fprog.Gauge5()->Progress() > 0 && ++blocks == 3)
+            Window.Fprog.findChild<QAbstractButton*>(QStringLiteral("SpeedButton1"))->click();
+    };
+
+    Window.SpeedButton8->click();
+
+    EXPECT_EQ(blocks, 3) << "a block went out after Stop";
+    EXPECT_TRUE(Boxes.empty());
+    EXPECT_EQ(Window.Label6->text(), " Delivery stopped");
+    EXPECT_FALSE(Window.Fprog.isVisible());
+    EXPECT_FALSE(Window.Mongo.Delivering());
+    EXPECT_TRUE(Window.Beeps.isEmpty());
+    // The device holds no image under the file's name: it never arrived whole.
+    EXPECT_FALSE(QFile::exists(Folder.Path(QStringLiteral("received/RACER.V64"))));
+
+    // The stop was for that delivery only.
+    Window.OnPump = nullptr;
+    Window.SpeedButton8->click();
+    EXPECT_EQ(Window.Label6->text(), " Done...");
+    EXPECT_EQ(Received(QStringLiteral("RACER.V64")), Content);
+}
+
+// The window manager's close of the progress window (it offers none, but a task list or
+// Alt+F4 may send one) is a "Stop": the window stays until the delivery has ended.
+TEST_F(TMongoTest, TheWindowManagersCloseOfTheProgressWindowStopsTheDelivery)
+{
+    SelectImage(QStringLiteral("racer.v64"), RandomBytes(10 * Block, 6));
+    int blocks = 0;
+    bool shownAfterClose = false;
+    Window.OnPump = [this, &blocks, &shownAfterClose] {
+        if (Window.Fprog.Gauge5()->Progress() > 0 && ++blocks == 2) {
+            // As the window system delivers it: a spontaneous close event.
+            QCloseEvent close;
+            QSpontaneKeyEvent::setSpontaneous(&close);
+            QCoreApplication::instance()->notify(&Window.Fprog, &close);
+            shownAfterClose = Window.Fprog.isVisible() && !close.isAccepted();
+        }
+    };
+
+    Window.SpeedButton8->click();
+
+    EXPECT_TRUE(shownAfterClose);
+    EXPECT_EQ(blocks, 2);
+    EXPECT_EQ(Window.Label6->text(), " Delivery stopped");
+    EXPECT_FALSE(Window.Fprog.isVisible());
     EXPECT_TRUE(Boxes.empty());
 }
 

@@ -37,6 +37,7 @@ public:
         SpeedButton8->setText(QStringLiteral("Deliver"));
         GameDoctor1.SetPortIo(&port);
         Beeper.SetAction([this] { Beeps.append(Label6->text()); });
+        QObject::connect(&Fprog, &TFprog::StopRequested, this, [this] { Stop = true; });
         TEventBinder::Bind(application, *this,
             { { &TTestMainWindow::SpeedButton8, ekClick, &TTestMainWindow::SpeedButton8Click } });
     }
@@ -52,6 +53,7 @@ public:
     TDeliveryRow SelectedRow() const override { return Row; }
     void ProgressBegins() override
     {
+        Stop = false;
         Fprog.ClearFigures();
         Fprog.show();
     }
@@ -61,6 +63,7 @@ public:
         Fprog.ShowStatistics(figures);
     }
     void ProgressEnds() override { Fprog.close(); }
+    bool StopRequested() const override { return Stop; }
     void ProcessMessages() override
     {
         ++Pumps;
@@ -82,6 +85,8 @@ public:
     TBeeper Beeper;
     TWavePlayer Player;
     TDeliveryRow Row;
+    // Set by the progress window's "Stop" until the next delivery begins.
+    bool Stop = false;
 
     // Each status text once per run of equal texts.
     QStringList StatusLog;

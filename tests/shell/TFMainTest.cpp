@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -500,6 +501,62 @@ TEST_F(TLayout, DeliverHandsTheCurrentRowToTheDeliveryJob)
     EXPECT_EQ(window.StatusText(), " Done...");
     EXPECT_FALSE(delivery.Progress.isVisible());
     EXPECT_EQ(received.Read(QStringLiteral("RACER.V64")), image);
+    window.GameDoctor1().SetPortIo(nullptr);
+}
+
+// Closing the main window during a delivery asks first: "No" lets the image arrive whole,
+// "Yes" ends the delivery at the end of its block and the program; meanwhile "Deliver" is
+// disabled.
+TEST_F(TLayout, ClosingDuringADeliveryAsksFirstAndDeliverWaitsForItsEnd)
+{
+    SettingsForImages();
+    const QByteArray image = ImageBytes("RACER", 'E') + QByteArray(6 * TGameDoctor::BlockSize, 'z');
+    Images.Write(QStringLiteral("racer.v64"), image);
+    TFMain& window = Start();
+    TDeliveryWiring delivery(window);
+    // As the program's entry does: a close that goes through abandons the delivery.
+    QObject::connect(&window, &TFMain::Closed, [&delivery] { delivery.Mongo.Abandon(); });
+    TTestFolder received;
+    TDoctor64 device(received.Path());
+    window.GameDoctor1().SetPortIo(&device);
+    auto* deliver = Find<TSpeedButton>("SpeedButton8");
+
+    QStringList questions;
+    bool answer = false;
+    Application.SetQuestionPresenter([&](const QString& caption, const QString& text) {
+        EXPECT_EQ(caption, Application.Title());
+        questions << text;
+        return answer;
+    });
+    bool disabledMeanwhile = false;
+    // Runs at the delivery's first pump of the message queue.
+    const auto closeDuringTheDelivery = [&] {
+        QTimer::singleShot(0, &window, [&] {
+            disabledMeanwhile = delivery.Mongo.Delivering() && !deliver->isEnabled();
+            window.close();
+        });
+    };
+
+    closeDuringTheDelivery();
+    deliver->click();
+    EXPECT_EQ(questions, QStringList({ "A delivery is under way. Stop it and quit?" }));
+    EXPECT_TRUE(disabledMeanwhile);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.StatusText(), " Done...");
+    EXPECT_EQ(received.Read(QStringLiteral("RACER.V64")), image);
+    EXPECT_TRUE(deliver->isEnabled());
+    EXPECT_TRUE(Errors.Boxes.empty());
+
+    // "Yes": the delivery ends at the end of its block, the window closes, nothing arrives.
+    QFile::remove(received.Path(QStringLiteral("RACER.V64")));
+    answer = true;
+    closeDuringTheDelivery();
+    deliver->click();
+    EXPECT_EQ(questions.size(), 2);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(delivery.Mongo.Delivering());
+    EXPECT_FALSE(QFile::exists(received.Path(QStringLiteral("RACER.V64"))));
+    EXPECT_TRUE(Errors.Boxes.empty());
     window.GameDoctor1().SetPortIo(nullptr);
 }
 
