@@ -102,6 +102,7 @@ const TEventBinding<TFMain, Ui::TFMain> TFMain::EventTable[] = {
     { ekResize, &TFMain::FormResize },
     { ekClose, &TFMain::FormClose },
     { &TFMain::FTimer1, ekTimer, &TFMain::Timer1Timer },
+    { &Ui::TFMain::Panel12, ekResize, &TFMain::Panel12Resize },
     { &Ui::TFMain::Splitter1, ekMoved, &TFMain::Splitter1Moved },
     { &Ui::TFMain::Splitter2, ekMoved, &TFMain::Splitter2Moved },
     { &Ui::TFMain::Splitter3, ekMoved, &TFMain::Splitter3Moved },
@@ -365,26 +366,31 @@ void TFMain::ApplyColumnLayout()
         const int width = Settings().ColumnVisible[button] ? Settings().ColumnWidth[button] : 0;
         panel->resize(std::max(width, 0), panel->height());
     }
-    // Each header button covers its panel as the alignment has left it.
-    for (int button = 0; button < HeaderButtonCount; ++button)
-        HeaderButton(button)->resize(HeaderPanel(button)->width(), HeaderButton(button)->height());
-
-    // Each of the first three columns takes its panel and the splitter after it, so the
-    // columns line up with the header; columns 4 to 6 lie beyond the right edge.
     TSortedStringGrid* grid = FUi->StringGrid1;
     const int points = grid->font().pointSize() > 0 ? grid->font().pointSize() : 8;
     grid->SetDefaultRowHeight(2 * points);
     grid->SetGridLineWidth(0);
-    grid->SetColWidths(ccBaseName, FUi->Panel10->width() + HeaderSplitterWidth);
-    grid->SetColWidths(ccExtension, FUi->Panel11->width() + HeaderSplitterWidth);
-    grid->SetColWidths(ccImageName, FUi->Panel12->width() + HeaderSplitterWidth);
-    grid->SetColWidths(ccSize, FUi->Panel18->width());
+    LineUpColumns();
 
     // The rename panel's separator line and the left pane's choosers follow the widths of
     // their boxes, which the pane splitter and the window's size change.
     FUi->Panel7->resize(FUi->GroupBox1->width() - 15, FUi->Panel7->height());
     FUi->DriveComboBox1->resize(FUi->Panel21->width(), FUi->DriveComboBox1->height());
     FUi->ComboBox1->resize(FUi->Panel21->width(), FUi->ComboBox1->height());
+}
+
+void TFMain::LineUpColumns()
+{
+    // Each header button covers its panel as the alignment has left it.
+    for (int button = 0; button < HeaderButtonCount; ++button)
+        HeaderButton(button)->resize(HeaderPanel(button)->width(), HeaderButton(button)->height());
+    // Each of the first three columns takes its panel and the splitter after it, so the
+    // columns line up with the header; columns 4 to 6 lie beyond the right edge.
+    TSortedStringGrid* grid = FUi->StringGrid1;
+    grid->SetColWidths(ccBaseName, FUi->Panel10->width() + HeaderSplitterWidth);
+    grid->SetColWidths(ccExtension, FUi->Panel11->width() + HeaderSplitterWidth);
+    grid->SetColWidths(ccImageName, FUi->Panel12->width() + HeaderSplitterWidth);
+    grid->SetColWidths(ccSize, FUi->Panel18->width());
 }
 
 QWidget* TFMain::HeaderPanel(int button) const
@@ -445,6 +451,15 @@ void TFMain::FormResize()
         return;
     FSettingsFile.SaveSettings();
     ApplyColumnLayout();
+}
+
+void TFMain::Panel12Resize()
+{
+    // The header's filling panel changes with more than the window's size (the first layout
+    // of a window that no window manager activates, the left pane): the buttons and the
+    // table's columns follow it, so that they line up and the hidden columns stay beyond the
+    // table's edge.
+    LineUpColumns();
 }
 
 void TFMain::FormClose()

@@ -121,6 +121,7 @@ private:
     void FormResize();
     void FormClose();
     void Timer1Timer();
+    void Panel12Resize(); // the header's "Image Name" panel, which fills the header
     void Splitter1Moved(); // after "Filename"
     void Splitter2Moved(); // after "Ext"
     void Splitter3Moved(); // before "Mbit"
@@ -161,6 +162,8 @@ private:
     QString NewNameExtension() const;
     // Gives a header button (0 "Filename" to 3 "Mbit") picture index of ImageList1.
     void SetHeaderGlyph(int button, int index);
+    // The header buttons and the table's columns to the widths of the header panels.
+    void LineUpColumns();
     TSpeedButton* HeaderButton(int button) const;
     QWidget* HeaderPanel(int button) const;
     // Sets the markers from the sort in force; all blank while the table holds no file.

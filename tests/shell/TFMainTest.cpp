@@ -326,6 +326,44 @@ TEST_F(TLayout, ActivationLaysTheHeaderOutAndItsMarkersFollowTheSortInForce)
     EXPECT_EQ(Find<TSortedStringGrid>("StringGrid1")->SortColumn(), 3);
 }
 
+// Under X11 without a window manager nothing activates the window, so only its resizes
+// can lay out the columns for the size it has once shown.
+TEST_F(TLayout, TheColumnsLineUpWithTheHeaderThoughTheWindowIsNeverActivated)
+{
+    SettingsForImages();
+    Window = std::make_unique<TFMain>(Application, Program.Path(QStringLiteral("conveyor")));
+    // Swallowed before the window's own handler sees it, as if no window manager ever
+    // activated the window.
+    struct TNoActivation : QObject
+    {
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            return event->type() == QEvent::WindowActivate;
+        }
+    } noActivation;
+    Window->installEventFilter(&noActivation);
+    Window->show();
+    Settle();
+
+    auto* grid = Find<TSortedStringGrid>("StringGrid1");
+    const auto linedUp = [&] {
+        const int imageName = Find<QWidget>("Panel12")->width();
+        EXPECT_EQ(imageName, Find<QWidget>("Panel9")->width() - 130 - 50 - 65 - 3 * 3);
+        EXPECT_EQ(grid->ColWidths(2), imageName + 3);
+        // The four columns fill the table's width, so the two hidden ones lie beyond it.
+        EXPECT_GE(grid->ColWidths(0) + grid->ColWidths(1) + grid->ColWidths(2) + grid->ColWidths(3),
+            grid->viewport()->width());
+    };
+    linedUp();
+    // The header's width changes without the window's: the left pane laid out anew, as the
+    // first showing does when no window manager frames the window.
+    auto* pane = Find<QWidget>("Panel17");
+    pane->resize(260, pane->height());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(pane->width(), 260);
+    linedUp();
+}
+
 TEST_F(TLayout, ToolbarButtonsShowTheWindowsHandedInAndQuitCloses)
 {
     SettingsForImages();
