@@ -43,3 +43,8 @@ int CompareSortText(QStringView a, QStringView b) noexcept
     }
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
+
+unsigned SortTextOrderBeyondLatin1(char16_t c) noexcept
+{
+    return SortOrder(c);
+}

@@ -1,5 +1,6 @@
 #include "catalogue/PartitionSort.h"
 #include "catalogue/SortText.h"
+#include "catalogue/TSortKeys.h"
 #include "catalogue/TextRows.h"
 
 #include <QStringList>
@@ -214,4 +215,34 @@ TEST(PartitionSort, ManyRowsOfFewKeysAndSortedInput)
     SortTextRows(rows, 0, 0, sdAscending);
     EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end(),
         [](const TTextRow& a, const TTextRow& b) { return CompareSortText(a[0], b[0]) < 0; }));
+}
+
+// A key made once orders as its text does, for every kind of character a name may hold.
+TEST(TSortKeys, CompareAsTheirTextsDo)
+{
+    const char16_t alphabet[] = { u'a', u'A', u'z', u'Z', u' ', u'0', u'9', u'_', u'\x7f', u'\x80',
+        u'\x81', u'\x8a', u'\x9f', u'\xa0', u'\xc0', u'\xe9', u'\xff', u'\x152', u'\x160',
+        u'\x20ac', u'\x2122', u'\x3a9', u'\xd83d', u'\xde00', u'\xe000', u'\xfffd' };
+    std::mt19937 random(7);
+    std::vector<QString> texts;
+    for (int i = 0; i < 400; ++i) {
+        QString text;
+        const int length = int(random() % 6);
+        for (int c = 0; c < length; ++c)
+            text += QChar(alphabet[random() % std::size(alphabet)]);
+        texts.push_back(text);
+    }
+    TSortKeys keys(int(texts.size()));
+    for (const QString& text : texts)
+        keys.Append(text);
+    const auto sign = [](int value) { return (value > 0) - (value < 0); };
+    for (std::size_t a = 0; a < texts.size(); ++a)
+        for (std::size_t b = 0; b < texts.size(); ++b)
+            ASSERT_EQ(sign(keys.Compare(keys.At(int(a)), keys.At(int(b)))),
+                sign(CompareSortText(texts[a], texts[b])))
+                << texts[a].toStdString() << " | " << texts[b].toStdString();
+    // Keys move with their rows.
+    keys.Exchange(0, 1);
+    EXPECT_EQ(
+        sign(keys.Compare(keys.At(0), keys.At(1))), sign(CompareSortText(texts[1], texts[0])));
 }
