@@ -1,6 +1,7 @@
 #include "TSettingsFile.h"
 
 #include "device/TGameDoctor.h"
+#include "platform/EIniFileException.h"
 #include "platform/FileAccess.h"
 #include "platform/TIniFile.h"
 #include "platform/port/TKernelPortList.h"
@@ -159,6 +160,14 @@ void TSettingsFile::SetStartupDefaults(
 void TSettingsFile::LoadSettings()
 {
     const TIniFile ini(FFileName);
+    if (!ini.ReadError().isEmpty()) {
+        if (FLastRead)
+            Settings = *FLastRead;
+        else
+            FLastRead = Settings;
+        ReportUnreadable(ini.ReadError());
+        return;
+    }
     for (const TSettingsKey& key : SettingsKeys())
         std::visit(
             [&](auto field) {
@@ -170,6 +179,7 @@ void TSettingsFile::LoadSettings()
     const std::optional<std::uint16_t> address = ChosenAddress(Settings);
     Settings.PortAddress = address ? TPortAddress::Text(*address) : QString();
     PortTimeoutMessage = PortTimeoutMessageFor(Settings);
+    FLastRead = Settings;
 }
 
 void TSettingsFile::SaveSettings() const
@@ -188,9 +198,21 @@ void TSettingsFile::SaveSettings() const
     // The configuration folder may not exist before the first save.
     QDir().mkpath(QFileInfo(FFileName).absolutePath());
     TIniFile ini(FFileName);
+    if (!ini.ReadError().isEmpty()) {
+        ReportUnreadable(ini.ReadError());
+        return;
+    }
     for (const TSettingsKey& key : SettingsKeys())
         std::visit([&](auto field) { Write(ini, key, field(written)); }, key.Field);
     ini.UpdateFile();
+}
+
+void TSettingsFile::ReportUnreadable(const QString& reason) const
+{
+    if (FUnreadableReported)
+        return;
+    FUnreadableReported = true;
+    throw EIniFileException::Unreadable(QFileInfo(FFileName).absoluteFilePath(), reason);
 }
 
 void TSettingsFile::CheckLastDir()
