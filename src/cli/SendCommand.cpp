@@ -165,9 +165,12 @@ int RunSend(const QCommandLineParser& parser)
         }
     }
     const double seconds = printer.ElapsedSeconds();
-    std::printf("Delivered %lld file%s (%llu bytes) on %s in %.1f s\n",
-        static_cast<long long>(files.size()), files.size() == 1 ? "" : "s",
-        static_cast<unsigned long long>(printer.TotalBytes()), qPrintable(portName), seconds);
+    WriteOutcome(QStringLiteral("Delivered %1 file%2 (%3 bytes) on %4 in %5 s")
+                     .arg(files.size())
+                     .arg(files.size() == 1 ? QString() : QStringLiteral("s"))
+                     .arg(printer.TotalBytes())
+                     .arg(portName)
+                     .arg(seconds, 0, 'f', 1));
     if (simulator)
         ReportSimulator(*simulator);
     return ExitSuccess;
