@@ -165,13 +165,12 @@ int RunSend(const QCommandLineParser& parser)
         }
     }
     const double seconds = printer.ElapsedSeconds();
-    WriteText(stdout,
-        QStringLiteral("Delivered %1 file%2 (%3 bytes) on %4 in %5 s\n")
-            .arg(files.size())
-            .arg(files.size() == 1 ? "" : "s")
-            .arg(doctor.SentBytes())
-            .arg(portName)
-            .arg(seconds, 0, 'f', 1));
+    WriteOutcome(QStringLiteral("Delivered %1 file%2 (%3 bytes) on %4 in %5 s")
+                     .arg(files.size())
+                     .arg(files.size() == 1 ? QString() : QStringLiteral("s"))
+                     .arg(doctor.SentBytes())
+                     .arg(portName)
+                     .arg(seconds, 0, 'f', 1));
     if (simulator)
         ReportSimulator(*simulator);
     return ExitSuccess;

@@ -1,4 +1,6 @@
 #include "cli/CliMain.h"
+#include "cli/CliOutput.h"
+#include "cli/ExitStatus.h"
 #include "platform/RawText.h"
 #include "platform/port/AcquirePortRights.h"
 
@@ -7,6 +9,7 @@
 
 int main(int argc, char* argv[])
 {
+    ReserveStandardDescriptors();
     AcquirePortRights();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("conveyor-cli"));
@@ -15,5 +18,9 @@ int main(int argc, char* argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << DecodeRawText(argv[i]);
-    return RunConveyorCli(arguments);
+    const int status = RunConveyorCli(arguments);
+    // Output that never reached its destination is a failure, as for the standard tools.
+    if (!CloseStandardOutput() && status == ExitSuccess)
+        return ExitFailure;
+    return status;
 }

@@ -46,9 +46,16 @@ int CreateBeside(const QByteArray& target, QByteArray& name)
 bool WriteInPlace(const QByteArray& target, const QByteArray& bytes)
 {
     // Not truncated first: an interrupted write then leaves the file's length, not nothing.
-    const int fd = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
+    // Without blocking, and checked on the descriptor: a FIFO or device put in its place since
+    // the caller looked must be neither waited for nor written.
+    const int fd = ::open(target.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
+    struct stat opened;
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        ::close(fd);
+        return false;
+    }
     bool written
         = WriteAll(fd, bytes) && ::ftruncate(fd, off_t(bytes.size())) == 0 && ::fdatasync(fd) == 0;
     written = ::close(fd) == 0 && written;

@@ -2,12 +2,18 @@
 
 #include "platform/EIniFileException.h"
 #include "platform/FileAccess.h"
+#include "platform/IoErrorText.h"
 #include "platform/RawText.h"
 
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <limits>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -108,6 +114,42 @@ qint32 ParseInteger(QStringView text, qint32 defaultValue)
     return qint32(value);
 }
 
+const QByteArray Utf8ByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
+
+// The whole of a regular file of at most maxSize bytes, read from the one descriptor that was
+// checked; the reason in error otherwise. The size fstat gives is not trusted: files under /proc
+// say 0 and hold bytes.
+QByteArray ReadRegularFile(int fd, qint64 maxSize, QString& error)
+{
+    struct stat status;
+    if (::fstat(fd, &status) != 0) {
+        error = SystemErrorMessage(errno);
+        return {};
+    }
+    if (!S_ISREG(status.st_mode)) {
+        error = QStringLiteral("not a regular file");
+        return {};
+    }
+    QByteArray text;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0) {
+            error = SystemErrorMessage(errno);
+            return {};
+        }
+        if (count == 0)
+            return text;
+        if (text.size() + count > maxSize) {
+            error = SystemErrorMessage(EFBIG);
+            return {};
+        }
+        text.append(buffer, count);
+    }
+}
+
 // A line break inside a value would start a line of its own and could forge an entry.
 QString OneLine(const QString& value)
 {
@@ -122,19 +164,21 @@ QString OneLine(const QString& value)
 TIniFile::TIniFile(const QString& fileName)
     : FFileName(fileName)
 {
-    QFile file(fileName);
-    if (!file.exists())
+    if (fileName.isEmpty())
         return;
-    if (!file.open(QIODevice::ReadOnly)) {
-        FUnreadable = true;
+    int fd;
+    do
+        fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        if (errno != ENOENT && errno != ENOTDIR)
+            FReadError = SystemErrorMessage(errno);
         return;
     }
-    const QByteArray text = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        FUnreadable = true;
-        return;
-    }
-    SetText(text);
+    const QByteArray text = ReadRegularFile(fd, MaxFileSize, FReadError);
+    ::close(fd);
+    if (FReadError.isEmpty())
+        SetText(text);
 }
 
 TIniFile::TLine TIniFile::ParseLine(const QByteArray& raw)
@@ -173,8 +217,9 @@ void TIniFile::SetText(const QByteArray& text)
 {
     FLines.clear();
     FLineEnd = "\n";
+    FByteOrderMark = text.startsWith(Utf8ByteOrderMark) ? Utf8ByteOrderMark : QByteArray();
     bool lineEndKnown = false;
-    qsizetype start = 0;
+    qsizetype start = FByteOrderMark.size();
     while (start < text.size()) {
         qsizetype newline = text.indexOf('\n', start);
         const qsizetype end = newline < 0 ? text.size() : newline + 1;
@@ -190,7 +235,7 @@ void TIniFile::SetText(const QByteArray& text)
 
 QByteArray TIniFile::Text() const
 {
-    QByteArray text;
+    QByteArray text = FByteOrderMark;
     for (const TLine& line : FLines)
         text += line.Raw;
     return text;
@@ -328,7 +373,7 @@ QStringList TIniFile::ReadSection(const QString& section) const
 void TIniFile::UpdateFile() const
 {
     const QString path = QFileInfo(FFileName).absoluteFilePath();
-    if (FUnreadable || FFileName.isEmpty())
+    if (!FReadError.isEmpty() || FFileName.isEmpty())
         throw EIniFileException(path);
     // A read-only file is refused even where the folder would let a rename replace it.
     if (QFileInfo::exists(path) && !IsWritable(path))

@@ -16,13 +16,24 @@
 // integer is decimal with an optional sign, or hexadecimal after "0x" or "$", filling 32
 // bits; anything else gives the caller's default; a boolean is an integer that is true
 // when it is not 0.
+//
+// A UTF-8 byte-order mark at the start of the file, as some editors write, is no part of the
+// first line: it is passed over when reading and written back in front of the text.
 class TIniFile
 {
 public:
-    // Reads the file when it exists; a missing file is an empty one.
+    // Reads the file when it exists; a missing file is an empty one. Only a regular file of at
+    // most MaxFileSize bytes is read, opened without blocking: a FIFO would hang the reader
+    // and a device such as /dev/zero would never end.
     explicit TIniFile(const QString& fileName);
 
+    // Far beyond any settings file; a larger one is refused rather than held in memory.
+    static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+
     const QString& FileName() const { return FFileName; }
+    // Why the file, which exists, could not be read ("not a regular file", or the system's
+    // message); empty when it was read or does not exist. A file not read is never written.
+    const QString& ReadError() const { return FReadError; }
 
     QString ReadString(
         const QString& section, const QString& key, const QString& defaultValue) const;
@@ -72,6 +83,8 @@ private:
     QString FFileName;
     QList<TLine> FLines;
     QByteArray FLineEnd = "\n";
+    // The UTF-8 byte-order mark the text began with, or nothing.
+    QByteArray FByteOrderMark;
     // The file exists but could not be read; writing it would lose what it holds.
-    bool FUnreadable = false;
+    QString FReadError;
 };

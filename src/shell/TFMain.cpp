@@ -20,6 +20,7 @@
 #include "framework/TWindowFrame.h"
 #include "image/TImageChecksum.h"
 #include "platform/EInOutError.h"
+#include "platform/EIniFileException.h"
 #include "platform/FileAccess.h"
 #include "platform/IoErrorText.h"
 #include "platform/RenameFile.h"
@@ -269,9 +270,15 @@ void TFMain::FormCreate()
 
     // A first start writes the file with the first-start values, so the user finds one to
     // edit. A last directory that has gone since is replaced before anything opens it.
-    if (FSettingsFile.Exists())
-        FSettingsFile.LoadSettings();
-    else
+    if (FSettingsFile.Exists()) {
+        // A file that cannot be read (a FIFO, a device) is told once, and the program starts
+        // as on a first start, without the rest of start-up being given up for it.
+        try {
+            FSettingsFile.LoadSettings();
+        } catch (const EIniFileException& error) {
+            FApplication.ShowException(error.Message());
+        }
+    } else
         FSettingsFile.SaveSettings();
     FSettingsFile.CheckLastDir();
 

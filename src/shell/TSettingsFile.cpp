@@ -1,5 +1,6 @@
 #include "TSettingsFile.h"
 
+#include "platform/EIniFileException.h"
 #include "platform/FileAccess.h"
 #include "platform/TIniFile.h"
 #include "platform/port/TKernelPortList.h"
@@ -151,6 +152,14 @@ void TSettingsFile::SetStartupDefaults(
 void TSettingsFile::LoadSettings()
 {
     const TIniFile ini(FFileName);
+    if (!ini.ReadError().isEmpty()) {
+        if (FLastRead)
+            Settings = *FLastRead;
+        else
+            FLastRead = Settings;
+        ReportUnreadable(ini.ReadError());
+        return;
+    }
     for (const TSettingsKey& key : SettingsKeys())
         std::visit(
             [&](auto field) {
@@ -161,6 +170,7 @@ void TSettingsFile::LoadSettings()
             key.Field);
     const std::optional<std::uint16_t> address = ChosenAddress(Settings);
     Settings.PortAddress = address ? TPortAddress::Text(*address) : QString();
+    FLastRead = Settings;
 }
 
 void TSettingsFile::SaveSettings() const
@@ -179,9 +189,21 @@ void TSettingsFile::SaveSettings() const
     // The configuration folder may not exist before the first save.
     QDir().mkpath(QFileInfo(FFileName).absolutePath());
     TIniFile ini(FFileName);
+    if (!ini.ReadError().isEmpty()) {
+        ReportUnreadable(ini.ReadError());
+        return;
+    }
     for (const TSettingsKey& key : SettingsKeys())
         std::visit([&](auto field) { Write(ini, key, field(written)); }, key.Field);
     ini.UpdateFile();
+}
+
+void TSettingsFile::ReportUnreadable(const QString& reason) const
+{
+    if (FUnreadableReported)
+        return;
+    FUnreadableReported = true;
+    throw EIniFileException::Unreadable(QFileInfo(FFileName).absoluteFilePath(), reason);
 }
 
 void TSettingsFile::CheckLastDir()

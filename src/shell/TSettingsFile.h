@@ -66,14 +66,23 @@ public:
     void SetStartupDefaults(qint32 screenWidth, qint32 screenHeight, const TWindowLayout& window);
 
     // Reads every key into Settings, each with its fallback. An Address that names no port is
-    // dropped, so the LPT port of TransferPort1 serves.
+    // dropped, so the LPT port of TransferPort1 serves. A file that exists but cannot be read
+    // (a FIFO, a device, no permission) leaves the record as the last load gave it, the
+    // creation values at start-up.
     void LoadSettings();
     // Writes every key, in file order; the Window group comes from WindowLayout. The record
-    // is left as it is. Raises EIniFileException when the file cannot be written.
+    // is left as it is. Raises EIniFileException when the file cannot be written. A file that
+    // cannot be read is never written, since that would replace what it holds unseen.
     void SaveSettings() const;
     // A LastDir that is no longer an existing directory becomes the home folder.
     void CheckLastDir();
 
 private:
+    // Raises "Unable to read" the first time a load or a save meets a file it cannot read; the
+    // saves of every resize and folder change would otherwise repeat the box.
+    void ReportUnreadable(const QString& reason) const;
+
     QString FFileName;
+    std::optional<TSettings> FLastRead;
+    mutable bool FUnreadableReported = false;
 };

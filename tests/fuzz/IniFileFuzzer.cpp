@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the INI reader as a settings file and checks what must hold for
 // any file: untouched text comes back byte for byte, every listed key is found, a value
-// written is read back, also after the text is read again.
+// written is read back, also after the text is read again; a byte-order mark in front
+// changes nothing that is read and stays in front.
 
 #include "platform/TIniFile.h"
 
@@ -16,6 +17,7 @@ void Check(bool condition)
 }
 
 const QString Missing = QStringLiteral("\x01missing");
+const QByteArray ByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
 
 } // namespace
 
@@ -26,10 +28,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ini.SetText(text);
     Check(ini.Text() == text);
 
+    TIniFile marked(QString {});
+    // A second mark would be text of the first line.
+    const bool markable = !text.startsWith(ByteOrderMark);
+    if (markable) {
+        marked.SetText(ByteOrderMark + text);
+        Check(marked.Text() == ByteOrderMark + text);
+        Check(marked.ReadSections() == ini.ReadSections());
+    }
+
     for (const QString& section : ini.ReadSections()) {
+        if (markable)
+            Check(marked.ReadSection(section) == ini.ReadSection(section));
         for (const QString& key : ini.ReadSection(section)) {
             const QString value = ini.ReadString(section, key, Missing);
             Check(value != Missing);
+            Check(!markable || marked.ReadString(section, key, Missing) == value);
             Check(value.size() <= 2 * 1023);
             ini.ReadInteger(section, key, 7);
             ini.ReadBool(section, key, true);

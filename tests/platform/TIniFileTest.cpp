@@ -12,7 +12,10 @@
 
 #include <csignal>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -358,4 +361,83 @@ TEST(TIniFile, AnInterruptedSaveLeavesTheOldFileWhole)
     EXPECT_TRUE(raised);
     EXPECT_EQ(folder.Read(QStringLiteral("Conveyor.ini")), old);
     EXPECT_EQ(EntriesOf(folder), QStringList({ QStringLiteral("Conveyor.ini") }));
+}
+
+TEST(TIniFile, OnlyARegularFileIsReadAndNothingElseIsEverWritten)
+{
+    TTestFolder folder;
+    const QString fifo = folder.Path(QStringLiteral("fifo.ini"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = folder.Path(QStringLiteral("zero.ini"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+
+    // A reader on the FIFO, so that an open for writing would succeed and a write arrive.
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    for (const QString& path : { fifo, zero, folder.Path() }) {
+        SCOPED_TRACE(path.toStdString());
+        TIniFile ini(path);
+        EXPECT_EQ(ini.ReadError(), QStringLiteral("not a regular file"));
+        EXPECT_TRUE(ini.ReadSections().isEmpty());
+        ini.WriteBool(QStringLiteral("Common"), QStringLiteral("Last"), false);
+        EXPECT_THROW(ini.UpdateFile(), EIniFileException);
+    }
+    char byte = 0;
+    EXPECT_EQ(::read(reader, &byte, 1), 0);
+    ::close(reader);
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
+    EXPECT_TRUE(QFileInfo(zero).isSymLink());
+    EXPECT_EQ(QFileInfo(zero).symLinkTarget(), QStringLiteral("/dev/zero"));
+    // No new file was left beside them either.
+    EXPECT_EQ(QDir(folder.Path())
+                  .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList({ QStringLiteral("fifo.ini"), QStringLiteral("zero.ini") }));
+}
+
+TEST(TIniFile, AFileLargerThanAnySettingsFileIsRefusedAndOneWhoseSizeSaysNothingIsRead)
+{
+    TTestFolder folder;
+    const QString path = folder.Write(QStringLiteral("huge.ini"), "[Common]\nLast=0\n");
+    ASSERT_TRUE(QFile::resize(path, TIniFile::MaxFileSize + 1));
+    TIniFile huge(path);
+    EXPECT_EQ(huge.ReadError(), QStringLiteral("File too large"));
+    EXPECT_TRUE(huge.ReadSections().isEmpty());
+    EXPECT_THROW(huge.UpdateFile(), EIniFileException);
+    EXPECT_EQ(QFileInfo(path).size(), TIniFile::MaxFileSize + 1);
+
+    ASSERT_TRUE(QFile::resize(path, TIniFile::MaxFileSize));
+    EXPECT_EQ(TIniFile(path).ReadError(), QString());
+    EXPECT_EQ(
+        TIniFile(path).ReadBool(QStringLiteral("Common"), QStringLiteral("Last"), true), false);
+
+    // The kernel's files say they are empty and are not.
+    const TIniFile status(QStringLiteral("/proc/self/status"));
+    EXPECT_EQ(status.ReadError(), QString());
+    EXPECT_TRUE(status.Text().startsWith("Name:"));
+}
+
+TEST(TIniFile, AByteOrderMarkIsPassedOverOnReadingAndKeptOnWriting)
+{
+    const QByteArray mark = "\xEF\xBB\xBF";
+    TIniFile ini = FileHolding(mark + "[Common]\r\nTransferPort1=0\r\n");
+    EXPECT_EQ(ini.ReadSections(), QStringList({ QStringLiteral("Common") }));
+    EXPECT_FALSE(ini.ReadBool(QStringLiteral("Common"), QStringLiteral("TransferPort1"), true));
+
+    ini.WriteBool(QStringLiteral("Common"), QStringLiteral("Last"), true);
+    ini.WriteInteger(QStringLiteral("Window"), QStringLiteral("Top"), 5);
+    EXPECT_EQ(
+        ini.Text(), mark + "[Common]\r\nTransferPort1=0\r\nLast=1\r\n\r\n[Window]\r\nTop=5\r\n");
+
+    // Through the file and back: one mark, in front.
+    TTestFolder folder;
+    const QString path = folder.Write(QStringLiteral("Conveyor.ini"), mark + "[Sound]\nBeep=1\n");
+    TIniFile file(path);
+    file.WriteBool(QStringLiteral("sound"), QStringLiteral("Beep"), false);
+    file.UpdateFile();
+    EXPECT_EQ(folder.Read(QStringLiteral("Conveyor.ini")), mark + "[Sound]\nBeep=0\n");
+
+    // A mark alone is an empty file.
+    TIniFile empty = FileHolding(mark);
+    empty.WriteBool(QStringLiteral("Common"), QStringLiteral("Last"), false);
+    EXPECT_EQ(empty.Text(), mark + "[Common]\nLast=0\n");
 }

@@ -26,6 +26,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString Caption = QStringLiteral("Conveyor v" CONVEYOR_VERSION);
@@ -187,6 +189,46 @@ TEST_F(TStartUp, MissingOrUnreadableStartFoldersFallBackToTheHomeFolder)
     ASSERT_EQ(Errors.Boxes.size(), 1u);
     EXPECT_TRUE(Errors.Boxes[0].Text.contains(Images.Path("locked"))) << Errors.Boxes[0].Text;
     EXPECT_EQ(Find<TDirectoryListBox>("DirectoryListBox1")->Directory(), QDir::homePath());
+}
+
+TEST_F(TStartUp, ASettingsFileThatIsNotRegularIsToldOnceAndTheWindowStartsAsOnAFirstStart)
+{
+    const QString path = Program.Path(QStringLiteral("Conveyor.ini"));
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    Home.Write(QStringLiteral("found.v64"), ImageBytes("AT HOME", 'E'));
+    for (const bool isFifo : { true, false }) {
+        SCOPED_TRACE(isFifo ? "a FIFO" : "a link to /dev/zero");
+        QFile::remove(path);
+        Errors.Boxes.clear();
+        if (isFifo)
+            ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path));
+
+        TFMain& window = Start();
+        ASSERT_EQ(Errors.Boxes.size(), 1u);
+        EXPECT_EQ(Errors.Boxes[0].Caption, Caption);
+        EXPECT_EQ(Errors.Boxes[0].Text, "Unable to read " + path + ": not a regular file.");
+
+        // The rest of start-up ran, with the values of a first start.
+        EXPECT_EQ(window.frameGeometry(),
+            QRect(screen.width() / 2 - 322, screen.height() / 2 - 238, 644, 477));
+        EXPECT_EQ(Find<QWidget>("Panel17")->width(), 180);
+        EXPECT_EQ(Find<TDirectoryListBox>("DirectoryListBox1")->Directory(), QDir::homePath());
+        EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentIndex(), 0);
+        EXPECT_EQ(window.CurrentDeliveryRow().FileName, "FOUND.V64");
+
+        // Saving on a resize, a new folder and close tells nothing more and writes nothing.
+        window.resize(700, 500);
+        Settle();
+        Find<TSpeedButton>("SpeedButton10")->click();
+        Settle();
+        window.close();
+        EXPECT_EQ(Errors.Boxes.size(), 1u);
+        EXPECT_EQ(QFileInfo(path).isSymLink(), !isFifo);
+        EXPECT_FALSE(QFileInfo(path).isFile());
+        Window.reset();
+    }
 }
 
 TEST_F(TStartUp, TheFirstScanWaitsForTheEndOfStartUp)

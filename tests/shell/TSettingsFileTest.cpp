@@ -7,8 +7,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -474,4 +477,71 @@ TEST(TSettingsFile, NonsenseInTheFileGivesTheFallbacks)
     expected.WindowTop = 384 - 238;
     expected.WindowLeft = 512 - 322;
     EXPECT_EQ(settings, expected);
+}
+
+TEST(TSettingsFile, AFileThatIsNotRegularIsToldOnceTheCreationValuesServeAndItIsNeverWritten)
+{
+    for (const bool isFifo : { true, false }) {
+        SCOPED_TRACE(isFifo ? "a FIFO" : "a link to /dev/zero");
+        TTestFolder folder;
+        const QString path = folder.Path(QStringLiteral("Conveyor.ini"));
+        if (isFifo)
+            ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path));
+
+        TSettingsFile file(folder.Path() + QLatin1Char('/'), folder.Path(QStringLiteral("config")));
+        file.WindowLayout = [] { return DesignedWindow; };
+        file.SetStartupDefaults(1024, 768, DesignedWindow);
+        const TSettings creation = file.Settings;
+        ASSERT_TRUE(file.Exists());
+        try {
+            file.LoadSettings();
+            ADD_FAILURE() << "the file was taken as read";
+        } catch (const EIniFileException& error) {
+            EXPECT_EQ(error.Message(), "Unable to read " + path + ": not a regular file");
+        }
+        EXPECT_EQ(file.Settings, creation);
+
+        // Told once: the saves of every resize and the reload of "Cancel" say nothing more,
+        // write nothing, and the reload undoes what the preferences changed.
+        file.Settings.BeepWhenFinished = true;
+        file.Settings.PortIsLPT1 = false;
+        EXPECT_NO_THROW(file.SaveSettings());
+        EXPECT_NO_THROW(file.LoadSettings());
+        EXPECT_EQ(file.Settings, creation);
+        EXPECT_EQ(QFileInfo(path).isSymLink(), !isFifo);
+        EXPECT_FALSE(QFileInfo(path).isFile());
+    }
+}
+
+TEST(TSettingsFile, ASaveIsTheFirstToMeetAnUnreadableFileItTellsIt)
+{
+    TTestFolder folder;
+    const QString path = folder.Path(QStringLiteral("Conveyor.ini"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    TSettingsFile file(folder.Path() + QLatin1Char('/'), folder.Path(QStringLiteral("config")));
+    file.WindowLayout = [] { return DesignedWindow; };
+    EXPECT_THROW(file.SaveSettings(), EIniFileException);
+    EXPECT_NO_THROW(file.SaveSettings());
+    EXPECT_NO_THROW(file.LoadSettings());
+    EXPECT_FALSE(QFileInfo(path).isFile());
+}
+
+TEST(TSettingsFile, AByteOrderMarkHidesNoSectionAndStaysInFront)
+{
+    TTestFolder folder;
+    const QByteArray mark = "\xEF\xBB\xBF";
+    folder.Write(QStringLiteral("Conveyor.ini"),
+        mark + "[Common]\nLast=1\nTransferPort1=0\n[Sound]\nBeep=1\n");
+    TStartedSettings started(folder);
+    EXPECT_TRUE(started.File.Settings.RememberLastDir);
+    EXPECT_FALSE(started.File.Settings.PortIsLPT1);
+    EXPECT_TRUE(started.File.Settings.BeepWhenFinished);
+
+    started.File.SaveSettings();
+    const QByteArray saved = folder.Read(QStringLiteral("Conveyor.ini"));
+    EXPECT_TRUE(saved.startsWith(mark + "[Common]\nLast=1\nTransferPort1=0\n"));
+    EXPECT_EQ(saved.count("[Common]"), 1);
+    EXPECT_EQ(saved.count(mark), 1);
 }
