@@ -523,6 +523,21 @@ TEST(CliVirtualPort, MissingPeerIsNamed)
         << qPrintable(run.Err);
 }
 
+TEST(CliVirtualPort, APeerPathThatIsAFileOrAFolderIsSaidToBeNoSocket)
+{
+    TTestFolder folder;
+    const QString path = folder.Write(QStringLiteral("racer.v64"), QByteArray("N64"));
+    const QString plain = folder.Write(QStringLiteral("plain"), QByteArray("data"));
+    for (const QString& notSocket : { plain, folder.Path() }) {
+        const TRun run = Cli({ QStringLiteral("send"), QStringLiteral("--peer"), notSocket, path });
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_TRUE(run.Err.contains(QStringLiteral("Cannot connect to the device peer at ")
+            + notSocket + QStringLiteral(": it is not a socket")))
+            << qPrintable(run.Err);
+        EXPECT_FALSE(run.Err.contains(QStringLiteral("Connection refused"))) << qPrintable(run.Err);
+    }
+}
+
 TEST(CliVirtualPort, SendAtAnAddressRunsTheWholeProtocolOnThatPortsRegistersOnly)
 {
     TTestFolder folder;
