@@ -1,7 +1,9 @@
 #include "TDoctor64.h"
 
 #include "platform/Exception.h"
+#include "platform/FileAccess.h"
 #include "platform/IoErrorText.h"
+#include "platform/RawText.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,8 +33,9 @@ QString Trimmed(const QByteArray& bytes)
     QString text;
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
-        // Control characters and separators cannot be part of a file name in the folder.
-        if (byte < 0x20 || byte == 0x7F || byte == '/' || byte == '\\')
+        // Control characters (C0 and C1, which terminals take for escapes) and separators
+        // cannot be part of a file name in the folder.
+        if (byte < 0x20 || (byte >= 0x7F && byte <= 0x9F) || byte == '/' || byte == '\\')
             text += QLatin1Char('_');
         else
             text += QChar(byte);
@@ -256,9 +259,9 @@ void TDoctor64::OpenFile()
         QByteArray(reinterpret_cast<const char*>(FField.data()), static_cast<qsizetype>(11)));
     FReceived = 0;
     FBufferFill = 0;
-    QDir().mkpath(FOutputFolder);
+    MakeFolders(FOutputFolder);
     FFolderHandle
-        = ::open(QFile::encodeName(FOutputFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        = ::open(EncodeRawText(FOutputFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     int error = errno;
     for (int attempt = 0; FFolderHandle >= 0 && attempt < NameAttempts; ++attempt) {
         FPartName = QByteArray(".receiving-") + QByteArray::number(::getpid()) + '-'
@@ -385,6 +388,9 @@ QStringList TDoctor64::StreamFaults() const
     QStringList faults;
     if (!FStreamError.isEmpty())
         return { FStreamError };
+    // A handshake and not one byte after it is how a probe looks for the device.
+    if (FAnnounced < 0 && FStreamBytes == 0)
+        return {};
     if (FAnnounced < 0)
         return {
             QStringLiteral("The stream ended inside its command block (%1 bytes)").arg(FStreamBytes)

@@ -563,6 +563,49 @@ TEST(CliVirtualPort, SendAtAnAddressRunsTheWholeProtocolOnThatPortsRegistersOnly
     EXPECT_EQ(folder.Read(QStringLiteral("received/CARD.V64")), image);
 }
 
+TEST(CliVirtualPort, SimulateOnceFailsWhenItCouldNotStoreAFile)
+{
+    TTestFolder folder;
+    const QString path = folder.Write(QStringLiteral("tiny.v64"), RandomBytes(3000, 9));
+    const QString socket = folder.Path(QStringLiteral("doctor.sock"));
+    const QString out = folder.Path(QStringLiteral("received"));
+
+    TSimulatorProcess simulator({ QStringLiteral("--listen"), socket, QStringLiteral("--out"), out,
+        QStringLiteral("--once") });
+    ASSERT_TRUE(simulator.Listening());
+    // The output folder is gone by the time the file comes, which no permission can stop
+    // when the tests run as root.
+    ASSERT_TRUE(QDir(out).removeRecursively());
+    folder.Write(QStringLiteral("received"), QByteArray("not a folder"));
+    const TRun send = Cli({ QStringLiteral("send"), QStringLiteral("--peer"), socket, path });
+    EXPECT_EQ(send.Status, 1) << qPrintable(send.Out);
+    const TRun served = simulator.Finish();
+    EXPECT_TRUE(served.Err.contains(QStringLiteral("The simulator cannot store TINY.V64")))
+        << qPrintable(served.Err);
+    EXPECT_EQ(served.Status, 1) << qPrintable(served.Out);
+}
+
+TEST(CliVirtualPort, AnOutputFolderNamedInLatin1IsCreatedByItsOwnBytes)
+{
+    TTestFolder folder;
+    folder.Write(QStringLiteral("mini.v64"), RandomBytes(2000, 10));
+    // QProcess cannot pass a byte that is not UTF-8, the shell can.
+    QProcess process;
+    process.setWorkingDirectory(folder.Path());
+    process.start(QStringLiteral("sh"),
+        { QStringLiteral("-c"),
+            QStringLiteral("exec \"$0\" send --simulate \"$(printf 'out\\351')\" mini.v64"),
+            QStringLiteral(CONVEYOR_CLI) });
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
+    const QByteArray latin1 = QFile::encodeName(folder.Path()) + "/out\xE9";
+    struct stat status;
+    ASSERT_EQ(::stat((latin1 + "/MINI.V64").constData(), &status), 0)
+        << "the folder was not made by its own bytes";
+    EXPECT_EQ(status.st_size, 2000);
+    EXPECT_FALSE(QFileInfo::exists(folder.Path(QStringLiteral("out\uFFFD"))));
+}
+
 // ---- Ports the kernel knows --------------------------------------------------------
 
 TEST(CliPorts, ListsTheKernelsPortsOneALineAndSaysWhyThereIsNone)

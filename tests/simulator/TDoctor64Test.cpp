@@ -299,6 +299,17 @@ TEST(TDoctor64Stream, TellsEveryWayAStreamMissesItsAnnouncedEnd)
     }
 }
 
+TEST(TDoctor64Stream, ControlCharactersOfANameAreStoredAsUnderscores)
+{
+    // 0x9B is the C1 control that terminals read as the start of an escape sequence.
+    const QByteArray field = QByteArray("A\x9B") + "B\x01\x7F\x80\x9F" + " V64";
+    ASSERT_EQ(field.size(), 11);
+    EXPECT_EQ(TDoctor64::FileNameFor(field), QStringLiteral("A_B____.V64"));
+    // Latin-1 letters above the C1 block stay.
+    EXPECT_EQ(TDoctor64::FileNameFor(QByteArray("\xC9T\xC9     V64", 11)),
+        QString::fromUtf8("\u00C9T\u00C9.V64"));
+}
+
 TEST(TDoctor64Stream, NamesCannotLeaveTheOutputFolder)
 {
     EXPECT_EQ(TDoctor64::FileNameFor("RACER   V64"), QStringLiteral("RACER.V64"));
