@@ -124,6 +124,7 @@ int RunSend(const QCommandLineParser& parser)
         if (!MakeOutputFolder(folder))
             return ExitFailure;
         simulator = std::make_unique<TDoctor64>(folder, doctor.PortAddress());
+        TDoctor64::RemovePartOnInterrupt();
         simulator->SetAbsent(parser.isSet(AbsentOption()));
         simulator->SetStallAfter(stallAfter);
         doctor.SetPortIo(simulator.get());

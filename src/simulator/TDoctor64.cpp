@@ -8,7 +8,10 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -43,7 +46,42 @@ QString Trimmed(const QByteArray& bytes)
     return text.trimmed();
 }
 
+// The file being received, for a signal handler to remove: the folder's handle (-1 for
+// none) is published after the name and withdrawn before it changes.
+std::atomic<int> PartFolder = -1;
+char PartName[64];
+
+void RemovePartAndEnd(int signal)
+{
+    const int folder = PartFolder.exchange(-1);
+    if (folder >= 0)
+        ::unlinkat(folder, PartName, 0);
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+void PublishPart(int folder, const QByteArray& name)
+{
+    PartFolder = -1;
+    const auto length = std::min<std::size_t>(std::size_t(name.size()), sizeof(PartName) - 1);
+    std::memcpy(PartName, name.constData(), length);
+    PartName[length] = '\0';
+    PartFolder = folder;
+}
+
 } // namespace
+
+void TDoctor64::RemovePartOnInterrupt()
+{
+    for (const int signal : { SIGINT, SIGTERM }) {
+        struct sigaction action
+        {
+        };
+        action.sa_handler = RemovePartAndEnd;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(signal, &action, nullptr);
+    }
+}
 
 TDoctor64::TDoctor64(const QString& outputFolder, std::uint16_t baseAddress)
     : FOutputFolder(outputFolder)
@@ -271,6 +309,8 @@ void TDoctor64::OpenFile()
         if (FFileHandle >= 0 || error != EEXIST)
             break;
     }
+    if (FFileHandle >= 0)
+        PublishPart(FFolderHandle, FPartName);
     if (FFileHandle < 0) {
         CloseFile();
         FStream = ssTrailing;
@@ -309,6 +349,7 @@ void TDoctor64::StoreUnderFreeName()
         if (::renameat2(FFolderHandle, FPartName.constData(), FFolderHandle, bytes.constData(),
                 RENAME_NOREPLACE)
             == 0) {
+            PartFolder = -1;
             FFileName = name;
             FPartName.clear();
             return;
@@ -350,6 +391,8 @@ void TDoctor64::FinishFile()
 
 void TDoctor64::CloseFile() noexcept
 {
+    if (PartFolder == FFolderHandle)
+        PartFolder = -1;
     if (FFileHandle >= 0)
         ::close(std::exchange(FFileHandle, -1));
     if (FFolderHandle >= 0) {

@@ -5,11 +5,13 @@
 #include "TestImages.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -583,6 +585,33 @@ TEST(CliVirtualPort, SimulateOnceFailsWhenItCouldNotStoreAFile)
     EXPECT_TRUE(served.Err.contains(QStringLiteral("The simulator cannot store TINY.V64")))
         << qPrintable(served.Err);
     EXPECT_EQ(served.Status, 1) << qPrintable(served.Out);
+}
+
+TEST(CliSend, TheBuiltInSimulatorRemovesItsHalfFileOnInterruptAndTermination)
+{
+    for (const int signal : { SIGINT, SIGTERM }) {
+        SCOPED_TRACE(signal);
+        TTestFolder folder;
+        const QString path = folder.Write(QStringLiteral("big.v64"), RandomBytes(32 << 20, 11));
+        const QString out = folder.Path(QStringLiteral("out"));
+        QProcess process;
+        process.start(QStringLiteral(CONVEYOR_CLI),
+            { QStringLiteral("send"), QStringLiteral("--simulate"), out, path });
+        ASSERT_TRUE(process.waitForStarted());
+        // Interrupted while the file is being received, as a user with Ctrl+C would.
+        const QDeadlineTimer deadline(30000);
+        while (!deadline.hasExpired()
+            && QDir(out)
+                   .entryList({ QStringLiteral(".receiving-*") }, QDir::Files | QDir::Hidden)
+                   .isEmpty())
+            QThread::msleep(10);
+        ASSERT_FALSE(deadline.hasExpired()) << "the transfer never began";
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitStatus(), QProcess::CrashExit) << "ended by the signal";
+        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList())
+            << "the half-received file was left behind";
+    }
 }
 
 TEST(CliVirtualPort, AnOutputFolderNamedInLatin1IsCreatedByItsOwnBytes)
