@@ -1,7 +1,9 @@
 #include "PortOption.h"
 
 #include "device/TGameDoctor.h"
+#include "platform/port/THardwarePortIo.h"
 #include "platform/port/TPortAddress.h"
+#include "platform/port/TPortRights.h"
 
 #include <QtGlobal>
 
@@ -45,6 +47,11 @@ QString ProcRoot()
 TKernelPortList KernelPorts()
 {
     return TKernelPortList::Read(ProcRoot());
+}
+
+std::unique_ptr<THardwarePortIo> HardwarePort()
+{
+    return std::make_unique<THardwarePortIo>(TPortRights::Process(), nullptr, ProcRoot());
 }
 
 std::optional<std::uint16_t> ChosenAddress(

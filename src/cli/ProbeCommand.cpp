@@ -6,6 +6,7 @@
 #include "device/TGameDoctor.h"
 #include "device/TPortProbe.h"
 #include "platform/Exception.h"
+#include "platform/port/THardwarePortIo.h"
 #include "platform/port/TPortAddress.h"
 #include "platform/port/TSocketPortIo.h"
 #include "simulator/TDoctor64.h"
@@ -64,6 +65,8 @@ int RunProbe(const QCommandLineParser& parser)
 
     TGameDoctor doctor;
     AimAt(doctor, *base);
+    const std::unique_ptr<THardwarePortIo> hardware = HardwarePort();
+    doctor.SetPortIo(hardware.get());
     std::unique_ptr<TDoctor64> simulator;
     std::unique_ptr<TSocketPortIo> peer;
     try {

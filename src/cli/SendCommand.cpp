@@ -8,6 +8,7 @@
 #include "device/TGameDoctor.h"
 #include "platform/Exception.h"
 #include "platform/RawText.h"
+#include "platform/port/THardwarePortIo.h"
 #include "platform/port/TPortAddress.h"
 #include "platform/port/TSocketPortIo.h"
 #include "simulator/TDoctor64.h"
@@ -117,6 +118,8 @@ int RunSend(const QCommandLineParser& parser)
 
     TGameDoctor doctor;
     AimAt(doctor, *base);
+    const std::unique_ptr<THardwarePortIo> hardware = HardwarePort();
+    doctor.SetPortIo(hardware.get());
     std::unique_ptr<TDoctor64> simulator;
     std::unique_ptr<TSocketPortIo> peer;
     if (parser.isSet(SimulateOption())) {

@@ -665,6 +665,24 @@ TEST(CliPorts, ListsTheKernelsPortsOneALineAndSaysWhyThereIsNone)
         << qPrintable(unloaded.Out);
 }
 
+// What probe prints of the port and what its checks find come from the same list.
+TEST(CliProbe, ThePortsNameAndItsChecksComeFromTheSameList)
+{
+    TProcFolder proc;
+    proc.AddPort(QStringLiteral("parport5"), "276\t0\n", "PCSPP\n");
+    const TRun run
+        = Cli({ QStringLiteral("probe"), QStringLiteral("--port"), QStringLiteral("parport5") },
+            30000, proc.Path());
+    EXPECT_EQ(run.Status, 1);
+    const QStringList lines = Lines(run.Out);
+    ASSERT_GE(lines.size(), 2) << qPrintable(run.Out + run.Err);
+    EXPECT_EQ(lines[0], QStringLiteral("Probing parport5 at 0x114"));
+    EXPECT_EQ(lines[1],
+        QStringLiteral("[ok]   Port known to the kernel: parport5 at 0x114, modes PCSPP."));
+    EXPECT_FALSE(run.Out.contains(QStringLiteral("not loaded"))) << qPrintable(run.Out);
+    EXPECT_FALSE(run.Out.contains(QStringLiteral("No parallel port"))) << qPrintable(run.Out);
+}
+
 TEST(CliPorts, SendTakesAPortTheKernelListsByItsName)
 {
     TTestFolder folder;

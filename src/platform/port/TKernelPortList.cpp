@@ -79,7 +79,8 @@ bool ParseAddress(const QByteArray& text, std::uint16_t& address)
 TKernelPortList TKernelPortList::Read(const QString& procRoot)
 {
     TKernelPortList list;
-    const QDir folder(procRoot + QStringLiteral("/sys/dev/parport"));
+    list.FFolder = procRoot + QStringLiteral("/sys/dev/parport");
+    const QDir folder(list.FFolder);
     if (!folder.exists())
         return list;
     list.FDriverLoaded = true;

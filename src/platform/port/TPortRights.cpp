@@ -56,9 +56,9 @@ QString TPortRights::Missing(
             .arg(port, DevPortError);
     if (!atStart) {
         if (knownNow)
-            return QStringLiteral("%1 appeared after Conveyor started, so the program has no "
-                                  "access to it: start Conveyor again.")
-                .arg(port);
+            return QStringLiteral("%1 appeared after Conveyor started (%2 did not list it then), "
+                                  "so the program has no access to it: start Conveyor again.")
+                .arg(port, PortsAtStart.Folder());
         return QStringLiteral("The kernel knows no parallel port at %1, so Conveyor has no access "
                               "to it (\"sudo modprobe parport_pc\" loads the driver; then start "
                               "Conveyor again).")
