@@ -1,5 +1,6 @@
 #include "CliOutput.h"
 
+#include "platform/FileAccess.h"
 #include "platform/IoErrorText.h"
 #include "platform/RawText.h"
 
@@ -50,9 +51,10 @@ void ReportError(const QString& message)
 
 bool MakeOutputFolder(const QString& folder)
 {
-    if (QDir().mkpath(folder))
+    if (MakeFolders(folder))
         return true;
-    ReportError(QStringLiteral("Cannot create the folder %1").arg(folder));
+    ReportError(QStringLiteral("Cannot create the folder %1: %2")
+                    .arg(PrintableText(folder), SystemErrorMessage(errno)));
     return false;
 }
 

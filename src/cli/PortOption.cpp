@@ -1,6 +1,8 @@
 #include "PortOption.h"
 
+#include "platform/port/THardwarePortIo.h"
 #include "platform/port/TPortAddress.h"
+#include "platform/port/TPortRights.h"
 
 #include <QtGlobal>
 
@@ -28,6 +30,11 @@ QString ProcRoot()
 TKernelPortList KernelPorts()
 {
     return TKernelPortList::Read(ProcRoot());
+}
+
+std::unique_ptr<THardwarePortIo> HardwarePort()
+{
+    return std::make_unique<THardwarePortIo>(TPortRights::Process(), nullptr, ProcRoot());
 }
 
 std::optional<std::uint16_t> ChosenAddress(

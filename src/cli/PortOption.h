@@ -7,7 +7,10 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+
+class THardwarePortIo;
 
 // --port lpt1|lpt2|parportN|0xADDRESS: the parallel port a command drives or models, LPT1
 // unless it says otherwise. A function, not a shared object, so that commands may put it
@@ -22,6 +25,9 @@ QCommandLineOption AbsentOption();
 // tests can lay out ports a machine does not have.
 QString ProcRoot();
 TKernelPortList KernelPorts();
+// The real port, checked against the same lists as KernelPorts(), so that what a command
+// prints about a port and what the port's checks find come from one list.
+std::unique_ptr<THardwarePortIo> HardwarePort();
 
 // The base address that --port names, without regard to letter case. On failure returns
 // nothing and sets error to what wrong usage says.

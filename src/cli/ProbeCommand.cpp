@@ -6,6 +6,7 @@
 #include "device/TGameDoctor.h"
 #include "device/TPortProbe.h"
 #include "platform/Exception.h"
+#include "platform/port/THardwarePortIo.h"
 #include "platform/port/TPortAddress.h"
 #include "simulator/TAttachedDevice.h"
 #include "simulator/TDoctor64.h"
@@ -66,6 +67,7 @@ int RunProbe(const QCommandLineParser& parser)
 
     TGameDoctor doctor;
     doctor.SetPortChoice(TPortChoice::ForBase(*base));
+    const std::unique_ptr<THardwarePortIo> hardware = HardwarePort();
     std::unique_ptr<TAttachedDevice> device;
     try {
         device = std::make_unique<TAttachedDevice>(
@@ -74,7 +76,7 @@ int RunProbe(const QCommandLineParser& parser)
             simulator->SetAbsent(parser.isSet(AbsentOption()));
             simulator->SetHandshakeStall(stallStep);
         }
-        doctor.SetPortIo(device->PortIo());
+        doctor.SetPortIo(device->PortIo() ? device->PortIo() : hardware.get());
 
         const QString name = TPortAddress::Name(*base, ports);
         const QString address = TPortAddress::Text(*base);

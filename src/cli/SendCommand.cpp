@@ -8,6 +8,7 @@
 #include "device/TGameDoctor.h"
 #include "platform/Exception.h"
 #include "platform/RawText.h"
+#include "platform/port/THardwarePortIo.h"
 #include "platform/port/TPortAddress.h"
 #include "simulator/TAttachedDevice.h"
 #include "simulator/TDoctor64.h"
@@ -118,6 +119,7 @@ int RunSend(const QCommandLineParser& parser)
 
     TGameDoctor doctor;
     doctor.SetPortChoice(TPortChoice::ForBase(*base));
+    const std::unique_ptr<THardwarePortIo> hardware = HardwarePort();
     std::unique_ptr<TAttachedDevice> device;
     try {
         device = std::make_unique<TAttachedDevice>(
@@ -128,10 +130,11 @@ int RunSend(const QCommandLineParser& parser)
     }
     TDoctor64* const simulator = device->Simulator();
     if (simulator) {
+        TDoctor64::RemovePartOnInterrupt();
         simulator->SetAbsent(parser.isSet(AbsentOption()));
         simulator->SetStallAfter(stallAfter);
     }
-    doctor.SetPortIo(device->PortIo());
+    doctor.SetPortIo(device->PortIo() ? device->PortIo() : hardware.get());
 
     TProgressPrinter printer(stderr, ::isatty(STDERR_FILENO) != 0, files, portName, doctor);
     doctor.SetOnProgress(

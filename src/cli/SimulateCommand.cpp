@@ -107,11 +107,16 @@ int RunSimulate(const QCommandLineParser& parser)
     device.SetIgnoreHandshake(parser.isSet(NoHandshakeOption));
     device.SetOnFileEnded([](const TReceivedFile& file) {
         if (file.Complete)
-            std::printf("Received %s (%llu bytes)\n", qPrintable(file.Name),
-                static_cast<unsigned long long>(file.ReceivedBytes));
+            WriteText(stdout,
+                QStringLiteral("Received %1 (%2 bytes)\n")
+                    .arg(PrintableText(file.Name))
+                    .arg(file.ReceivedBytes));
         else
-            std::printf("Dropped %s after %llu of %u bytes\n", qPrintable(file.Name),
-                static_cast<unsigned long long>(file.ReceivedBytes), file.DeclaredSize);
+            WriteText(stdout,
+                QStringLiteral("Dropped %1 after %2 of %3 bytes\n")
+                    .arg(PrintableText(file.Name))
+                    .arg(file.ReceivedBytes)
+                    .arg(file.DeclaredSize));
         std::fflush(stdout);
     });
 
@@ -120,11 +125,15 @@ int RunSimulate(const QCommandLineParser& parser)
     try {
         TDoctor64Peer peer(device, parser.value(ListenOption));
         peer.SetStopRequested([] { return StopSignal != 0; });
-        std::printf("Simulating a Doctor64 on %s; listening on %s, storing files in %s\n",
-            qPrintable(portName), qPrintable(parser.value(ListenOption)), qPrintable(folder));
+        WriteText(stdout,
+            QStringLiteral("Simulating a Doctor64 on %1; listening on %2, storing files in %3\n")
+                .arg(portName, PrintableText(parser.value(ListenOption)), PrintableText(folder)));
         std::fflush(stdout);
 
         int reported = device.Handshakes();
+        // A stream that went wrong, or a file that could not be stored, is a failure of
+        // the run for a caller that waits for one client.
+        bool faulty = false;
         for (;;) {
             bool goOn = true;
             try {
@@ -132,6 +141,7 @@ int RunSimulate(const QCommandLineParser& parser)
             } catch (const Exception& error) {
                 // One bad client (or a full disk) ends its connection, not the simulator.
                 ReportError(error.Message());
+                faulty = true;
             }
             device.EndStream();
             // Which registers the client used, so that a sender aimed at some port can be
@@ -146,14 +156,18 @@ int RunSimulate(const QCommandLineParser& parser)
             device.ForgetAddresses();
             if (device.Handshakes() != reported) {
                 reported = device.Handshakes();
-                for (const QString& fault : device.StreamFaults())
+                for (const QString& fault : device.StreamFaults()) {
                     WriteText(
                         stdout, QStringLiteral("Faulty stream: %1\n").arg(PrintableText(fault)));
+                    faulty = true;
+                }
                 std::fflush(stdout);
             }
             if (!goOn || parser.isSet(OnceOption))
                 break;
         }
+        if (faulty && parser.isSet(OnceOption))
+            return ExitFailure;
     } catch (const Exception& error) {
         ReportError(error.Message());
         return ExitFailure;

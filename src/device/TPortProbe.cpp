@@ -25,14 +25,14 @@ QString Hex(std::uint8_t value)
 QString UnknownPort(std::uint16_t base, const TKernelPortList& ports)
 {
     if (ports.Ports().empty())
-        return QStringLiteral("No parallel port at %1. %2")
-            .arg(TPortAddress::Text(base), ports.EmptyText());
+        return QStringLiteral("No parallel port at %1 in %2. %3")
+            .arg(TPortAddress::Text(base), ports.Folder(), ports.EmptyText());
     QStringList known;
     for (const TKernelPort& port : ports.Ports())
         known << port.Name + QStringLiteral(" (") + TPortAddress::Text(port.Base)
                 + QLatin1Char(')');
-    return QStringLiteral("The kernel knows no parallel port at %1; it lists %2.")
-        .arg(TPortAddress::Text(base), known.join(QStringLiteral(", ")));
+    return QStringLiteral("The kernel knows no parallel port at %1; %2 lists %3.")
+        .arg(TPortAddress::Text(base), ports.Folder(), known.join(QStringLiteral(", ")));
 }
 
 // The waits of the start handshake and the answer each expects on bit 3.

@@ -115,3 +115,28 @@ bool ReplaceFile(const QString& fileName, const QByteArray& bytes)
         ::unlink(temporary.constData());
     return written;
 }
+
+bool MakeFolders(const QString& path)
+{
+    const QByteArray bytes = EncodeRawText(path);
+    if (bytes.isEmpty()) {
+        errno = ENOENT;
+        return false;
+    }
+    // Each prefix that ends before a separator, then the whole path.
+    for (qsizetype end = 1; end <= bytes.size(); ++end) {
+        if (end < bytes.size() && bytes.at(end) != '/')
+            continue;
+        const QByteArray prefix = bytes.left(end);
+        if (::mkdir(prefix.constData(), 0777) != 0 && errno != EEXIST)
+            return false;
+    }
+    struct stat status;
+    if (::stat(bytes.constData(), &status) != 0)
+        return false;
+    if (!S_ISDIR(status.st_mode)) {
+        errno = ENOTDIR;
+        return false;
+    }
+    return true;
+}

@@ -22,3 +22,8 @@ QString ParentFolder(const QString& path);
 // A symbolic link is followed, and a replaced file keeps its permissions. False when any
 // step fails; the old file is then as it was, except after a failed in-place write.
 bool ReplaceFile(const QString& fileName, const QByteArray& bytes);
+
+// Creates the folder and any missing folders above it, like mkdir -p, by the path's own
+// bytes (raw text, see RawText.h), so that a name in Latin-1 is created as it was given.
+// True when the folder exists afterwards; errno tells why not.
+bool MakeFolders(const QString& path);

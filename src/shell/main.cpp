@@ -10,6 +10,7 @@
 #include "platform/TVerInfo.h"
 #include "platform/TWavePlayer.h"
 #include "platform/port/AcquirePortRights.h"
+#include "platform/port/StartChildProcess.h"
 #include "platform/port/TKernelPortList.h"
 #include "shell/ShellPictures.h"
 #include "shell/TCommandLine.h"
@@ -21,12 +22,10 @@
 #include "widgets/TFAbout.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
 #include <QSplashScreen>
 #include <QTimer>
-#include <QUrl>
 
 #include <algorithm>
 #include <cstdio>
@@ -119,8 +118,10 @@ int main(int argc, char* argv[])
     mainWindow.Beeper().SetAction([] { QApplication::beep(); });
     mainWindow.show();
 
-    // The about window's links go to the desktop's browser and mail program.
-    TShellOpen shellOpen([](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
+    // The about window's links go to the desktop's browser and mail program, started
+    // without the port's rights.
+    TShellOpen shellOpen(
+        [](const QString& link) { StartChildProcess(QStringLiteral("xdg-open"), { link }); });
     // The dialogs have no parent: disabling the main window while they are open would
     // disable its child windows too.
     TFAbout about(application, mainWindow, shellOpen);

@@ -1,10 +1,13 @@
 #include "TAttachedDevice.h"
 
 #include "platform/Exception.h"
+#include "platform/FileAccess.h"
+#include "platform/IoErrorText.h"
+#include "platform/RawText.h"
 #include "platform/port/TSocketPortIo.h"
 #include "simulator/TDoctor64.h"
 
-#include <QDir>
+#include <cerrno>
 
 QCommandLineOption TAttachedDevice::SimulateOption()
 {
@@ -31,8 +34,10 @@ TAttachedDevice::TAttachedDevice(
     const QString& simulateFolder, const QString& peerSocket, std::uint16_t base)
 {
     if (!simulateFolder.isEmpty()) {
-        if (!QDir().mkpath(simulateFolder))
-            throw Exception(QStringLiteral("Cannot create the folder %1").arg(simulateFolder));
+        // Made by its own bytes, like every path the user names.
+        if (!MakeFolders(simulateFolder))
+            throw Exception(QStringLiteral("Cannot create the folder %1: %2")
+                                .arg(ReadableRawText(simulateFolder), SystemErrorMessage(errno)));
         FSimulator = std::make_unique<TDoctor64>(simulateFolder, base);
     } else if (!peerSocket.isEmpty()) {
         FPeer = std::make_unique<TSocketPortIo>(peerSocket);

@@ -1,12 +1,17 @@
 #include "TDoctor64.h"
 
 #include "platform/Exception.h"
+#include "platform/FileAccess.h"
 #include "platform/IoErrorText.h"
+#include "platform/RawText.h"
 
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -31,8 +36,9 @@ QString Trimmed(const QByteArray& bytes)
     QString text;
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
-        // Control characters and separators cannot be part of a file name in the folder.
-        if (byte < 0x20 || byte == 0x7F || byte == '/' || byte == '\\')
+        // Control characters (C0 and C1, which terminals take for escapes) and separators
+        // cannot be part of a file name in the folder.
+        if (byte < 0x20 || (byte >= 0x7F && byte <= 0x9F) || byte == '/' || byte == '\\')
             text += QLatin1Char('_');
         else
             text += QChar(byte);
@@ -40,7 +46,42 @@ QString Trimmed(const QByteArray& bytes)
     return text.trimmed();
 }
 
+// The file being received, for a signal handler to remove: the folder's handle (-1 for
+// none) is published after the name and withdrawn before it changes.
+std::atomic<int> PartFolder = -1;
+char PartName[64];
+
+void RemovePartAndEnd(int signal)
+{
+    const int folder = PartFolder.exchange(-1);
+    if (folder >= 0)
+        ::unlinkat(folder, PartName, 0);
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+void PublishPart(int folder, const QByteArray& name)
+{
+    PartFolder = -1;
+    const auto length = std::min<std::size_t>(std::size_t(name.size()), sizeof(PartName) - 1);
+    std::memcpy(PartName, name.constData(), length);
+    PartName[length] = '\0';
+    PartFolder = folder;
+}
+
 } // namespace
+
+void TDoctor64::RemovePartOnInterrupt()
+{
+    for (const int signal : { SIGINT, SIGTERM }) {
+        struct sigaction action
+        {
+        };
+        action.sa_handler = RemovePartAndEnd;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(signal, &action, nullptr);
+    }
+}
 
 TDoctor64::TDoctor64(const QString& outputFolder, std::uint16_t baseAddress)
     : FOutputFolder(outputFolder)
@@ -256,9 +297,9 @@ void TDoctor64::OpenFile()
         QByteArray(reinterpret_cast<const char*>(FField.data()), static_cast<qsizetype>(11)));
     FReceived = 0;
     FBufferFill = 0;
-    QDir().mkpath(FOutputFolder);
+    MakeFolders(FOutputFolder);
     FFolderHandle
-        = ::open(QFile::encodeName(FOutputFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        = ::open(EncodeRawText(FOutputFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     int error = errno;
     for (int attempt = 0; FFolderHandle >= 0 && attempt < NameAttempts; ++attempt) {
         FPartName = QByteArray(".receiving-") + QByteArray::number(::getpid()) + '-'
@@ -268,6 +309,8 @@ void TDoctor64::OpenFile()
         if (FFileHandle >= 0 || error != EEXIST)
             break;
     }
+    if (FFileHandle >= 0)
+        PublishPart(FFolderHandle, FPartName);
     if (FFileHandle < 0) {
         CloseFile();
         FStream = ssTrailing;
@@ -306,6 +349,7 @@ void TDoctor64::StoreUnderFreeName()
         if (::renameat2(FFolderHandle, FPartName.constData(), FFolderHandle, bytes.constData(),
                 RENAME_NOREPLACE)
             == 0) {
+            PartFolder = -1;
             FFileName = name;
             FPartName.clear();
             return;
@@ -347,6 +391,8 @@ void TDoctor64::FinishFile()
 
 void TDoctor64::CloseFile() noexcept
 {
+    if (PartFolder == FFolderHandle)
+        PartFolder = -1;
     if (FFileHandle >= 0)
         ::close(std::exchange(FFileHandle, -1));
     if (FFolderHandle >= 0) {
@@ -385,6 +431,9 @@ QStringList TDoctor64::StreamFaults() const
     QStringList faults;
     if (!FStreamError.isEmpty())
         return { FStreamError };
+    // A handshake and not one byte after it is how a probe looks for the device.
+    if (FAnnounced < 0 && FStreamBytes == 0)
+        return {};
     if (FAnnounced < 0)
         return {
             QStringLiteral("The stream ended inside its command block (%1 bytes)").arg(FStreamBytes)

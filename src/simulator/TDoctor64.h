@@ -85,6 +85,10 @@ public:
     // The file name for an 11-byte name field: base and extension trimmed and joined by
     // a dot; anything that could leave the output folder is replaced.
     static QString FileNameFor(const QByteArray& field);
+    // Makes Ctrl+C and SIGTERM remove the file being received before the process ends
+    // with the signal, for a program that does not serve through TDoctor64Peer (whose
+    // stop request ends serving cleanly).
+    static void RemovePartOnInterrupt();
 
 private:
     enum THandshakeState : std::uint8_t

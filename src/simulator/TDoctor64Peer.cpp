@@ -9,7 +9,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -58,38 +60,100 @@ TDoctor64Peer::TDoctor64Peer(TPortIo& device, const QString& socketPath)
     struct stat status
     {
     };
+    if (::lstat(path.constData(), &status) == 0 && !S_ISSOCK(status.st_mode))
+        throw EPortAccess(
+            QStringLiteral("Cannot listen at %1: a file that is not a socket is in the way")
+                .arg(socketPath));
+    FLock = LockBeside(socketPath);
+    // Holding the lock, this is the only peer of the path: a socket there is a dead one's.
     if (::lstat(path.constData(), &status) == 0) {
-        if (!S_ISSOCK(status.st_mode))
+        if (!S_ISSOCK(status.st_mode)) {
+            ReleaseLock();
             throw EPortAccess(
                 QStringLiteral("Cannot listen at %1: a file that is not a socket is in the way")
                     .arg(socketPath));
-        // A socket that still takes connections belongs to a running peer, not a dead one.
-        const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const bool alive = probe >= 0
-            && ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
-        if (probe >= 0)
-            ::close(probe);
-        if (alive)
-            throw EPortAccess(
-                QStringLiteral("Cannot listen at %1: another device peer is listening there")
-                    .arg(socketPath));
+        }
         ::unlink(path.constData());
     }
 
     FListener = TSocketPortIo::NewSocket();
     if (::bind(FListener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0
-        || ::listen(FListener, 4) != 0) {
+        || ::listen(FListener, 4) != 0 || ::lstat(path.constData(), &status) != 0) {
         const int error = errno;
         ::close(FListener);
+        ReleaseLock();
         throw EPortAccess(
             QStringLiteral("Cannot listen at %1: %2").arg(socketPath, SystemErrorMessage(error)));
     }
+    FSocketDevice = status.st_dev;
+    FSocketNode = status.st_ino;
 }
 
 TDoctor64Peer::~TDoctor64Peer()
 {
     ::close(FListener);
-    ::unlink(QFile::encodeName(FSocketPath).constData());
+    // Whatever lies at the path now may be another's: only the socket bound here goes.
+    const QByteArray path = QFile::encodeName(FSocketPath);
+    struct stat status
+    {
+    };
+    if (::lstat(path.constData(), &status) == 0 && S_ISSOCK(status.st_mode)
+        && status.st_dev == FSocketDevice && status.st_ino == FSocketNode)
+        ::unlink(path.constData());
+    ReleaseLock();
+}
+
+int TDoctor64Peer::LockBeside(const QString& socketPath)
+{
+    const QByteArray lockPath = QFile::encodeName(socketPath + QStringLiteral(".lock"));
+    for (;;) {
+        const int lock = ::open(
+            lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+        if (lock < 0)
+            throw EPortAccess(
+                QStringLiteral("Cannot listen at %1: its lock %2 cannot be opened (%3)")
+                    .arg(socketPath, QFile::decodeName(lockPath), SystemErrorMessage(errno)));
+        struct stat opened
+        {
+        };
+        if (::fstat(lock, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+            ::close(lock);
+            throw EPortAccess(
+                QStringLiteral("Cannot listen at %1: its lock %2 is not a regular file")
+                    .arg(socketPath, QFile::decodeName(lockPath)));
+        }
+        if (::flock(lock, LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            ::close(lock);
+            if (error == EWOULDBLOCK)
+                throw EPortAccess(
+                    QStringLiteral("Cannot listen at %1: another device peer is listening there")
+                        .arg(socketPath));
+            if (error == EINTR)
+                continue;
+            throw EPortAccess(QStringLiteral("Cannot listen at %1: its lock cannot be taken (%2)")
+                                  .arg(socketPath, SystemErrorMessage(error)));
+        }
+        // A peer that ended removed the lock file after this one opened it: the lock held
+        // is on a file nobody else will open, so take the one at the path.
+        struct stat named
+        {
+        };
+        if (::lstat(lockPath.constData(), &named) == 0 && named.st_dev == opened.st_dev
+            && named.st_ino == opened.st_ino)
+            return lock;
+        ::close(lock);
+    }
+}
+
+void TDoctor64Peer::ReleaseLock() noexcept
+{
+    if (FLock < 0)
+        return;
+    // Removed while still held, so that a peer waiting on this file sees it gone.
+    ::unlink(QFile::encodeName(FSocketPath + QStringLiteral(".lock")).constData());
+    ::close(FLock);
+    FLock = -1;
 }
 
 bool TDoctor64Peer::WaitFor(int handle, short events) const

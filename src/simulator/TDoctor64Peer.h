@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <sys/types.h>
 
 class TPortIo;
 
@@ -12,9 +13,11 @@ class TPortIo;
 class TDoctor64Peer
 {
 public:
-    // Binds and listens at once, so a client may connect as soon as this returns. A stale
-    // socket left by an earlier run is replaced; a live peer's socket or any other file in
-    // the way is an error.
+    // Binds and listens at once, so a client may connect as soon as this returns. A lock
+    // beside the socket (SOCKET.lock), held for the peer's life, tells whether another peer
+    // serves the path: that one is refused and left serving, and finding out never counts
+    // as its client nor waits for it. A stale socket left by an earlier run is replaced;
+    // any other file in the way is an error.
     TDoctor64Peer(TPortIo& device, const QString& socketPath);
     ~TDoctor64Peer();
     TDoctor64Peer(const TDoctor64Peer&) = delete;
@@ -32,6 +35,10 @@ public:
     bool ServeOne();
 
 private:
+    // Opens and takes the lock beside the socket; raises EPortAccess when another peer
+    // holds it.
+    static int LockBeside(const QString& socketPath);
+    void ReleaseLock() noexcept;
     bool Stopping() const { return FStopRequested && FStopRequested(); }
     bool Serve(int client);
     // Waits until the handle is ready for events; false when a stop was requested first.
@@ -40,5 +47,9 @@ private:
     TPortIo& FDevice;
     QString FSocketPath;
     int FListener = -1;
+    int FLock = -1;
+    // The socket this peer bound, so that it removes only its own.
+    dev_t FSocketDevice = 0;
+    ino_t FSocketNode = 0;
     std::function<bool()> FStopRequested;
 };

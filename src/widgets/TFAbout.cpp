@@ -31,8 +31,8 @@ static void RegisterAboutPictures()
 namespace {
 
 // Mouse input goes where the classic controls send it: a disabled control passes it to the
-// control beneath (a press on the greyed home page link reaches the background panel and
-// closes the window), and the control that takes it keeps it. Qt would otherwise pass an
+// control beneath (a press on the greyed memo reaches the background panel and closes the
+// window), and the control that takes it keeps it. Qt would otherwise pass an
 // ignored click on up the parents, so a click on the picture's panel would close the window
 // through Panel1 too.
 void RouteMouseClassically(QWidget& window)

@@ -5,11 +5,13 @@
 #include "TestImages.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -523,6 +525,21 @@ TEST(CliVirtualPort, MissingPeerIsNamed)
         << qPrintable(run.Err);
 }
 
+TEST(CliVirtualPort, APeerPathThatIsAFileOrAFolderIsSaidToBeNoSocket)
+{
+    TTestFolder folder;
+    const QString path = folder.Write(QStringLiteral("racer.v64"), QByteArray("N64"));
+    const QString plain = folder.Write(QStringLiteral("plain"), QByteArray("data"));
+    for (const QString& notSocket : { plain, folder.Path() }) {
+        const TRun run = Cli({ QStringLiteral("send"), QStringLiteral("--peer"), notSocket, path });
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_TRUE(run.Err.contains(QStringLiteral("Cannot connect to the device peer at ")
+            + notSocket + QStringLiteral(": it is not a socket")))
+            << qPrintable(run.Err);
+        EXPECT_FALSE(run.Err.contains(QStringLiteral("Connection refused"))) << qPrintable(run.Err);
+    }
+}
+
 TEST(CliVirtualPort, SendAtAnAddressRunsTheWholeProtocolOnThatPortsRegistersOnly)
 {
     TTestFolder folder;
@@ -546,6 +563,76 @@ TEST(CliVirtualPort, SendAtAnAddressRunsTheWholeProtocolOnThatPortsRegistersOnly
     EXPECT_TRUE(served.Out.contains(QStringLiteral("Registers accessed: 0xD010 0xD012\n")))
         << qPrintable(served.Out);
     EXPECT_EQ(folder.Read(QStringLiteral("received/CARD.V64")), image);
+}
+
+TEST(CliVirtualPort, SimulateOnceFailsWhenItCouldNotStoreAFile)
+{
+    TTestFolder folder;
+    const QString path = folder.Write(QStringLiteral("tiny.v64"), RandomBytes(3000, 9));
+    const QString socket = folder.Path(QStringLiteral("doctor.sock"));
+    const QString out = folder.Path(QStringLiteral("received"));
+
+    TSimulatorProcess simulator({ QStringLiteral("--listen"), socket, QStringLiteral("--out"), out,
+        QStringLiteral("--once") });
+    ASSERT_TRUE(simulator.Listening());
+    // The output folder is gone by the time the file comes, which no permission can stop
+    // when the tests run as root.
+    ASSERT_TRUE(QDir(out).removeRecursively());
+    folder.Write(QStringLiteral("received"), QByteArray("not a folder"));
+    const TRun send = Cli({ QStringLiteral("send"), QStringLiteral("--peer"), socket, path });
+    EXPECT_EQ(send.Status, 1) << qPrintable(send.Out);
+    const TRun served = simulator.Finish();
+    EXPECT_TRUE(served.Err.contains(QStringLiteral("The simulator cannot store TINY.V64")))
+        << qPrintable(served.Err);
+    EXPECT_EQ(served.Status, 1) << qPrintable(served.Out);
+}
+
+TEST(CliSend, TheBuiltInSimulatorRemovesItsHalfFileOnInterruptAndTermination)
+{
+    for (const int signal : { SIGINT, SIGTERM }) {
+        SCOPED_TRACE(signal);
+        TTestFolder folder;
+        const QString path = folder.Write(QStringLiteral("big.v64"), RandomBytes(32 << 20, 11));
+        const QString out = folder.Path(QStringLiteral("out"));
+        QProcess process;
+        process.start(QStringLiteral(CONVEYOR_CLI),
+            { QStringLiteral("send"), QStringLiteral("--simulate"), out, path });
+        ASSERT_TRUE(process.waitForStarted());
+        // Interrupted while the file is being received, as a user with Ctrl+C would.
+        const QDeadlineTimer deadline(30000);
+        while (!deadline.hasExpired()
+            && QDir(out)
+                   .entryList({ QStringLiteral(".receiving-*") }, QDir::Files | QDir::Hidden)
+                   .isEmpty())
+            QThread::msleep(10);
+        ASSERT_FALSE(deadline.hasExpired()) << "the transfer never began";
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitStatus(), QProcess::CrashExit) << "ended by the signal";
+        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList())
+            << "the half-received file was left behind";
+    }
+}
+
+TEST(CliVirtualPort, AnOutputFolderNamedInLatin1IsCreatedByItsOwnBytes)
+{
+    TTestFolder folder;
+    folder.Write(QStringLiteral("mini.v64"), RandomBytes(2000, 10));
+    // QProcess cannot pass a byte that is not UTF-8, the shell can.
+    QProcess process;
+    process.setWorkingDirectory(folder.Path());
+    process.start(QStringLiteral("sh"),
+        { QStringLiteral("-c"),
+            QStringLiteral("exec \"$0\" send --simulate \"$(printf 'out\\351')\" mini.v64"),
+            QStringLiteral(CONVEYOR_CLI) });
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
+    const QByteArray latin1 = QFile::encodeName(folder.Path()) + "/out\xE9";
+    struct stat status;
+    ASSERT_EQ(::stat((latin1 + "/MINI.V64").constData(), &status), 0)
+        << "the folder was not made by its own bytes";
+    EXPECT_EQ(status.st_size, 2000);
+    EXPECT_FALSE(QFileInfo::exists(folder.Path(QStringLiteral("out\uFFFD"))));
 }
 
 // ---- Ports the kernel knows --------------------------------------------------------
@@ -576,6 +663,24 @@ TEST(CliPorts, ListsTheKernelsPortsOneALineAndSaysWhyThereIsNone)
     EXPECT_EQ(unloaded.Status, 1);
     EXPECT_TRUE(unloaded.Out.contains(QStringLiteral("parport_pc driver is not loaded")))
         << qPrintable(unloaded.Out);
+}
+
+// What probe prints of the port and what its checks find come from the same list.
+TEST(CliProbe, ThePortsNameAndItsChecksComeFromTheSameList)
+{
+    TProcFolder proc;
+    proc.AddPort(QStringLiteral("parport5"), "276\t0\n", "PCSPP\n");
+    const TRun run
+        = Cli({ QStringLiteral("probe"), QStringLiteral("--port"), QStringLiteral("parport5") },
+            30000, proc.Path());
+    EXPECT_EQ(run.Status, 1);
+    const QStringList lines = Lines(run.Out);
+    ASSERT_GE(lines.size(), 2) << qPrintable(run.Out + run.Err);
+    EXPECT_EQ(lines[0], QStringLiteral("Probing parport5 at 0x114"));
+    EXPECT_EQ(lines[1],
+        QStringLiteral("[ok]   Port known to the kernel: parport5 at 0x114, modes PCSPP."));
+    EXPECT_FALSE(run.Out.contains(QStringLiteral("not loaded"))) << qPrintable(run.Out);
+    EXPECT_FALSE(run.Out.contains(QStringLiteral("No parallel port"))) << qPrintable(run.Out);
 }
 
 TEST(CliPorts, SendTakesAPortTheKernelListsByItsName)

@@ -175,13 +175,17 @@ TEST_F(TProbeHardware, APortTheKernelDoesNotListStopsAtTheFirstStep)
     EXPECT_EQ(result.Verdict, pvMissing);
     EXPECT_EQ(Names(result), QStringList { "Port known to the kernel: failed" });
     EXPECT_EQ(result.Steps[0].Detail,
-        QStringLiteral("The kernel knows no parallel port at 0x278; it lists parport1 (0xD010)."));
+        QStringLiteral("The kernel knows no parallel port at 0x278; %1/sys/dev/parport lists "
+                       "parport1 (0xD010).")
+            .arg(Proc.Path()));
 
     TProcFolder empty;
     THardwarePortIo bare(Rights, &Claim, empty.Path(), &Wires);
     Doctor.SetPortIo(&bare);
     EXPECT_TRUE(TPortProbe::Run(Doctor).Steps[0].Detail.startsWith(
-        QStringLiteral("No parallel port at 0x278. The kernel knows no parallel port")));
+        QStringLiteral("No parallel port at 0x278 in %1/sys/dev/parport. The kernel knows no "
+                       "parallel port")
+            .arg(empty.Path())));
     EXPECT_TRUE(Wires.Trace.empty());
     EXPECT_TRUE(Claim.Events.isEmpty());
 }

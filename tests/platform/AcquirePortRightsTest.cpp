@@ -2,13 +2,25 @@
 #include "TProcFolder.h"
 #include "platform/port/TPrivilegeCalls.h"
 
+#include "TFakeClaim.h"
+#include "TGrantedRights.h"
+#include "TRecordingPort.h"
+#include "TTestFolder.h"
+#include "platform/port/EPortAccess.h"
+#include "platform/port/StartChildProcess.h"
+#include "platform/port/THardwarePortIo.h"
+
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QStringList>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -35,6 +47,20 @@ public:
             return EPERM;
         return IopermErrors.value(from, 0);
     }
+    int ReleaseIoperm(std::uint16_t from, std::uint16_t count) override
+    {
+        // Runs in the child before execve: only write(2), into a file the test reads.
+        char line[32];
+        const int length = std::snprintf(line, sizeof(line), "release 0x%x %u\n", from, count);
+        if (::write(ReleaseLog, line, size_t(length)) != length)
+            return EIO;
+        return from == ReleaseRefusedFrom ? EPERM : 0;
+    }
+    bool RunsAsRoot() override
+    {
+        Calls << QStringLiteral("root?");
+        return Root;
+    }
     int OpenDevPort() override
     {
         Calls << QStringLiteral("open /dev/port");
@@ -50,6 +76,9 @@ public:
 
     bool Held = true;
     bool Raised = false;
+    bool Root = false;
+    int ReleaseLog = -1;
+    int ReleaseRefusedFrom = -1;
     int RaiseError = 0;
     int DropError = 0;
     QMap<std::uint16_t, int> IopermErrors;
@@ -109,18 +138,53 @@ TEST(AcquirePortRights, WithNoPortListedNothingIsAskedButEverythingIsDropped)
     EXPECT_FALSE(rights.Granted(0x378));
 }
 
-TEST(AcquirePortRights, WhereIoportDoesNotExistDevPortIsOpenedOnceBeforeTheDrop)
+TEST(AcquirePortRights, WhereIoportDoesNotExistDevPortIsOpenedOnceBeforeTheDropByRootOnly)
+{
+    TProcFolder proc;
+    proc.AddOnboardAndCard();
+    TFakeCalls calls;
+    calls.Root = true;
+    calls.IopermErrors[0x378] = ENOSYS;
+    const TPortRights rights = AcquirePortRights(calls, TKernelPortList::Read(proc.Path()));
+    EXPECT_EQ(calls.Calls,
+        QStringList({ "holds", "raise", "ioperm 0x378 3", "root?", "open /dev/port", "drop" }));
+    EXPECT_TRUE(rights.ThroughDevPort);
+    EXPECT_EQ(rights.DevPortHandle, 7);
+    EXPECT_TRUE(rights.Granted(0xD012));
+}
+
+// /dev/port reaches every I/O port: a program that holds only the capability must not keep
+// it open while it loads plugins its user's environment names.
+TEST(AcquirePortRights, WithOnlyTheCapabilityAndNoIopermNothingIsOpenedAndThePortIsRefused)
 {
     TProcFolder proc;
     proc.AddOnboardAndCard();
     TFakeCalls calls;
     calls.IopermErrors[0x378] = ENOSYS;
     const TPortRights rights = AcquirePortRights(calls, TKernelPortList::Read(proc.Path()));
-    EXPECT_EQ(
-        calls.Calls, QStringList({ "holds", "raise", "ioperm 0x378 3", "open /dev/port", "drop" }));
-    EXPECT_TRUE(rights.ThroughDevPort);
-    EXPECT_EQ(rights.DevPortHandle, 7);
-    EXPECT_TRUE(rights.Granted(0xD012));
+    EXPECT_EQ(calls.Calls, QStringList({ "holds", "raise", "ioperm 0x378 3", "root?", "drop" }));
+    EXPECT_FALSE(calls.Held);
+    EXPECT_FALSE(rights.ThroughDevPort);
+    EXPECT_EQ(rights.DevPortHandle, -1);
+    for (const std::uint16_t address : { 0x378, 0x37A, 0xD010, 0xD002 })
+        EXPECT_FALSE(rights.Granted(address)) << address;
+
+    // Where the port is needed the user is told why, before any port access: no time-out.
+    TRecordingPort wires;
+    TFakeClaim claim { &wires };
+    THardwarePortIo hardware(rights, &claim, proc.Path(), &wires);
+    QString refusal;
+    try {
+        hardware.Begin(0x378);
+    } catch (const EPortAccess& error) {
+        refusal = error.Message();
+    }
+    EXPECT_EQ(refusal,
+        QStringLiteral("Conveyor cannot use LPT1 (0x378): this system's kernel offers no ioperm, "
+                       "and without it only a program running as root may reach the port "
+                       "(through /dev/port). This system needs ioperm or root."));
+    EXPECT_TRUE(wires.Trace.empty());
+    EXPECT_TRUE(claim.Events.isEmpty());
 }
 
 TEST(AcquirePortRights, ARefusedPortIsRememberedAndTheOthersStillGranted)
@@ -181,4 +245,72 @@ TEST(AcquirePortRights, TheRealCallsLeaveNoCapabilityInAnySet)
     };
     EXPECT_EXIT(attempt(), ::testing::ExitedWithCode(0), "");
     EXPECT_FALSE(TPortRights::Process().Acquired) << "the test process itself was changed";
+}
+
+// ---- Children --------------------------------------------------------------------------
+
+namespace {
+
+// The file the child's releases and then the started program write to, read until it holds
+// the program's line or the child is long gone.
+QByteArray WaitForLine(const TTestFolder& folder, const QString& name, const QByteArray& line)
+{
+    const QDeadlineTimer deadline(20000);
+    QByteArray text;
+    while (!deadline.hasExpired()) {
+        text = folder.Read(name);
+        if (text.contains(line))
+            break;
+        QThread::msleep(20);
+    }
+    return text;
+}
+
+} // namespace
+
+// ioperm's permission survives fork and execve: every run of ports granted is given back in
+// the child before the program runs, whatever that program is.
+TEST(StartChildProcess, TheChildGivesEveryGrantedRunUpBeforeTheProgramRuns)
+{
+    TProcFolder proc;
+    proc.AddOnboardAndCard();
+    const TPortRights rights = GrantedRights(TKernelPortList::Read(proc.Path()));
+    TTestFolder folder;
+    const QString log = folder.Write(QStringLiteral("log"), {});
+    TFakeCalls calls;
+    calls.ReleaseLog = ::open(QFile::encodeName(log).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(calls.ReleaseLog, 0);
+
+    ASSERT_TRUE(StartChildProcess(QStringLiteral("sh"),
+        { QStringLiteral("-c"), QStringLiteral("echo started >> \"$0\""), log }, rights, calls));
+    EXPECT_EQ(WaitForLine(folder, QStringLiteral("log"), "started\n"),
+        QByteArray("release 0x378 3\nrelease 0x77a 1\nrelease 0xd002 1\nrelease 0xd010 3\n"
+                   "started\n"));
+    ::close(calls.ReleaseLog);
+}
+
+TEST(StartChildProcess, AChildThatCannotGiveThePermissionUpNeverRunsTheProgram)
+{
+    TProcFolder proc;
+    proc.AddOnboardAndCard();
+    const TPortRights rights = GrantedRights(TKernelPortList::Read(proc.Path()));
+    TTestFolder folder;
+    const QString log = folder.Write(QStringLiteral("log"), {});
+    TFakeCalls calls;
+    calls.ReleaseRefusedFrom = 0x77A;
+    calls.ReleaseLog = ::open(QFile::encodeName(log).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(calls.ReleaseLog, 0);
+
+    EXPECT_FALSE(StartChildProcess(QStringLiteral("sh"),
+        { QStringLiteral("-c"), QStringLiteral("echo started >> \"$0\""), log }, rights, calls));
+    // A second child that may run its program shows that the first had its turn.
+    calls.ReleaseRefusedFrom = -1;
+    ASSERT_TRUE(StartChildProcess(QStringLiteral("sh"),
+        { QStringLiteral("-c"), QStringLiteral("echo second >> \"$0\""), log }, rights, calls));
+    const QByteArray text = WaitForLine(folder, QStringLiteral("log"), "second\n");
+    EXPECT_TRUE(text.endsWith("second\n")) << text.constData();
+    EXPECT_FALSE(text.contains("started")) << text.constData();
+    EXPECT_TRUE(text.startsWith("release 0x378 3\nrelease 0x77a 1\nrelease 0x378 3\n"))
+        << text.constData();
+    ::close(calls.ReleaseLog);
 }

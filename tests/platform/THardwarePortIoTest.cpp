@@ -110,8 +110,10 @@ TEST_F(THardware, MissingRightsAreNamedWithTheirRemedyNeverTried)
     // A card that appeared after start-up.
     Proc.AddPort(QStringLiteral("parport2"), "57344\t0\n", "PCSPP\n");
     EXPECT_EQ(Refusal([&] { hardware.Begin(0xE000); }),
-        QStringLiteral("parport2 (0xE000) appeared after Conveyor started, so the program has no "
-                       "access to it: start Conveyor again."));
+        QStringLiteral("parport2 (0xE000) appeared after Conveyor started (%1/sys/dev/parport did "
+                       "not list it then), so the program has no access to it: start Conveyor "
+                       "again.")
+            .arg(Proc.Path()));
 
     TPortRights refused = granted;
     refused.RefusedPorts[0x278] = EPERM;

@@ -3,6 +3,9 @@
 #include "platform/port/TPortAddress.h"
 
 #include <QDir>
+#include <QFile>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -126,7 +129,49 @@ TEST(TKernelPortList, DamagedPortsAreLeftOutAndNamedTheOthersStay)
     EXPECT_TRUE(problems[1].startsWith(QStringLiteral("parport2:")));
     EXPECT_TRUE(problems[2].startsWith(QStringLiteral("parport3:")));
     EXPECT_TRUE(problems[3].startsWith(QStringLiteral("parport4:")));
-    EXPECT_EQ(problems[4], QStringLiteral("parport5: its base-addr cannot be read."));
+    EXPECT_EQ(problems[4],
+        QStringLiteral("parport5: its base-addr cannot be read (No such file or directory)."));
+}
+
+TEST(TKernelPortList, EntriesThatAreNoRegularFileOrTooLongAreRefusedWithoutWaiting)
+{
+    TTestFolder proc;
+    const QString parport = proc.Path(QStringLiteral("sys/dev/parport/"));
+    // A FIFO nobody writes to, a device that never ends, and a file far longer than any of
+    // the kernel's: each would hang the reader or fill its memory.
+    AddPort(proc, QStringLiteral("parport0"), "888\t0\n", "PCSPP\n");
+    ASSERT_EQ(
+        ::mkfifo(QFile::encodeName(parport + "parport0/base-addr.fifo").constData(), 0600), 0);
+    QFile::remove(parport + "parport0/base-addr");
+    QFile::rename(parport + "parport0/base-addr.fifo", parport + "parport0/base-addr");
+    AddPort(proc, QStringLiteral("parport1"), "632\t0\n", "PCSPP\n");
+    QFile::remove(parport + "parport1/base-addr");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), parport + "parport1/base-addr"));
+    AddPort(proc, QStringLiteral("parport2"), "956\t0" + QByteArray(100000, ' ') + "\n", "PCSPP\n");
+    // A FIFO or a device as modes and as the holder's file leaves the port itself usable.
+    AddPort(proc, QStringLiteral("parport3"), "1020\t0\n", "PCSPP\n");
+    QFile::remove(parport + "parport3/modes");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(parport + "parport3/modes").constData(), 0600), 0);
+    AddPort(proc, QStringLiteral("parport4"), "53264\t0\n", "PCSPP\n");
+    QFile::remove(parport + "parport4/modes");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), parport + "parport4/modes"));
+    ASSERT_TRUE(QDir().mkpath(parport + "parport3/devices"));
+    ASSERT_EQ(
+        ::mkfifo(QFile::encodeName(parport + "parport3/devices/active").constData(), 0600), 0);
+
+    const TKernelPortList list = TKernelPortList::Read(proc.Path());
+    ASSERT_EQ(list.Ports().size(), 2u);
+    EXPECT_EQ(list.Ports()[0].Name, QStringLiteral("parport3"));
+    EXPECT_TRUE(list.Ports()[0].Modes.isEmpty());
+    EXPECT_EQ(list.Ports()[1].Name, QStringLiteral("parport4"));
+    EXPECT_TRUE(list.Ports()[1].Modes.isEmpty());
+    EXPECT_EQ(TKernelPortList::Holder(proc.Path(), list.Ports()[0]), std::nullopt);
+    EXPECT_EQ(list.Problems(),
+        QStringList({
+            QStringLiteral("parport0: its base-addr cannot be read (not a regular file)."),
+            QStringLiteral("parport1: its base-addr cannot be read (not a regular file)."),
+            QStringLiteral("parport2: its base-addr cannot be read (longer than 256 bytes)."),
+        }));
 }
 
 // ---- Ports named by the user --------------------------------------------------------
@@ -166,6 +211,27 @@ TEST(TPortAddress, ParsesTheFourFormsAndSaysWhatIsWrongWithOthers)
     }
     EXPECT_FALSE(TPortAddress::Parse(QStringLiteral("0x0"), ports, &error));
     EXPECT_EQ(error, QStringLiteral("No parallel port sits at address 0x0."));
+}
+
+TEST(TPortAddress, ABaseWhoseRegistersWouldWrapPastTheLastAddressIsRefused)
+{
+    EXPECT_EQ(TPortAddress::Parse(QStringLiteral("0xFFFD"), TKernelPortList()), 0xFFFD);
+    for (const char* wrapping : { "0xFFFE", "0xffff" }) {
+        QString error;
+        EXPECT_FALSE(TPortAddress::Parse(QString::fromLatin1(wrapping), TKernelPortList(), &error));
+        EXPECT_EQ(error,
+            QStringLiteral("No parallel port sits at %1: its registers would run past 0xFFFF, "
+                           "the last I/O address (the highest base is 0xFFFD).")
+                .arg(QString::fromLatin1(wrapping).toUpper().replace("0X", "0x")));
+    }
+
+    // The kernel's list never offers one either, nor a second block that would wrap.
+    TTestFolder proc;
+    AddPort(proc, QStringLiteral("parport0"), "65534\t0\n", "PCSPP\n");
+    AddPort(proc, QStringLiteral("parport1"), "53264\t65535\n", "PCSPP,ECP\n");
+    const TKernelPortList list = TKernelPortList::Read(proc.Path());
+    EXPECT_TRUE(list.Ports().empty());
+    EXPECT_EQ(list.Problems().size(), 2);
 }
 
 TEST(TPortAddress, NamesAndRegistersOfParallelPorts)

@@ -299,6 +299,17 @@ TEST(TDoctor64Stream, TellsEveryWayAStreamMissesItsAnnouncedEnd)
     }
 }
 
+TEST(TDoctor64Stream, ControlCharactersOfANameAreStoredAsUnderscores)
+{
+    // 0x9B is the C1 control that terminals read as the start of an escape sequence.
+    const QByteArray field = QByteArray("A\x9B") + "B\x01\x7F\x80\x9F" + " V64";
+    ASSERT_EQ(field.size(), 11);
+    EXPECT_EQ(TDoctor64::FileNameFor(field), QStringLiteral("A_B____.V64"));
+    // Latin-1 letters above the C1 block stay.
+    EXPECT_EQ(TDoctor64::FileNameFor(QByteArray("\xC9T\xC9     V64", 11)),
+        QString::fromUtf8("\u00C9T\u00C9.V64"));
+}
+
 TEST(TDoctor64Stream, NamesCannotLeaveTheOutputFolder)
 {
     EXPECT_EQ(TDoctor64::FileNameFor("RACER   V64"), QStringLiteral("RACER.V64"));
@@ -502,6 +513,66 @@ TEST(TDoctor64Peer, ReplacesAStaleSocketButNoOtherFile)
     const QString plain = folder.Write(QStringLiteral("plain"), QByteArray("data"));
     EXPECT_THROW(TDoctor64Peer(device, plain), EPortAccess);
     EXPECT_EQ(folder.Read(QStringLiteral("plain")), QByteArray("data"));
+}
+
+// Finding out that a peer serves the path must not be that peer's client: a peer serving
+// one client only would end on it, and one whose queue is full would keep the asker waiting.
+TEST(TDoctor64Peer, ASecondPeerOnALivePathIsRefusedAndTheFirstServesItsRealClient)
+{
+    TTestFolder folder;
+    TDoctor64 device(folder.Path());
+    const QString path = folder.Path(QStringLiteral("peer.sock"));
+    TDoctor64Peer first(device, path);
+    bool served = false;
+    std::thread server([&] { served = first.ServeOne(); });
+
+    TDoctor64 other(folder.Path());
+    try {
+        TDoctor64Peer second(other, path);
+        ADD_FAILURE() << "a second peer took a live path";
+    } catch (const EPortAccess& error) {
+        EXPECT_EQ(error.Message(),
+            QStringLiteral("Cannot listen at %1: another device peer is listening there")
+                .arg(path));
+    }
+
+    const int client = ConnectTo(path);
+    ASSERT_GE(client, 0);
+    SendBytes(client, QByteArray("W\x78\x03\x5A", 4));
+    ::close(client);
+    server.join();
+    EXPECT_TRUE(served);
+    EXPECT_EQ(device.Writes(), 1u) << "the first peer served the asker instead of its client";
+}
+
+TEST(TDoctor64Peer, APeerRemovesOnlyTheSocketItCreated)
+{
+    TTestFolder folder;
+    TDoctor64 device(folder.Path());
+    const QString path = folder.Path(QStringLiteral("peer.sock"));
+    const QByteArray bytes = QFile::encodeName(path);
+    int newer = -1;
+    {
+        TDoctor64Peer peer(device, path);
+        // Someone put another socket at the path while the peer served.
+        ASSERT_EQ(::unlink(bytes.constData()), 0);
+        newer = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        std::strcpy(address.sun_path, bytes.constData());
+        ASSERT_EQ(::bind(newer, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+        ASSERT_EQ(::listen(newer, 1), 0);
+    }
+    EXPECT_TRUE(QFileInfo::exists(path)) << "the peer removed a socket it did not create";
+    const int client = ConnectTo(path);
+    EXPECT_GE(client, 0);
+    if (client >= 0)
+        ::close(client);
+    ::close(newer);
+    // Its lock went with it, so the next peer may take the path.
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".lock")));
+    ::unlink(bytes.constData());
+    EXPECT_NO_THROW(TDoctor64Peer(device, path));
 }
 
 TEST(TDoctor64Peer, AStopIsSeenWhileAClientNeitherSendsNorReads)

@@ -109,10 +109,11 @@ TEST_F(TFAboutTest, IsBuiltFromItsDeclaration)
     // The link targets are the labels' captions.
     EXPECT_EQ(Control<QLabel>("Label1")->text(), TFAbout::HomePage);
     EXPECT_EQ(Control<QLabel>("Label2")->text(), TFAbout::MailLink);
-    EXPECT_FALSE(Control<QLabel>("Label1")->isEnabled());
-    EXPECT_TRUE(Control<QLabel>("Label2")->isEnabled());
-    EXPECT_EQ(FontColour("Label2"), TFAbout::LinkColour);
-    EXPECT_TRUE(Control<QLabel>("Label2")->font().underline());
+    for (const char* link : { "Label1", "Label2" }) {
+        EXPECT_TRUE(Control<QLabel>(link)->isEnabled()) << link;
+        EXPECT_EQ(FontColour(link), TFAbout::LinkColour) << link;
+        EXPECT_TRUE(Control<QLabel>(link)->font().underline()) << link;
+    }
 
     const auto* close = Control<TSpeedButton>("SpeedButton1");
     EXPECT_EQ(close->text(), "Close About");
@@ -147,7 +148,6 @@ TEST_F(TFAboutTest, EveryWayOutEnablesTheMainWindow)
         { "the background", [this] { ClickAt(QPoint(300, 15)); } },
         { "the logo", [this] { ClickAt(Middle("Image1")); } },
         { "the memo, which passes it to the background", [this] { ClickAt(Middle("Memo1")); } },
-        { "the greyed home page link, likewise", [this] { ClickAt(Middle("Label1")); } },
         { "Escape", [this] { QTest::keyClick(&About, Qt::Key_Escape); } },
         { "the window system", [this] { About.close(); } },
     };
@@ -160,9 +160,25 @@ TEST_F(TFAboutTest, EveryWayOutEnablesTheMainWindow)
         EXPECT_FALSE(About.isVisible());
         EXPECT_TRUE(Main.isEnabled());
     }
-    // The greyed link was never pressed: it kept its colour and opened nothing.
+    // No link was pressed: each kept its colour and nothing was opened.
     EXPECT_EQ(FontColour("Label1"), TFAbout::LinkColour);
+    EXPECT_EQ(FontColour("Label2"), TFAbout::LinkColour);
     EXPECT_TRUE(Opened.isEmpty());
+}
+
+// The home page link is a link like the mail link: a click opens it and leaves the window
+// open, where a greyed label would pass the click to the background and close the window.
+TEST_F(TFAboutTest, TheHomePageLinkOpensAndKeepsTheWindow)
+{
+    ShowAbout();
+    const QPoint link = Middle("Label1");
+    QTest::mousePress(Window(), Qt::LeftButton, {}, link);
+    EXPECT_EQ(FontColour("Label1"), TFAbout::PressedLinkColour);
+    QTest::mouseRelease(Window(), Qt::LeftButton, {}, link);
+    EXPECT_EQ(FontColour("Label1"), TFAbout::VisitedLinkColour);
+    EXPECT_EQ(Opened, QStringList { TFAbout::HomePage });
+    EXPECT_TRUE(About.isVisible());
+    EXPECT_FALSE(Main.isEnabled());
 }
 
 TEST_F(TFAboutTest, TheMailLinkGreysWhilePressedAndOpensRedOnReleaseOfAnyButton)
@@ -178,7 +194,7 @@ TEST_F(TFAboutTest, TheMailLinkGreysWhilePressedAndOpensRedOnReleaseOfAnyButton)
 
     ClickAt(link, Qt::RightButton);
     EXPECT_EQ(Opened, (QStringList { TFAbout::MailLink, TFAbout::MailLink }));
-    // Opening a link does not leave the window, and the home page link is never opened.
+    // Opening a link does not leave the window.
     EXPECT_TRUE(About.isVisible());
     EXPECT_FALSE(Main.isEnabled());
 

@@ -24,8 +24,15 @@ TPortRights AcquirePortRights(TPrivilegeCalls& calls, const TKernelPortList& por
                 if (error == 0 && port.HasEcr())
                     error = calls.Ioperm(port.EcrAddress(), 1);
                 if (error == ENOSYS) {
-                    // No ioperm here: /dev/port reaches every port, opened while the
-                    // capability is still effective.
+                    // No ioperm here. /dev/port would reach every I/O port, the interrupt
+                    // controller and the PCI configuration space included, and this
+                    // process goes on to load plugins its user's environment chooses: held
+                    // by a program that only has the capability it would be as good as
+                    // root. Root has every port anyway.
+                    if (!calls.RunsAsRoot()) {
+                        rights.NoIoperm = true;
+                        break;
+                    }
                     rights.ThroughDevPort = true;
                     const int handle = calls.OpenDevPort();
                     if (handle >= 0)

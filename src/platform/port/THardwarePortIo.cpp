@@ -97,6 +97,9 @@ QString THardwarePortIo::RegisterProblem(std::uint16_t address, std::uint16_t ba
 QString THardwarePortIo::Problem(std::uint16_t base)
 {
     Refresh();
+    if (base > TPortAddress::LastBase)
+        return QStringLiteral("%1 is not a parallel port: its registers would run past 0xFFFF.")
+            .arg(TPortAddress::Text(base));
     for (std::uint16_t offset = 0; offset < TPortAddress::RegisterCount; ++offset) {
         const QString problem = RegisterProblem(static_cast<std::uint16_t>(base + offset), base);
         if (!problem.isEmpty())

@@ -33,11 +33,16 @@ public:
     // empty text when none does, nothing when the kernel does not say.
     static std::optional<QString> Holder(const QString& procRoot, const TKernelPort& port);
 
+    // The folder the list was read from (ROOT/sys/dev/parport), for texts that say which
+    // list they went by.
+    const QString& Folder() const { return FFolder; }
+
     // Why the list is empty, with what the user can do about it.
     QString EmptyText() const;
 
 private:
     std::vector<TKernelPort> FPorts;
     QStringList FProblems;
+    QString FFolder;
     bool FDriverLoaded = false;
 };

@@ -49,6 +49,22 @@ int TLinuxPrivilegeCalls::Ioperm(std::uint16_t from, std::uint16_t count)
 #endif
 }
 
+int TLinuxPrivilegeCalls::ReleaseIoperm(std::uint16_t from, std::uint16_t count)
+{
+#ifdef CONVEYOR_IOPERM
+    return ::ioperm(from, count, 0) == 0 ? 0 : errno;
+#else
+    (void)from;
+    (void)count;
+    return ENOSYS;
+#endif
+}
+
+bool TLinuxPrivilegeCalls::RunsAsRoot()
+{
+    return ::getuid() == 0 && ::geteuid() == 0;
+}
+
 int TLinuxPrivilegeCalls::OpenDevPort()
 {
     const int handle = ::open("/dev/port", O_RDWR | O_CLOEXEC);

@@ -10,6 +10,8 @@ public:
     bool HoldsRawIo() override;
     int RaiseRawIo() override;
     int Ioperm(std::uint16_t from, std::uint16_t count) override;
+    int ReleaseIoperm(std::uint16_t from, std::uint16_t count) override;
+    bool RunsAsRoot() override;
     int OpenDevPort() override;
     int DropAllCapabilities() override;
     QString ProgramPath() override;

@@ -44,6 +44,10 @@ std::optional<std::uint16_t> TPortAddress::Parse(
         const auto address = static_cast<std::uint16_t>(match.captured(1).toUInt(nullptr, 16));
         if (address == 0)
             return fail(QStringLiteral("No parallel port sits at address 0x0."));
+        if (address > LastBase)
+            return fail(QStringLiteral("No parallel port sits at %1: its registers would run past "
+                                       "0xFFFF, the last I/O address (the highest base is %2).")
+                            .arg(Text(address), Text(LastBase)));
         return address;
     }
     return fail(QStringLiteral("\"%1\" is not a port: give lpt1, lpt2, parportN or a "

@@ -16,6 +16,9 @@ public:
     static constexpr std::uint16_t LPT2 = 0x278;
     // Data, status and control follow the base; the transfer uses nothing beyond.
     static constexpr std::uint16_t RegisterCount = 3;
+    // The highest base whose registers all lie below 0x10000; a higher one would wrap the
+    // control register round to the bottom of the I/O space (0xFFFF + 2 is 0x1).
+    static constexpr std::uint16_t LastBase = 0x10000 - RegisterCount;
 
     // "0x" and upper-case hexadecimal without leading zeros: 0xD010, 0x3BC.
     static QString Text(std::uint16_t address);

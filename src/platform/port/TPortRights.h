@@ -7,6 +7,8 @@
 #include <bitset>
 #include <cstdint>
 #include <map>
+#include <utility>
+#include <vector>
 
 // What the process was given for port I/O when it started: the rights are taken once, at
 // the top of main(), and every capability is given up right after (AcquirePortRights), so
@@ -19,7 +21,8 @@ public:
     bool Acquired = false; // the start-up step ran at all
     bool CapabilityHeld = false; // cap_sys_rawio was in the permitted set
     QString RaiseError; // the capability was held but could not be made effective
-    bool ThroughDevPort = false; // ioperm does not exist here; /dev/port serves instead
+    bool NoIoperm = false; // ioperm does not exist here and the program is not root
+    bool ThroughDevPort = false; // ioperm does not exist here; /dev/port serves root instead
     int DevPortHandle = -1; // kept open for the life of the process
     QString DevPortError;
     TKernelPortList PortsAtStart;
@@ -27,6 +30,8 @@ public:
     QString ProgramPath;
 
     void Grant(std::uint16_t from, std::uint16_t count);
+    // What Grant was given, as runs of consecutive addresses (from, count), lowest first.
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> GrantedRuns() const;
     // True when the processor's port instructions may be used on address (ioperm), or
     // /dev/port is open.
     bool Granted(std::uint16_t address) const

@@ -18,6 +18,11 @@ public:
     virtual int RaiseRawIo() = 0;
     // I/O permission for count ports from from on; ENOSYS where the kernel has no ioperm.
     virtual int Ioperm(std::uint16_t from, std::uint16_t count) = 0;
+    // Gives up the I/O permission for count ports from from on. Called in a child between
+    // fork and execve, so it may only make async-signal-safe calls.
+    virtual int ReleaseIoperm(std::uint16_t from, std::uint16_t count) = 0;
+    // The real and the effective user are root.
+    virtual bool RunsAsRoot() = 0;
     // Opens /dev/port for reading and writing: the handle, or minus the error number.
     virtual int OpenDevPort() = 0;
     // Clears every capability from the effective, permitted and inheritable sets and the

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -116,6 +117,16 @@ void TSocketPortIo::Connect()
     if (result != 0) {
         const int error = errno;
         ::close(handle);
+        // connect() says "Connection refused" for a plain file or a folder, as for a dead
+        // peer's socket; the user needs to hear that the path is wrong.
+        struct stat status
+        {
+        };
+        if (error == ECONNREFUSED && ::stat(path.constData(), &status) == 0
+            && !S_ISSOCK(status.st_mode))
+            throw EPortAccess(
+                QStringLiteral("Cannot connect to the device peer at %1: it is not a socket")
+                    .arg(FSocketPath));
         throw EPortAccess(QStringLiteral("Cannot connect to the device peer at %1: %2")
                               .arg(FSocketPath, SystemErrorMessage(error)));
     }
