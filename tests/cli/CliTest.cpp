@@ -330,7 +330,9 @@ TEST(CliSend, UnreadableFileFailsBeforeThePortIsTouched)
     const TRun run
         = Cli({ QStringLiteral("send"), QStringLiteral("--simulate"), out, good, missing });
     EXPECT_EQ(run.Status, 1);
-    EXPECT_EQ(run.Err.trimmed(), QStringLiteral("conveyor-cli: Cannot open file ") + missing);
+    EXPECT_EQ(run.Err.trimmed(),
+        QStringLiteral("conveyor-cli: Cannot open file ") + missing
+            + QStringLiteral(": No such file or directory"));
     EXPECT_FALSE(QFile::exists(folder.Path(QStringLiteral("received/RACER.V64"))));
 }
 
@@ -389,6 +391,9 @@ TEST(CliSend, RefusesAListThatCouldNotGoOutWholeBeforeThePortIsTouched)
             QStringLiteral("At most 255 files go in one transfer (the count is one byte); 256 "
                            "were given") },
         { { good, fifo }, QStringLiteral("Not a regular file: ") + fifo },
+        { { good, QStringLiteral("/proc/self/status") },
+            QStringLiteral("Not a file that can be sent: /proc/self/status is on /proc or /sys, "
+                           "where a file's size says nothing of what it holds") },
         { { good, folder.Path(QStringLiteral("folder.v64")) },
             QStringLiteral("Not a regular file: ") + folder.Path(QStringLiteral("folder.v64")) },
         { { good, largest, huge },

@@ -641,7 +641,9 @@ TEST_F(TTransfer, MissingFileStopsAfterTheEarlierEntriesWithoutTheTimeoutHook)
         Doctor.SendFiles({ first, missing });
         FAIL() << "no error for a missing file";
     } catch (const EFOpenError& error) {
-        EXPECT_EQ(error.Message(), QStringLiteral("Cannot open file ") + missing);
+        EXPECT_EQ(error.Message(),
+            QStringLiteral("Cannot open file ") + missing
+                + QStringLiteral(": No such file or directory"));
     }
     EXPECT_FALSE(hookRan);
     EXPECT_EQ(StreamOf(Port.Trace, Data1),
@@ -664,7 +666,10 @@ TEST_F(TTransfer, FileThatShrinksDuringTheTransferEndsWithAReadError)
         Doctor.SendFile(path);
         FAIL() << "the transfer did not end";
     } catch (const EReadError& error) {
-        EXPECT_EQ(error.Message(), QStringLiteral("Read error on ") + path);
+        EXPECT_EQ(error.Message(),
+            QStringLiteral("Read error on ") + path
+                + QStringLiteral(
+                    ": the file ended after 32768 of the 98304 bytes announced to the device"));
     }
     EXPECT_EQ(OpenHandles(path), 0);
     EXPECT_EQ(Device.StreamBytes(), 20u + 32768u);
@@ -682,9 +687,79 @@ TEST_F(TTransfer, FileThatGrowsDuringTheTransferSendsOnlyItsAnnouncedSize)
             file.write(QByteArray(5000, 'x'));
         }
     });
-    Doctor.SendFile(path);
+    // The device got the announced bytes and nothing after them, but what it holds is not
+    // the file: no delivery is reported.
+    try {
+        Doctor.SendFile(path);
+        FAIL() << "a file that grew was reported as delivered";
+    } catch (const EReadError& error) {
+        EXPECT_EQ(error.Message(),
+            QStringLiteral("Read error on ") + path
+                + QStringLiteral(
+                    ": the file holds more than the 65636 bytes announced to the device"));
+    }
     EXPECT_EQ(Device.TrailingBytes(), 0u);
     EXPECT_EQ(Folder.Read(QStringLiteral("received/GROW.V64")), content);
+    EXPECT_EQ(OpenHandles(path), 0);
+}
+
+TEST_F(TTransfer, FilesSwappedAfterTheCheckAreSentAsTheyWereChecked)
+{
+    const QString first = Folder.Write(QStringLiteral("first.v64"), RandomBytes(2 * 32768, 7));
+    const QByteArray second = RandomBytes(32768 + 8, 8);
+    const QByteArray third = RandomBytes(4096, 9);
+    const QString fifoPath = Folder.Write(QStringLiteral("second.v64"), second);
+    const QString linkPath = Folder.Write(QStringLiteral("third.v64"), third);
+    Port.Recording = false;
+    bool swapped = false;
+    // While the first file goes out, the second becomes a FIFO that no one writes and the
+    // third a link to an endless device: opening either again would hang or never end.
+    Doctor.SetOnProgress([&](TGameDoctorAction action, QString, std::uint8_t, std::uint8_t) {
+        if (action != gaSending || swapped)
+            return;
+        swapped = true;
+        ASSERT_TRUE(QFile::remove(fifoPath));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fifoPath).constData(), 0600), 0);
+        ASSERT_TRUE(QFile::remove(linkPath));
+        ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), linkPath));
+    });
+    Doctor.SendFiles({ first, fifoPath, linkPath });
+    EXPECT_TRUE(swapped);
+    EXPECT_EQ(Folder.Read(QStringLiteral("received/SECOND.V64")), second);
+    EXPECT_EQ(Folder.Read(QStringLiteral("received/THIRD.V64")), third);
+    EXPECT_EQ(Device.TrailingBytes(), 0u);
+}
+
+TEST_F(TTransfer, KernelFilesWhoseSizeSaysNothingAreRefusedBeforeThePortIsTouched)
+{
+    const QString good = Folder.Write(QStringLiteral("good.v64"), QByteArray("N64"));
+    // Size 0 on the file system, yet it holds bytes; through a link as well.
+    const QString status = QStringLiteral("/proc/self/status");
+    const QString link = Folder.Path(QStringLiteral("status.v64"));
+    ASSERT_TRUE(QFile::link(status, link));
+    Record(Doctor, Events);
+    for (const QString& bad : { status, link }) {
+        try {
+            Doctor.SendFiles({ good, bad });
+            FAIL() << "no refusal for " << bad.toStdString();
+        } catch (const Exception& error) {
+            EXPECT_TRUE(error.Message().contains(bad)) << error.Message().toStdString();
+        }
+    }
+    EXPECT_TRUE(Port.Trace.empty());
+    EXPECT_TRUE(Events.empty());
+}
+
+TEST_F(TTransfer, FileErrorsCarryTheSystemsReason)
+{
+    const QString file = Folder.Write(QStringLiteral("mini.v64"), QByteArray("N64"));
+    try {
+        Doctor.SendFile(file + QLatin1Char('/'));
+        FAIL() << "a file was opened as a folder";
+    } catch (const EFOpenError& error) {
+        EXPECT_EQ(error.Message(),
+            QStringLiteral("Cannot open file ") + file + QStringLiteral("/: Not a directory"));
+    }
 }
 
 TEST_F(TTransfer, FileAboveTheSizeFieldIsRefusedBeforeThePortIsTouched)
@@ -822,7 +897,7 @@ TEST_F(TTransfer, AFileThatIsNoRegularFileIsRefusedBeforeThePortIsTouched)
     EXPECT_TRUE(Port.Trace.empty());
     EXPECT_TRUE(Events.empty());
     EXPECT_THROW(TGameDoctor::CheckFile(Folder.Path(QStringLiteral("missing.v64"))), EFOpenError);
-    TGameDoctor::CheckFile(good);
+    EXPECT_EQ(TGameDoctor::CheckFile(good)->Size(), 3);
 }
 
 // ---- Devices that do not answer ----------------------------------------------------
