@@ -347,7 +347,8 @@ void TGameDoctor::SendOneFile(TImageReader& reader, std::uint8_t fileNumber)
     // any other file goes out as it is. The size is the one the check saw.
     const QString& path = reader.Path();
     const qint64 size = reader.Size();
-    SendFileHeader(static_cast<std::int32_t>(size), FormatDeviceName(path));
+    // The image's own name: for an archive's member, the member's.
+    SendFileHeader(static_cast<std::int32_t>(size), FormatDeviceName(reader.ImageName()));
 
     qint64 position = 0;
     while (position < size) {

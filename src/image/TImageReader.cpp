@@ -1,68 +1,54 @@
 #include "TImageReader.h"
 
-#include "platform/EFOpenError.h"
-#include "platform/EReadError.h"
-#include "platform/RawText.h"
+#include "image/TImageSource.h"
+#include "platform/Exception.h"
 
-#include <cerrno>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/vfs.h>
-#include <unistd.h>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
-// From linux/magic.h: the file systems whose files are made up as they are read.
-constexpr long ProcSuperMagic = 0x9fa0;
-constexpr long SysfsMagic = 0x62656572;
+constexpr qint64 IntegrityBlockSize = 65536;
 
 } // namespace
 
 TImageReader::TImageReader(const QString& path, TByteOrder target)
     : FPath(path)
+    , FSource(TImageSource::OpenName(path))
     , FTarget(target)
 {
-    // Opened by the name's own bytes, which need not be valid UTF-8; without blocking, as
-    // opening a FIFO would wait for a writer that may never come.
-    FHandle = ::open(EncodeRawText(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (FHandle < 0)
-        throw EFOpenError(path, errno);
-    try {
-        struct stat status
-        {
-        };
-        if (::fstat(FHandle, &status) != 0)
-            throw EFOpenError(path, errno);
-        if (!S_ISREG(status.st_mode))
-            throw Exception(QStringLiteral("Not a regular file: %1").arg(path));
-        struct statfs volume
-        {
-        };
-        if (::fstatfs(FHandle, &volume) != 0)
-            throw EFOpenError(path, errno);
-        if (volume.f_type == ProcSuperMagic || volume.f_type == SysfsMagic)
-            throw Exception(QStringLiteral("Not a file that can be sent: %1 is on /proc or "
-                                           "/sys, where a file's size says nothing of what "
-                                           "it holds")
-                                .arg(path));
-        FSize = status.st_size;
-        char magic[ByteOrderMagicLength];
-        const ssize_t got = ::pread(FHandle, magic, ByteOrderMagicLength, 0);
-        if (got < 0)
-            throw EReadError(path, errno);
-        FOrder = DetectByteOrder(magic, got);
-        if (FOrder)
-            FWordSize = ConversionWordSize(*FOrder, target);
-    } catch (...) {
-        ::close(FHandle);
-        throw;
+    char magic[ByteOrderMagicLength];
+    qint64 got = 0;
+    if (FSource->InArchive()) {
+        // The integrity pass: every byte inflated once, the archive's checksum checked at
+        // the end, the size counted rather than trusted.
+        std::vector<char> block(IntegrityBlockSize);
+        for (;;) {
+            const qint64 step = FSource->Read(block.data(), IntegrityBlockSize);
+            if (step == 0)
+                break;
+            if (FSize == 0)
+                got = std::min<qint64>(step, ByteOrderMagicLength);
+            if (FSize == 0)
+                std::copy_n(block.data(), got, magic);
+            FSize += step;
+        }
+        FSource->Rewind();
+    } else {
+        FSize = *FSource->StatedSize();
+        got = FSource->Read(magic, ByteOrderMagicLength);
+        FSource->Rewind();
     }
+    FOrder = DetectByteOrder(magic, got);
+    if (FOrder)
+        FWordSize = ConversionWordSize(*FOrder, target);
 }
 
-TImageReader::~TImageReader()
+TImageReader::~TImageReader() = default;
+
+QString TImageReader::ImageName() const
 {
-    ::close(FHandle);
+    return FSource->ImageName();
 }
 
 QString TImageReader::PartialWordMessage() const
@@ -74,28 +60,9 @@ QString TImageReader::PartialWordMessage() const
         .arg(FWordSize);
 }
 
-qint64 TImageReader::ReadRaw(char* bytes, qint64 count)
-{
-    qint64 got = 0;
-    // A regular file gives what it has in one read, but nothing promises it; a block must
-    // be whole before its words can be converted.
-    while (got < count) {
-        const ssize_t step = ::read(FHandle, bytes + got, static_cast<std::size_t>(count - got));
-        if (step < 0) {
-            if (errno == EINTR)
-                continue;
-            throw EReadError(FPath, errno);
-        }
-        if (step == 0)
-            break;
-        got += step;
-    }
-    return got;
-}
-
 qint64 TImageReader::Read(std::uint8_t* buffer, qint64 count)
 {
-    const qint64 got = ReadRaw(reinterpret_cast<char*>(buffer), count);
+    const qint64 got = FSource->Read(reinterpret_cast<char*>(buffer), count);
     FPosition += got;
     if (Converts()) {
         if (got % FWordSize != 0)
@@ -108,5 +75,5 @@ qint64 TImageReader::Read(std::uint8_t* buffer, qint64 count)
 bool TImageReader::AtEnd()
 {
     char next = 0;
-    return ReadRaw(&next, 1) == 0;
+    return FSource->Read(&next, 1) == 0;
 }

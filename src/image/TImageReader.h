@@ -5,26 +5,35 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
-// An image file read from start to end in another byte order, block by block, converted in
-// the caller's buffer as it arrives: no copy of the file, and the file itself is only read.
-// A file that is not an image is read as it is. The file is opened once, here, and every
-// byte comes from that descriptor, so a file replaced by another after the opening (a FIFO,
-// a link to a device) changes nothing that is read.
+class TImageSource;
+
+// An image source (a file, or a member of an archive; see TImageSource) read from start to
+// end in another byte order, block by block, converted in the caller's buffer as it arrives:
+// no copy of the image, and the file itself is only read. A file that is not an image is
+// read as it is. The file is opened once, here, and every byte comes from that descriptor,
+// so a file replaced by another after the opening (a FIFO, a link to a device) changes
+// nothing that is read. A member of an archive is read through once here, so that a damaged
+// archive is refused and its size known before anything is sent.
 class TImageReader
 {
 public:
-    // Opens the file without blocking and recognises its order. Raises EFOpenError with the
-    // system's reason, and Exception for anything but a regular file and for a file on
-    // /proc or /sys, whose sizes say nothing of what they hold.
+    // Opens the source the name names without blocking and recognises its order. Raises
+    // EFOpenError with the system's reason, EReadError for a damaged archive, and Exception
+    // for anything but a regular file and for a file on /proc or /sys, whose sizes say
+    // nothing of what they hold.
     explicit TImageReader(const QString& path, TByteOrder target = boDevice);
     ~TImageReader();
     TImageReader(const TImageReader&) = delete;
     TImageReader& operator=(const TImageReader&) = delete;
 
     const QString& Path() const { return FPath; }
-    // The size the file had when it was opened: the one a transfer announces.
+    // The image's own file name, the one the device is told: for an archive's member, the
+    // member's.
+    QString ImageName() const;
+    // The size the image had when it was opened: the one a transfer announces.
     qint64 Size() const { return FSize; }
     qint64 Position() const { return FPosition; }
     // Nothing for a file that is not an image.
@@ -48,10 +57,8 @@ public:
     bool AtEnd();
 
 private:
-    qint64 ReadRaw(char* bytes, qint64 count);
-
     QString FPath;
-    int FHandle = -1;
+    std::unique_ptr<TImageSource> FSource;
     qint64 FSize = 0;
     qint64 FPosition = 0;
     std::optional<TByteOrder> FOrder;

@@ -7,17 +7,43 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include <zlib.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr std::size_t ArchiveBlockSize = 65536;
+// What libarchive reports for a file no reader recognises (its ARCHIVE_ERRNO_FILE_FORMAT on
+// a system without EFTYPE).
+constexpr int FileFormatErrno = EILSEQ;
+// From linux/magic.h: the file systems whose files are made up as they are read.
+constexpr long ProcSuperMagic = 0x9fa0;
+constexpr long SysfsMagic = 0x62656572;
+
+bool HasArchiveExtension(const QString& path)
+{
+    static const QStringList Extensions
+        = { QStringLiteral(".zip"), QStringLiteral(".7z"), QStringLiteral(".gz"),
+              QStringLiteral(".xz"), QStringLiteral(".bz2"), QStringLiteral(".zst") };
+    return std::any_of(Extensions.begin(), Extensions.end(), [&path](const QString& extension) {
+        return path.endsWith(extension, Qt::CaseInsensitive);
+    });
+}
+
+bool IsRegularFile(const QString& path)
+{
+    struct stat status
+    {
+    };
+    return ::stat(EncodeRawText(path).constData(), &status) == 0 && S_ISREG(status.st_mode);
+}
 
 QString BaseName(const QString& path)
 {
@@ -47,6 +73,15 @@ TImageSource::TImageSource(const QString& file, const QString& member, bool sele
             throw EFOpenError(file, errno);
         if (!S_ISREG(status.st_mode))
             throw Exception(QStringLiteral("Not a regular file: %1").arg(file));
+        struct statfs volume
+        {
+        };
+        if (::fstatfs(FHandle, &volume) != 0)
+            throw EFOpenError(file, errno);
+        if (volume.f_type == ProcSuperMagic || volume.f_type == SysfsMagic)
+            throw Exception(QStringLiteral("Not a file that can be sent: %1 is on /proc or /sys, "
+                                           "where a file's size says nothing of what it holds")
+                                .arg(file));
         FStatedSize = status.st_size;
         Select(select);
     } catch (...) {
@@ -73,7 +108,7 @@ QString TImageSource::ImageName() const
     return dot > 0 ? name.left(dot) : name;
 }
 
-void TImageSource::OpenArchive()
+bool TImageSource::OpenArchive()
 {
     if (::lseek(FHandle, 0, SEEK_SET) < 0)
         throw EReadError(FFile, errno);
@@ -84,8 +119,17 @@ void TImageSource::OpenArchive()
     archive_read_support_format_7zip(FArchive);
     archive_read_support_format_raw(FArchive);
     archive_read_support_filter_all(FArchive);
-    if (archive_read_open_fd(FArchive, FHandle, ArchiveBlockSize) != ARCHIVE_OK)
+    if (archive_read_open_fd(FArchive, FHandle, ArchiveBlockSize) != ARCHIVE_OK) {
+        // Neither an archive nor compressed (the raw reader passes on tiny and empty files):
+        // a plain file, unless its name says it is an archive, which is then damaged.
+        if (archive_errno(FArchive) == FileFormatErrno && !FFile.isEmpty()
+            && !HasArchiveExtension(FFile)) {
+            CloseArchive();
+            return false;
+        }
         ArchiveFailed();
+    }
+    return true;
 }
 
 void TImageSource::CloseArchive()
@@ -130,7 +174,11 @@ bool TImageSource::NextFile(QString* name)
 
 void TImageSource::Select(bool choose)
 {
-    OpenArchive();
+    if (!OpenArchive()) {
+        if (::lseek(FHandle, 0, SEEK_SET) < 0)
+            throw EReadError(FFile, errno);
+        return;
+    }
     QString name;
     if (!NextFile(&name)) {
         // Nothing at all: an empty zip or 7z. Read as the plain file it is.
@@ -283,4 +331,30 @@ QStringList TImageSource::Members(const QString& file)
         names << name;
     while (source.NextFile(&name));
     return names;
+}
+
+void TImageSource::SplitName(const QString& name, QString* file, QString* member)
+{
+    *file = name;
+    member->clear();
+    if (IsRegularFile(name))
+        return;
+    // The longest leading part that is a regular file is the archive; a member's own path
+    // may hold further "/".
+    for (qsizetype slash = name.lastIndexOf(QLatin1Char('/')); slash > 0;
+         slash = name.lastIndexOf(QLatin1Char('/'), slash - 1)) {
+        if (slash + 1 < name.size() && IsRegularFile(name.left(slash))) {
+            *file = name.left(slash);
+            *member = name.mid(slash + 1);
+            return;
+        }
+    }
+}
+
+std::unique_ptr<TImageSource> TImageSource::OpenName(const QString& name)
+{
+    QString file;
+    QString member;
+    SplitName(name, &file, &member);
+    return std::make_unique<TImageSource>(file, member);
 }

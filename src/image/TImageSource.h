@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 struct archive;
@@ -48,6 +49,13 @@ public:
     // Back to the first byte, for a second pass over the same descriptor.
     void Rewind();
 
+    // An image source's name: a file's path, or an archive's path, "/", and a member's path
+    // inside it ("Speed Racer.7z/Speed Racer (U) [!].z64"). Splits it into the file and the
+    // member, empty for a path that is not inside a regular file. Looks at the file system.
+    static void SplitName(const QString& name, QString* file, QString* member);
+    // Opens the source a name names, as SplitName splits it.
+    static std::unique_ptr<TImageSource> OpenName(const QString& name);
+
     // The files an archive holds, by their paths inside it, in the archive's order; empty
     // for a plain file. Raises as the constructor does.
     static QStringList Members(const QString& file);
@@ -55,7 +63,8 @@ public:
 private:
     // select false opens the archive at its first file, whatever its name, for Members.
     TImageSource(const QString& file, const QString& member, bool select);
-    void OpenArchive();
+    // False for a file that is no archive and not compressed.
+    bool OpenArchive();
     void CloseArchive();
     [[noreturn]] void ArchiveFailed() const;
     // Moves to the next file of the archive; false at the archive's end.

@@ -17,6 +17,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -1214,4 +1215,59 @@ TEST(TGameDoctorVirtualPort, APeerThatStopsAnsweringEndsTheTransferAsATimeout)
     }
     EXPECT_EQ(hooks, 1);
     peer.join(); // the connection ended with the transfer, or this would never return
+}
+
+// ---- Images inside archives ----------------------------------------------------------
+
+namespace {
+
+void Pack(const TTestFolder& folder, const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.setWorkingDirectory(folder.Path());
+    process.start(program, arguments);
+    ASSERT_TRUE(process.waitForFinished(60000)) << program.toStdString();
+    ASSERT_EQ(process.exitCode(), 0) << program.toStdString();
+}
+
+} // namespace
+
+TEST_F(TTransfer, AnArchivedImageReachesThePortAsThePlainFileDoes)
+{
+    // A big-endian image, converted on the way like the plain file.
+    QByteArray image = RandomBytes(3 * 32768 + 1000, 21);
+    image.replace(0, 4, QByteArray("\x80\x37\x12\x40", 4));
+    const QString plain = Folder.Write(QStringLiteral("racer.z64"), image);
+    Pack(Folder, QStringLiteral("zip"), { "-9q", "racer.zip", "racer.z64" });
+    Pack(Folder, QStringLiteral("7z"), { "a", "-bd", "racer.7z", "racer.z64" });
+    Pack(Folder, QStringLiteral("gzip"), { "-k", "racer.z64" });
+    Doctor.SendFile(plain);
+    const QByteArray expected = StreamOf(Port.Trace, Data1);
+    ASSERT_GT(expected.size(), image.size());
+    for (const QString& name : { QStringLiteral("racer.zip"), QStringLiteral("racer.7z/racer.z64"),
+             QStringLiteral("racer.z64.gz") }) {
+        SCOPED_TRACE(name.toStdString());
+        Port.Trace.clear();
+        Doctor.SendFile(Folder.Path(name));
+        EXPECT_EQ(StreamOf(Port.Trace, Data1), expected);
+    }
+}
+
+TEST_F(TTransfer, ADamagedArchiveIsRefusedBeforeThePortIsTouched)
+{
+    const QString plain = Folder.Write(QStringLiteral("racer.z64"), RandomBytes(200000, 22));
+    Pack(Folder, QStringLiteral("zip"), { "-0q", "racer.zip", "racer.z64" });
+    QByteArray bytes = Folder.Read(QStringLiteral("racer.zip"));
+    bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x55);
+    const QString damaged = Folder.Write(QStringLiteral("racer.zip"), bytes);
+    Record(Doctor, Events);
+    try {
+        Doctor.SendFiles({ plain, damaged });
+        FAIL() << "a damaged archive was sent";
+    } catch (const EReadError& error) {
+        EXPECT_TRUE(error.Message().startsWith(QStringLiteral("Read error on ") + damaged))
+            << error.Message().toStdString();
+    }
+    EXPECT_TRUE(Port.Trace.empty());
+    EXPECT_TRUE(Events.empty());
 }
