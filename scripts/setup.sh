@@ -8,7 +8,8 @@ CONVEYOR_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev
-  libcap-dev zlib1g-dev
+  libcap-dev zlib1g-dev libarchive-dev
+  zip p7zip-full gzip
   clang libclang-rt-14-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth openbox xdotool wmctrl x11-utils xclip

@@ -63,12 +63,13 @@ QString CheckList(const QStringList& files)
             .arg(files.size());
     QHash<QByteArray, QString> names;
     for (const QString& path : files) {
+        QString imageName;
         try {
-            TGameDoctor::CheckFile(path);
+            imageName = TGameDoctor::CheckFile(path)->ImageName();
         } catch (const Exception& error) {
             return error.Message();
         }
-        const QByteArray field = TGameDoctor::FormatDeviceName(path);
+        const QByteArray field = TGameDoctor::FormatDeviceName(imageName);
         const auto earlier = names.constFind(field);
         if (earlier != names.constEnd())
             return QStringLiteral("%1 and %2 would both reach the device as %3")

@@ -8,17 +8,16 @@
 #include "platform/port/EPortSilent.h"
 #include "platform/port/THardwarePortIo.h"
 
-#include <QFile>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <optional>
-
-#include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -91,31 +90,15 @@ void CheckSizeFits(const QString& path, qint64 size)
                             .arg(std::numeric_limits<std::int32_t>::max()));
 }
 
-// A file that cannot be opened is left to the transfer, which stops at it as it always has.
-void CheckSendable(const QString& path)
-{
-    try {
-        TGameDoctor::CheckFile(path);
-    } catch (const EFOpenError&) {
-    }
-}
-
 } // namespace
 
-void TGameDoctor::CheckFile(const QString& path)
+std::unique_ptr<TImageReader> TGameDoctor::CheckFile(const QString& path)
 {
-    // Looked at, not opened: opening a FIFO waits for a writer that may never come.
-    struct stat status
-    {
-    };
-    if (::stat(EncodeRawText(path).constData(), &status) != 0)
-        throw EFOpenError(path);
-    if (!S_ISREG(status.st_mode))
-        throw Exception(QStringLiteral("Not a regular file: %1").arg(path));
-    const TImageReader reader(path);
-    CheckSizeFits(path, reader.Size());
-    if (!reader.WholeWords())
-        throw Exception(reader.PartialWordMessage());
+    auto reader = std::make_unique<TImageReader>(path);
+    CheckSizeFits(path, reader->Size());
+    if (!reader->WholeWords())
+        throw Exception(reader->PartialWordMessage());
+    return reader;
 }
 
 TGameDoctor::TGameDoctor(QObject* owner)
@@ -309,8 +292,20 @@ void TGameDoctor::SendFiles(const QStringList& fileNames)
 {
     if (fileNames.isEmpty())
         return;
-    for (const QString& path : fileNames)
-        CheckSendable(path);
+    // Every file is opened here, once. One that cannot be opened is left to the transfer,
+    // which stops at it as it always has; anything else that could not go out whole is
+    // refused before the port is touched.
+    std::vector<std::unique_ptr<TImageReader>> readers;
+    std::vector<std::exception_ptr> openErrors(std::size_t(fileNames.size()));
+    readers.reserve(std::size_t(fileNames.size()));
+    for (const QString& path : fileNames) {
+        try {
+            readers.push_back(CheckFile(path));
+        } catch (const EFOpenError&) {
+            openErrors[readers.size()] = std::current_exception();
+            readers.push_back(nullptr);
+        }
+    }
     FSentBytes = 0;
     Report(gaConnecting, fileNames.first(), 1, 0);
     FTransferAddress = FPortAddress;
@@ -326,8 +321,11 @@ void TGameDoctor::SendFiles(const QStringList& fileNames)
             QByteArray command("GD6R");
             command.append(static_cast<char>(fileNames.size() & 0xFF));
             SendText(command);
-            for (qsizetype i = 0; i < fileNames.size(); ++i)
-                SendOneFile(fileNames.at(i), static_cast<std::uint8_t>((i + 1) & 0xFF));
+            for (std::size_t i = 0; i < readers.size(); ++i) {
+                if (!readers[i])
+                    std::rethrow_exception(openErrors[i]);
+                SendOneFile(*readers[i], static_cast<std::uint8_t>((i + 1) & 0xFF));
+            }
         } catch (const EPortSilent&) {
             // A port that stops answering altogether is a device that stops answering.
             TimedOut();
@@ -344,30 +342,35 @@ void TGameDoctor::SendFiles(const QStringList& fileNames)
     FPortIo->Flush();
 }
 
-void TGameDoctor::SendOneFile(const QString& path, std::uint8_t fileNumber)
+void TGameDoctor::SendOneFile(TImageReader& reader, std::uint8_t fileNumber)
 {
     // Any image goes out in the device's order, converted block by block in the one buffer;
-    // any other file goes out as it is.
-    TImageReader reader(path);
+    // any other file goes out as it is. The size is the one the check saw.
+    const QString& path = reader.Path();
     const qint64 size = reader.Size();
-    // Checked before the transfer began; the file may have changed since.
-    CheckSizeFits(path, size);
-    if (!reader.WholeWords())
-        throw Exception(reader.PartialWordMessage());
-    SendFileHeader(static_cast<std::int32_t>(size), FormatDeviceName(path));
+    // The image's own name: for an archive's member, the member's.
+    SendFileHeader(static_cast<std::int32_t>(size), FormatDeviceName(reader.ImageName()));
 
     qint64 position = 0;
     while (position < size) {
         // Never more than the announced size, even if the file grows meanwhile.
         const qint64 wanted = std::min<qint64>(BlockSize, size - position);
         const qint64 got = reader.Read(FBlock.get(), wanted);
-        // A file that shrank or cannot be read would otherwise keep the loop here for ever.
+        // A file that shrank would otherwise keep the loop here for ever.
         if (got <= 0)
-            throw EReadError(path);
+            throw EReadError(path,
+                QStringLiteral("the file ended after %1 of the %2 bytes announced to the device")
+                    .arg(position)
+                    .arg(size));
         SendBytes(FBlock.get(), static_cast<std::int32_t>(got));
         position += got;
         FSentBytes += static_cast<std::uint64_t>(got);
         const double percent = static_cast<double>(position) / static_cast<double>(size) * 100.0;
         Report(gaSending, path, fileNumber, static_cast<std::uint8_t>(percent));
     }
+    // The device holds what was announced, but not what the file holds: not a delivery.
+    if (!reader.AtEnd())
+        throw EReadError(path,
+            QStringLiteral("the file holds more than the %1 bytes announced to the device")
+                .arg(size));
 }

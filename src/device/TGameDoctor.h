@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/TPortChoice.h"
+#include "image/TImageReader.h"
 #include "platform/port/TPortAddress.h"
 #include "platform/port/TPortIo.h"
 
@@ -88,9 +89,11 @@ public:
 
     // Refuses, before the device hears anything of a list, a file that could not go out
     // whole (a refusal halfway would leave the device holding part of the list): one that
-    // cannot be opened (EFOpenError), is no regular file, is larger than the size field can
-    // announce, or is in another byte order and not a whole number of its words (Exception).
-    static void CheckFile(const QString& path);
+    // cannot be opened (EFOpenError), is no regular file or one of /proc or /sys, is larger
+    // than the size field can announce, or is in another byte order and not a whole number
+    // of its words (Exception). Returns the file opened: what a transfer sends is read from
+    // that descriptor, so a file swapped for another after its check changes nothing.
+    static std::unique_ptr<TImageReader> CheckFile(const QString& path);
 
     void SendFile(const QString& fileName);
     void SendFiles(const QStringList& fileNames);
@@ -105,7 +108,7 @@ private:
     [[noreturn]] void TimedOut();
     // The port the registers are used at: the transfer's own while one runs.
     std::uint16_t ActiveAddress() const { return FInTransfer ? FTransferAddress : FPortAddress; }
-    void SendOneFile(const QString& path, std::uint8_t fileNumber);
+    void SendOneFile(TImageReader& reader, std::uint8_t fileNumber);
     void Report(TGameDoctorAction action, const QString& fileName, std::uint8_t fileNumber,
         std::uint8_t progress);
 

@@ -1,41 +1,54 @@
 #include "TImageReader.h"
 
-#include "platform/EFOpenError.h"
-#include "platform/EReadError.h"
-#include "platform/RawText.h"
+#include "image/TImageSource.h"
+#include "platform/Exception.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr qint64 IntegrityBlockSize = 65536;
+
+} // namespace
 
 TImageReader::TImageReader(const QString& path, TByteOrder target)
     : FPath(path)
+    , FSource(TImageSource::OpenName(path))
     , FTarget(target)
 {
-    // Opened by the name's own bytes, which need not be valid UTF-8.
-    const int handle = ::open(EncodeRawText(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (handle < 0)
-        throw EFOpenError(path);
-    struct stat status
-    {
-    };
-    if (::fstat(handle, &status) != 0 || S_ISDIR(status.st_mode)) {
-        ::close(handle);
-        throw EFOpenError(path);
-    }
-    if (!FFile.open(
-            handle, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-        ::close(handle);
-        throw EFOpenError(path);
-    }
-    FSize = FFile.size();
     char magic[ByteOrderMagicLength];
-    const qint64 got = FFile.read(magic, ByteOrderMagicLength);
-    if (got < 0 || !FFile.seek(0))
-        throw EReadError(path);
+    qint64 got = 0;
+    if (FSource->InArchive()) {
+        // The integrity pass: every byte inflated once, the archive's checksum checked at
+        // the end, the size counted rather than trusted.
+        std::vector<char> block(IntegrityBlockSize);
+        for (;;) {
+            const qint64 step = FSource->Read(block.data(), IntegrityBlockSize);
+            if (step == 0)
+                break;
+            if (FSize == 0)
+                got = std::min<qint64>(step, ByteOrderMagicLength);
+            if (FSize == 0)
+                std::copy_n(block.data(), got, magic);
+            FSize += step;
+        }
+        FSource->Rewind();
+    } else {
+        FSize = *FSource->StatedSize();
+        got = FSource->Read(magic, ByteOrderMagicLength);
+        FSource->Rewind();
+    }
     FOrder = DetectByteOrder(magic, got);
     if (FOrder)
         FWordSize = ConversionWordSize(*FOrder, target);
+}
+
+TImageReader::~TImageReader() = default;
+
+QString TImageReader::ImageName() const
+{
+    return FSource->ImageName();
 }
 
 QString TImageReader::PartialWordMessage() const
@@ -49,18 +62,7 @@ QString TImageReader::PartialWordMessage() const
 
 qint64 TImageReader::Read(std::uint8_t* buffer, qint64 count)
 {
-    char* const bytes = reinterpret_cast<char*>(buffer);
-    qint64 got = 0;
-    // A regular file gives what it has in one read, but nothing promises it; a block must
-    // be whole before its words can be converted.
-    while (got < count) {
-        const qint64 step = FFile.read(bytes + got, count - got);
-        if (step < 0)
-            throw EReadError(FPath);
-        if (step == 0)
-            break;
-        got += step;
-    }
+    const qint64 got = FSource->Read(reinterpret_cast<char*>(buffer), count);
     FPosition += got;
     if (Converts()) {
         if (got % FWordSize != 0)
@@ -68,4 +70,10 @@ qint64 TImageReader::Read(std::uint8_t* buffer, qint64 count)
         ConvertByteOrder(*FOrder, FTarget, buffer, got);
     }
     return got;
+}
+
+bool TImageReader::AtEnd()
+{
+    char next = 0;
+    return FSource->Read(&next, 1) == 0;
 }

@@ -7,4 +7,6 @@ class EFOpenError : public Exception
 {
 public:
     explicit EFOpenError(const QString& fileName);
+    // With the system's reason: "Cannot open file NAME: Permission denied".
+    EFOpenError(const QString& fileName, int errorCode);
 };

@@ -323,6 +323,34 @@ TEST(CliSend, DeviceThatStallsMidFileExitsWithThreeAndStoresNothing)
     EXPECT_TRUE(QDir(out).entryList(QDir::Files).isEmpty());
 }
 
+TEST(CliSend, AMemberIsNamedAfterItsArchiveAndSeveralMembersAreListedToChooseFrom)
+{
+    TTestFolder folder;
+    const QByteArray racer = RandomBytes(70000, 31);
+    const QByteArray other = RandomBytes(9000, 32);
+    folder.Write(QStringLiteral("racer.z64"), racer);
+    folder.Write(QStringLiteral("other.z64"), other);
+    QProcess pack;
+    pack.setWorkingDirectory(folder.Path());
+    pack.start(QStringLiteral("7z"), { "a", "-bd", "merged.7z", "racer.z64", "other.z64" });
+    ASSERT_TRUE(pack.waitForFinished(60000));
+    ASSERT_EQ(pack.exitCode(), 0);
+    const QString archive = folder.Path(QStringLiteral("merged.7z"));
+    const QString out = folder.Path(QStringLiteral("received"));
+
+    const TRun several
+        = Cli({ QStringLiteral("send"), QStringLiteral("--simulate"), out, archive });
+    EXPECT_EQ(several.Status, 1);
+    EXPECT_TRUE(several.Err.contains(QStringLiteral("racer.z64"))) << qPrintable(several.Err);
+    EXPECT_TRUE(several.Err.contains(QStringLiteral("other.z64"))) << qPrintable(several.Err);
+    EXPECT_FALSE(QFile::exists(folder.Path(QStringLiteral("received/RACER.Z64"))));
+
+    const TRun one = Cli({ QStringLiteral("send"), QStringLiteral("--simulate"), out,
+        archive + QStringLiteral("/other.z64") });
+    EXPECT_EQ(one.Status, 0) << qPrintable(one.Err);
+    EXPECT_EQ(folder.Read(QStringLiteral("received/OTHER.Z64")), other);
+}
+
 TEST(CliSend, UnreadableFileFailsBeforeThePortIsTouched)
 {
     TTestFolder folder;
@@ -332,7 +360,9 @@ TEST(CliSend, UnreadableFileFailsBeforeThePortIsTouched)
     const TRun run
         = Cli({ QStringLiteral("send"), QStringLiteral("--simulate"), out, good, missing });
     EXPECT_EQ(run.Status, 1);
-    EXPECT_EQ(run.Err.trimmed(), QStringLiteral("conveyor-cli: Cannot open file ") + missing);
+    EXPECT_EQ(run.Err.trimmed(),
+        QStringLiteral("conveyor-cli: Cannot open file ") + missing
+            + QStringLiteral(": No such file or directory"));
     EXPECT_FALSE(QFile::exists(folder.Path(QStringLiteral("received/RACER.V64"))));
 }
 
@@ -391,6 +421,9 @@ TEST(CliSend, RefusesAListThatCouldNotGoOutWholeBeforeThePortIsTouched)
             QStringLiteral("At most 255 files go in one transfer (the count is one byte); 256 "
                            "were given") },
         { { good, fifo }, QStringLiteral("Not a regular file: ") + fifo },
+        { { good, QStringLiteral("/proc/self/status") },
+            QStringLiteral("Not a file that can be sent: /proc/self/status is on /proc or /sys, "
+                           "where a file's size says nothing of what it holds") },
         { { good, folder.Path(QStringLiteral("folder.v64")) },
             QStringLiteral("Not a regular file: ") + folder.Path(QStringLiteral("folder.v64")) },
         { { good, largest, huge },

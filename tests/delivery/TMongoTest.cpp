@@ -302,7 +302,8 @@ TEST_F(TMongoTest, AVanishedFileClosesTheWindowAndShowsTheError)
     Window.SpeedButton8->click();
 
     ASSERT_EQ(Boxes.size(), 1u);
-    EXPECT_EQ(Boxes[0].Text, "Cannot open file " + Folder.Path() + "/gone.v64.");
+    EXPECT_EQ(Boxes[0].Text,
+        "Cannot open file " + Folder.Path() + "/gone.v64: No such file or directory.");
     EXPECT_FALSE(Boxes[0].ProgressVisible);
     EXPECT_FALSE(Window.Fprog.isVisible());
     // Neither end text, and nothing that says the delivery still runs.

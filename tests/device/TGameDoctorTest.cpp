@@ -17,6 +17,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -644,7 +645,9 @@ TEST_F(TTransfer, MissingFileStopsAfterTheEarlierEntriesWithoutTheTimeoutHook)
         Doctor.SendFiles({ first, missing });
         FAIL() << "no error for a missing file";
     } catch (const EFOpenError& error) {
-        EXPECT_EQ(error.Message(), QStringLiteral("Cannot open file ") + missing);
+        EXPECT_EQ(error.Message(),
+            QStringLiteral("Cannot open file ") + missing
+                + QStringLiteral(": No such file or directory"));
     }
     EXPECT_FALSE(hookRan);
     EXPECT_EQ(StreamOf(Port.Trace, Data1),
@@ -667,7 +670,10 @@ TEST_F(TTransfer, FileThatShrinksDuringTheTransferEndsWithAReadError)
         Doctor.SendFile(path);
         FAIL() << "the transfer did not end";
     } catch (const EReadError& error) {
-        EXPECT_EQ(error.Message(), QStringLiteral("Read error on ") + path);
+        EXPECT_EQ(error.Message(),
+            QStringLiteral("Read error on ") + path
+                + QStringLiteral(
+                    ": the file ended after 32768 of the 98304 bytes announced to the device"));
     }
     EXPECT_EQ(OpenHandles(path), 0);
     EXPECT_EQ(Device.StreamBytes(), 20u + 32768u);
@@ -685,9 +691,79 @@ TEST_F(TTransfer, FileThatGrowsDuringTheTransferSendsOnlyItsAnnouncedSize)
             file.write(QByteArray(5000, 'x'));
         }
     });
-    Doctor.SendFile(path);
+    // The device got the announced bytes and nothing after them, but what it holds is not
+    // the file: no delivery is reported.
+    try {
+        Doctor.SendFile(path);
+        FAIL() << "a file that grew was reported as delivered";
+    } catch (const EReadError& error) {
+        EXPECT_EQ(error.Message(),
+            QStringLiteral("Read error on ") + path
+                + QStringLiteral(
+                    ": the file holds more than the 65636 bytes announced to the device"));
+    }
     EXPECT_EQ(Device.TrailingBytes(), 0u);
     EXPECT_EQ(Folder.Read(QStringLiteral("received/GROW.V64")), content);
+    EXPECT_EQ(OpenHandles(path), 0);
+}
+
+TEST_F(TTransfer, FilesSwappedAfterTheCheckAreSentAsTheyWereChecked)
+{
+    const QString first = Folder.Write(QStringLiteral("first.v64"), RandomBytes(2 * 32768, 7));
+    const QByteArray second = RandomBytes(32768 + 8, 8);
+    const QByteArray third = RandomBytes(4096, 9);
+    const QString fifoPath = Folder.Write(QStringLiteral("second.v64"), second);
+    const QString linkPath = Folder.Write(QStringLiteral("third.v64"), third);
+    Port.Recording = false;
+    bool swapped = false;
+    // While the first file goes out, the second becomes a FIFO that no one writes and the
+    // third a link to an endless device: opening either again would hang or never end.
+    Doctor.SetOnProgress([&](TGameDoctorAction action, QString, std::uint8_t, std::uint8_t) {
+        if (action != gaSending || swapped)
+            return;
+        swapped = true;
+        ASSERT_TRUE(QFile::remove(fifoPath));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fifoPath).constData(), 0600), 0);
+        ASSERT_TRUE(QFile::remove(linkPath));
+        ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), linkPath));
+    });
+    Doctor.SendFiles({ first, fifoPath, linkPath });
+    EXPECT_TRUE(swapped);
+    EXPECT_EQ(Folder.Read(QStringLiteral("received/SECOND.V64")), second);
+    EXPECT_EQ(Folder.Read(QStringLiteral("received/THIRD.V64")), third);
+    EXPECT_EQ(Device.TrailingBytes(), 0u);
+}
+
+TEST_F(TTransfer, KernelFilesWhoseSizeSaysNothingAreRefusedBeforeThePortIsTouched)
+{
+    const QString good = Folder.Write(QStringLiteral("good.v64"), QByteArray("N64"));
+    // Size 0 on the file system, yet it holds bytes; through a link as well.
+    const QString status = QStringLiteral("/proc/self/status");
+    const QString link = Folder.Path(QStringLiteral("status.v64"));
+    ASSERT_TRUE(QFile::link(status, link));
+    Record(Doctor, Events);
+    for (const QString& bad : { status, link }) {
+        try {
+            Doctor.SendFiles({ good, bad });
+            FAIL() << "no refusal for " << bad.toStdString();
+        } catch (const Exception& error) {
+            EXPECT_TRUE(error.Message().contains(bad)) << error.Message().toStdString();
+        }
+    }
+    EXPECT_TRUE(Port.Trace.empty());
+    EXPECT_TRUE(Events.empty());
+}
+
+TEST_F(TTransfer, FileErrorsCarryTheSystemsReason)
+{
+    const QString file = Folder.Write(QStringLiteral("mini.v64"), QByteArray("N64"));
+    try {
+        Doctor.SendFile(file + QLatin1Char('/'));
+        FAIL() << "a file was opened as a folder";
+    } catch (const EFOpenError& error) {
+        EXPECT_EQ(error.Message(),
+            QStringLiteral("Cannot open file ") + file + QStringLiteral("/: Not a directory"));
+    }
 }
 
 TEST_F(TTransfer, FileAboveTheSizeFieldIsRefusedBeforeThePortIsTouched)
@@ -825,7 +901,7 @@ TEST_F(TTransfer, AFileThatIsNoRegularFileIsRefusedBeforeThePortIsTouched)
     EXPECT_TRUE(Port.Trace.empty());
     EXPECT_TRUE(Events.empty());
     EXPECT_THROW(TGameDoctor::CheckFile(Folder.Path(QStringLiteral("missing.v64"))), EFOpenError);
-    TGameDoctor::CheckFile(good);
+    EXPECT_EQ(TGameDoctor::CheckFile(good)->Size(), 3);
 }
 
 // ---- Devices that do not answer ----------------------------------------------------
@@ -1142,4 +1218,59 @@ TEST(TGameDoctorVirtualPort, APeerThatStopsAnsweringEndsTheTransferAsATimeout)
     }
     EXPECT_EQ(hooks, 1);
     peer.join(); // the connection ended with the transfer, or this would never return
+}
+
+// ---- Images inside archives ----------------------------------------------------------
+
+namespace {
+
+void Pack(const TTestFolder& folder, const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.setWorkingDirectory(folder.Path());
+    process.start(program, arguments);
+    ASSERT_TRUE(process.waitForFinished(60000)) << program.toStdString();
+    ASSERT_EQ(process.exitCode(), 0) << program.toStdString();
+}
+
+} // namespace
+
+TEST_F(TTransfer, AnArchivedImageReachesThePortAsThePlainFileDoes)
+{
+    // A big-endian image, converted on the way like the plain file.
+    QByteArray image = RandomBytes(3 * 32768 + 1000, 21);
+    image.replace(0, 4, QByteArray("\x80\x37\x12\x40", 4));
+    const QString plain = Folder.Write(QStringLiteral("racer.z64"), image);
+    Pack(Folder, QStringLiteral("zip"), { "-9q", "racer.zip", "racer.z64" });
+    Pack(Folder, QStringLiteral("7z"), { "a", "-bd", "racer.7z", "racer.z64" });
+    Pack(Folder, QStringLiteral("gzip"), { "-k", "racer.z64" });
+    Doctor.SendFile(plain);
+    const QByteArray expected = StreamOf(Port.Trace, Data1);
+    ASSERT_GT(expected.size(), image.size());
+    for (const QString& name : { QStringLiteral("racer.zip"), QStringLiteral("racer.7z/racer.z64"),
+             QStringLiteral("racer.z64.gz") }) {
+        SCOPED_TRACE(name.toStdString());
+        Port.Trace.clear();
+        Doctor.SendFile(Folder.Path(name));
+        EXPECT_EQ(StreamOf(Port.Trace, Data1), expected);
+    }
+}
+
+TEST_F(TTransfer, ADamagedArchiveIsRefusedBeforeThePortIsTouched)
+{
+    const QString plain = Folder.Write(QStringLiteral("racer.z64"), RandomBytes(200000, 22));
+    Pack(Folder, QStringLiteral("zip"), { "-0q", "racer.zip", "racer.z64" });
+    QByteArray bytes = Folder.Read(QStringLiteral("racer.zip"));
+    bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x55);
+    const QString damaged = Folder.Write(QStringLiteral("racer.zip"), bytes);
+    Record(Doctor, Events);
+    try {
+        Doctor.SendFiles({ plain, damaged });
+        FAIL() << "a damaged archive was sent";
+    } catch (const EReadError& error) {
+        EXPECT_TRUE(error.Message().startsWith(QStringLiteral("Read error on ") + damaged))
+            << error.Message().toStdString();
+    }
+    EXPECT_TRUE(Port.Trace.empty());
+    EXPECT_TRUE(Events.empty());
 }

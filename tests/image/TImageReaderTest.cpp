@@ -107,6 +107,8 @@ TEST(TImageReader, AMissingFileIsAnOpenError)
         TImageReader reader(path);
         FAIL() << "a missing file was opened";
     } catch (const EFOpenError& error) {
-        EXPECT_EQ(error.Message(), QStringLiteral("Cannot open file ") + path);
+        EXPECT_EQ(error.Message(),
+            QStringLiteral("Cannot open file ") + path
+                + QStringLiteral(": No such file or directory"));
     }
 }

@@ -1,0 +1,360 @@
+#include "TImageSource.h"
+
+#include "platform/EFOpenError.h"
+#include "platform/EReadError.h"
+#include "platform/RawText.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include <zlib.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t ArchiveBlockSize = 65536;
+// What libarchive reports for a file no reader recognises (its ARCHIVE_ERRNO_FILE_FORMAT on
+// a system without EFTYPE).
+constexpr int FileFormatErrno = EILSEQ;
+// From linux/magic.h: the file systems whose files are made up as they are read.
+constexpr long ProcSuperMagic = 0x9fa0;
+constexpr long SysfsMagic = 0x62656572;
+
+bool HasArchiveExtension(const QString& path)
+{
+    static const QStringList Extensions
+        = { QStringLiteral(".zip"), QStringLiteral(".7z"), QStringLiteral(".gz"),
+              QStringLiteral(".xz"), QStringLiteral(".bz2"), QStringLiteral(".zst") };
+    return std::any_of(Extensions.begin(), Extensions.end(), [&path](const QString& extension) {
+        return path.endsWith(extension, Qt::CaseInsensitive);
+    });
+}
+
+bool IsRegularFile(const QString& path)
+{
+    struct stat status
+    {
+    };
+    return ::stat(EncodeRawText(path).constData(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+QString BaseName(const QString& path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+} // namespace
+
+TImageSource::TImageSource(const QString& file, const QString& member)
+    : TImageSource(file, member, true)
+{
+}
+
+TImageSource::TImageSource(const QString& file, const QString& member, bool select)
+    : FFile(file)
+    , FWanted(member)
+{
+    // Without blocking: opening a FIFO would wait for a writer that may never come.
+    FHandle = ::open(EncodeRawText(file).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (FHandle < 0)
+        throw EFOpenError(file, errno);
+    try {
+        struct stat status
+        {
+        };
+        if (::fstat(FHandle, &status) != 0)
+            throw EFOpenError(file, errno);
+        if (!S_ISREG(status.st_mode))
+            throw Exception(QStringLiteral("Not a regular file: %1").arg(file));
+        struct statfs volume
+        {
+        };
+        if (::fstatfs(FHandle, &volume) != 0)
+            throw EFOpenError(file, errno);
+        if (volume.f_type == ProcSuperMagic || volume.f_type == SysfsMagic)
+            throw Exception(QStringLiteral("Not a file that can be sent: %1 is on /proc or /sys, "
+                                           "where a file's size says nothing of what it holds")
+                                .arg(file));
+        FStatedSize = status.st_size;
+        Select(select);
+    } catch (...) {
+        CloseArchive();
+        ::close(FHandle);
+        throw;
+    }
+}
+
+TImageSource::~TImageSource()
+{
+    CloseArchive();
+    ::close(FHandle);
+}
+
+QString TImageSource::ImageName() const
+{
+    if (!FMember.isEmpty())
+        return BaseName(FMember);
+    const QString name = BaseName(FFile);
+    if (!FCompressedFile)
+        return name;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
+}
+
+bool TImageSource::OpenArchive()
+{
+    if (::lseek(FHandle, 0, SEEK_SET) < 0)
+        throw EReadError(FFile, errno);
+    FArchive = archive_read_new();
+    if (!FArchive)
+        throw EReadError(FFile, ENOMEM);
+    archive_read_support_format_zip(FArchive);
+    archive_read_support_format_7zip(FArchive);
+    archive_read_support_format_raw(FArchive);
+    archive_read_support_filter_all(FArchive);
+    if (archive_read_open_fd(FArchive, FHandle, ArchiveBlockSize) != ARCHIVE_OK) {
+        // Neither an archive nor compressed (the raw reader passes on tiny and empty files):
+        // a plain file, unless its name says it is an archive, which is then damaged.
+        if (archive_errno(FArchive) == FileFormatErrno && !FFile.isEmpty()
+            && !HasArchiveExtension(FFile)) {
+            CloseArchive();
+            return false;
+        }
+        ArchiveFailed();
+    }
+    return true;
+}
+
+void TImageSource::CloseArchive()
+{
+    if (FArchive) {
+        archive_read_free(FArchive);
+        FArchive = nullptr;
+    }
+}
+
+void TImageSource::ArchiveFailed() const
+{
+    const char* text = FArchive ? archive_error_string(FArchive) : nullptr;
+    const QString reason = text && *text
+        ? QStringLiteral("damaged archive (%1)").arg(QString::fromLocal8Bit(text))
+        : QStringLiteral("damaged archive");
+    throw EReadError(FFile, reason);
+}
+
+bool TImageSource::NextFile(QString* name)
+{
+    for (;;) {
+        archive_entry* entry = nullptr;
+        const int result = archive_read_next_header(FArchive, &entry);
+        if (result == ARCHIVE_EOF)
+            return false;
+        if (result < ARCHIVE_WARN)
+            ArchiveFailed();
+        if (archive_entry_filetype(entry) != AE_IFREG)
+            continue;
+        if (archive_entry_is_encrypted(entry))
+            throw EReadError(FFile, QStringLiteral("encrypted archive"));
+        const char* path = archive_entry_pathname(entry);
+        *name = path ? DecodeRawText(QByteArray(path)) : QString();
+        if (archive_entry_size_is_set(entry))
+            FStatedSize = archive_entry_size(entry);
+        else
+            FStatedSize.reset();
+        return true;
+    }
+}
+
+void TImageSource::Select(bool choose)
+{
+    if (!OpenArchive()) {
+        if (::lseek(FHandle, 0, SEEK_SET) < 0)
+            throw EReadError(FFile, errno);
+        return;
+    }
+    QString name;
+    if (!NextFile(&name)) {
+        // Nothing at all: an empty zip or 7z. Read as the plain file it is.
+        CloseArchive();
+        return;
+    }
+    if (archive_format(FArchive) == ARCHIVE_FORMAT_RAW) {
+        // The raw reader takes any file; only one behind a compression filter is an archive.
+        if (archive_filter_code(FArchive, 0) == ARCHIVE_FILTER_NONE) {
+            CloseArchive();
+            struct stat status
+            {
+            };
+            if (::fstat(FHandle, &status) != 0)
+                throw EReadError(FFile, errno);
+            FStatedSize = status.st_size;
+            if (::lseek(FHandle, 0, SEEK_SET) < 0)
+                throw EReadError(FFile, errno);
+            return;
+        }
+        FCompressedFile = true;
+        FGzip = archive_filter_code(FArchive, 0) == ARCHIVE_FILTER_GZIP;
+        FStatedSize.reset();
+        return;
+    }
+    if (!choose) {
+        FMember = name;
+        return;
+    }
+    if (FWanted.isEmpty()) {
+        const QString first = name;
+        const std::optional<qint64> size = FStatedSize;
+        QString other;
+        if (NextFile(&other))
+            throw EReadError(FFile,
+                QStringLiteral("the archive holds several files; name one of: %1")
+                    .arg(Members(FFile).join(QStringLiteral(", "))));
+        // Back to the one file, whose data the look past it has consumed.
+        CloseArchive();
+        OpenArchive();
+        NextFile(&name);
+        FMember = first;
+        FStatedSize = size;
+    } else {
+        while (name != FWanted) {
+            if (!NextFile(&name))
+                throw EReadError(
+                    FFile, QStringLiteral("the archive holds no file %1").arg(FWanted));
+        }
+        FMember = name;
+    }
+    if (FStatedSize && *FStatedSize > MaxSize)
+        throw EReadError(FFile,
+            QStringLiteral("%1 states %2 bytes, more than the %3 an image can have")
+                .arg(FMember)
+                .arg(*FStatedSize)
+                .arg(MaxSize));
+}
+
+qint64 TImageSource::Read(char* buffer, qint64 count)
+{
+    qint64 got = 0;
+    while (got < count) {
+        ssize_t step = 0;
+        if (FArchive) {
+            step = archive_read_data(FArchive, buffer + got, static_cast<std::size_t>(count - got));
+            if (step < 0)
+                ArchiveFailed();
+        } else {
+            step = ::read(FHandle, buffer + got, static_cast<std::size_t>(count - got));
+            if (step < 0) {
+                if (errno == EINTR)
+                    continue;
+                throw EReadError(FFile, errno);
+            }
+        }
+        if (step == 0) {
+            if (FGzip)
+                CheckGzipTrailer(FPosition + got);
+            break;
+        }
+        if (FGzip)
+            FCrc = crc32(
+                FCrc, reinterpret_cast<const Bytef*>(buffer + got), static_cast<uInt>(step));
+        got += step;
+        // An archive bomb ends here, never in memory or on the port.
+        const qint64 limit = FArchive && FStatedSize ? *FStatedSize : MaxSize;
+        if (FPosition + got > limit)
+            throw EReadError(FFile,
+                QStringLiteral("%1 holds more than the %2 bytes it states")
+                    .arg(ImageName())
+                    .arg(limit));
+    }
+    FPosition += got;
+    return got;
+}
+
+void TImageSource::CheckGzipTrailer(qint64 length)
+{
+    // libarchive's gzip reader takes the trailer on trust; it holds the CRC-32 and the
+    // length (modulo 2^32) of what the data inflates to, the only check gzip has.
+    struct stat status
+    {
+    };
+    unsigned char trailer[8];
+    if (::fstat(FHandle, &status) != 0)
+        throw EReadError(FFile, errno);
+    if (status.st_size < 8 || ::pread(FHandle, trailer, 8, status.st_size - 8) != 8)
+        throw EReadError(FFile, QStringLiteral("damaged archive (no gzip trailer)"));
+    const auto word = [&trailer](int at) {
+        return std::uint32_t(trailer[at]) | std::uint32_t(trailer[at + 1]) << 8
+            | std::uint32_t(trailer[at + 2]) << 16 | std::uint32_t(trailer[at + 3]) << 24;
+    };
+    if (word(0) != std::uint32_t(FCrc) || word(4) != std::uint32_t(length))
+        throw EReadError(FFile, QStringLiteral("damaged archive (gzip checksum mismatch)"));
+}
+
+void TImageSource::Rewind()
+{
+    FPosition = 0;
+    FCrc = 0;
+    if (!FArchive) {
+        if (::lseek(FHandle, 0, SEEK_SET) < 0)
+            throw EReadError(FFile, errno);
+        return;
+    }
+    CloseArchive();
+    OpenArchive();
+    QString name;
+    if (FCompressedFile) {
+        NextFile(&name);
+        FStatedSize.reset();
+        return;
+    }
+    while (NextFile(&name)) {
+        if (name == FMember)
+            return;
+    }
+    throw EReadError(FFile, QStringLiteral("the archive holds no file %1").arg(FMember));
+}
+
+QStringList TImageSource::Members(const QString& file)
+{
+    TImageSource source(file, QString(), false);
+    QStringList names;
+    if (!source.FArchive || source.FCompressedFile)
+        return names;
+    QString name = source.FMember;
+    do
+        names << name;
+    while (source.NextFile(&name));
+    return names;
+}
+
+void TImageSource::SplitName(const QString& name, QString* file, QString* member)
+{
+    *file = name;
+    member->clear();
+    if (IsRegularFile(name))
+        return;
+    // The longest leading part that is a regular file is the archive; a member's own path
+    // may hold further "/".
+    for (qsizetype slash = name.lastIndexOf(QLatin1Char('/')); slash > 0;
+         slash = name.lastIndexOf(QLatin1Char('/'), slash - 1)) {
+        if (slash + 1 < name.size() && IsRegularFile(name.left(slash))) {
+            *file = name.left(slash);
+            *member = name.mid(slash + 1);
+            return;
+        }
+    }
+}
+
+std::unique_ptr<TImageSource> TImageSource::OpenName(const QString& name)
+{
+    QString file;
+    QString member;
+    SplitName(name, &file, &member);
+    return std::make_unique<TImageSource>(file, member);
+}
