@@ -9,7 +9,7 @@ CONVEYOR_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev
   libcap-dev zlib1g-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev lld
   fonts-liberation fonts-dejavu-core
   xvfb xauth openbox xdotool wmctrl x11-utils xclip
   desktop-file-utils appstream man-db groff-base bash-completion
