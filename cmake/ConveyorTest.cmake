@@ -11,4 +11,9 @@ function(conveyor_add_test name)
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=disk;${ARG_ENVIRONMENT}"
     TIMEOUT 600)
+  if(conveyor_gui_test_environment IN_LIST ARG_LIBS)
+    conveyor_precompile(TEST_WIDGETS ${name})
+  else()
+    conveyor_precompile(TEST_CORE ${name})
+  endif()
 endfunction()

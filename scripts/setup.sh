@@ -10,7 +10,7 @@ CONVEYOR_PACKAGES=(
   libsdl2-dev
   libcap-dev zlib1g-dev libarchive-dev
   zip p7zip-full gzip
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev lld
   fonts-liberation fonts-dejavu-core
   xvfb xauth openbox xdotool wmctrl x11-utils xclip
   desktop-file-utils appstream man-db groff-base bash-completion

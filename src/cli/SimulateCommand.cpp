@@ -24,7 +24,7 @@ const QCommandLineOption OutOption(QStringLiteral("out"),
 const QCommandLineOption AckDelayOption(QStringLiteral("ack-delay"),
     QStringLiteral("Acknowledges each byte only after N control-register reads."),
     QStringLiteral("N"), QStringLiteral("0"));
-const QCommandLineOption StallOption(QStringLiteral("stall-after"),
+const QCommandLineOption StallAfterOption(QStringLiteral("stall-after"),
     QStringLiteral("Stops acknowledging after N bytes of a stream."), QStringLiteral("N"));
 const QCommandLineOption AbsentDeviceOption(
     QStringLiteral("absent"), QStringLiteral("Behaves as if no device were attached."));
@@ -93,7 +93,7 @@ int RunSimulate(const QCommandLineParser& parser)
     if (!ReadCount(parser.value(AckDelayOption), ackDelay) || ackDelay > 1000000000)
         return UsageError(SimulateCommand, QStringLiteral("--ack-delay needs a count of reads"));
     qint64 stallAfter = -1;
-    if (parser.isSet(StallOption) && !ReadCount(parser.value(StallOption), stallAfter))
+    if (parser.isSet(StallAfterOption) && !ReadCount(parser.value(StallAfterOption), stallAfter))
         return UsageError(SimulateCommand, QStringLiteral("--stall-after needs a count of bytes"));
 
     const QString folder = parser.value(OutOption);
@@ -186,7 +186,7 @@ const TCommand SimulateCommand = {
                    "not end exactly after the files it announced, and after each client a line\n"
                    "names the registers it accessed."),
     { ListenOption, OutOption },
-    { PortOption(), AckDelayOption, StallOption, AbsentDeviceOption, NoHandshakeOption,
+    { PortOption(), AckDelayOption, StallAfterOption, AbsentDeviceOption, NoHandshakeOption,
         OnceOption },
     {},
     RunSimulate,

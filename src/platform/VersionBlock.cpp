@@ -25,7 +25,7 @@ qsizetype AlignToFour(qsizetype offset)
     return (offset + 3) & ~qsizetype(3);
 }
 
-quint16 Word(QByteArrayView block, qsizetype offset)
+quint16 WordAt(QByteArrayView block, qsizetype offset)
 {
     return quint16(quint8(block[offset]) | quint16(quint8(block[offset + 1])) << 8);
 }
@@ -35,9 +35,9 @@ bool ParseNode(QByteArrayView block, qsizetype start, qsizetype limit, TVersionN
 {
     if (start > limit || limit - start < NodeHeaderSize)
         return false;
-    const qsizetype length = Word(block, start);
-    const quint16 valueLength = Word(block, start + 2);
-    const quint16 type = Word(block, start + 4);
+    const qsizetype length = WordAt(block, start);
+    const quint16 valueLength = WordAt(block, start + 2);
+    const quint16 type = WordAt(block, start + 4);
     if (length < NodeHeaderSize || length % 2 != 0 || length > limit - start)
         return false;
     if (type != BinaryValue && type != TextValue)
@@ -49,7 +49,7 @@ bool ParseNode(QByteArrayView block, qsizetype start, qsizetype limit, TVersionN
     for (;; offset += 2) {
         if (offset + 2 > node.End)
             return false;
-        const quint16 unit = Word(block, offset);
+        const quint16 unit = WordAt(block, offset);
         if (unit == 0)
             break;
         node.Key.append(QChar(unit));
@@ -66,7 +66,7 @@ bool ParseNode(QByteArrayView block, qsizetype start, qsizetype limit, TVersionN
         if (type == TextValue) {
             bool terminated = false;
             for (qsizetype at = node.ValueStart; at < node.ValueStart + node.ValueSize; at += 2)
-                terminated = terminated || Word(block, at) == 0;
+                terminated = terminated || WordAt(block, at) == 0;
             if (!terminated)
                 return false;
         }

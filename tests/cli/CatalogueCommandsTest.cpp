@@ -14,14 +14,14 @@
 
 namespace {
 
-struct TRun
+struct TCatalogueRun
 {
     int ExitCode = -1;
     QByteArray Out;
     QByteArray Err;
 };
 
-TRun RunCli(const QStringList& arguments)
+TCatalogueRun RunCli(const QStringList& arguments)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -61,7 +61,7 @@ protected:
 
 TEST_F(CatalogueCommands, ListTsvIsTheSortedTableOneRowPerLine)
 {
-    const TRun run = RunCli({ QStringLiteral("list"), QStringLiteral("--tsv"), Folder.Path() });
+    const TCatalogueRun run = RunCli({ QStringLiteral("list"), QStringLiteral("--tsv"), Folder.Path() });
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     EXPECT_TRUE(run.Err.isEmpty());
     const QList<QByteArray> lines = run.Out.split('\n');
@@ -79,7 +79,7 @@ TEST_F(CatalogueCommands, ListTsvIsTheSortedTableOneRowPerLine)
 
 TEST_F(CatalogueCommands, ListTakesAMask)
 {
-    const TRun run = RunCli({ QStringLiteral("list"), QStringLiteral("--mask"),
+    const TCatalogueRun run = RunCli({ QStringLiteral("list"), QStringLiteral("--mask"),
         QStringLiteral("*.txt;*.PAL"), QStringLiteral("--tsv"), Folder.Path() });
     ASSERT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Out,
@@ -89,7 +89,7 @@ TEST_F(CatalogueCommands, ListTakesAMask)
 
 TEST_F(CatalogueCommands, ListForPeopleHasAHeaderAndACount)
 {
-    const TRun run = RunCli({ QStringLiteral("list"), Folder.Path() });
+    const TCatalogueRun run = RunCli({ QStringLiteral("list"), Folder.Path() });
     ASSERT_EQ(run.ExitCode, 0);
     const QList<QByteArray> lines = run.Out.split('\n');
     ASSERT_EQ(lines.size(), 8);
@@ -103,7 +103,7 @@ TEST_F(CatalogueCommands, ListForPeopleHasAHeaderAndACount)
 TEST(CatalogueCommandsStatus, EmptyUnreadableAndWrongUsage)
 {
     TTestFolder folder;
-    TRun run = RunCli({ QStringLiteral("list"), QStringLiteral("--tsv"), folder.Path() });
+    TCatalogueRun run = RunCli({ QStringLiteral("list"), QStringLiteral("--tsv"), folder.Path() });
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_TRUE(run.Out.isEmpty());
 
@@ -123,7 +123,7 @@ TEST(CatalogueCommandsStatus, EmptyUnreadableAndWrongUsage)
 
 TEST_F(CatalogueCommands, InfoTellsWhatTheCatalogueReads)
 {
-    TRun run = RunCli({ QStringLiteral("info"), Folder.Path(QStringLiteral("Racer.v64")) });
+    TCatalogueRun run = RunCli({ QStringLiteral("info"), Folder.Path(QStringLiteral("Racer.v64")) });
     ASSERT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Out,
         QByteArray("File:       Racer.v64\n"
@@ -181,7 +181,7 @@ TEST(CatalogueCommandsChecksums, InfoTellsOrderChecksumsBootCodeAndVerdict)
     for (const auto& [order, text] : orders) {
         const QString path = folder.Write(
             QStringLiteral("game") + ByteOrderExtension(order), InByteOrder(image, order));
-        const TRun run = RunCli({ QStringLiteral("info"), path });
+        const TCatalogueRun run = RunCli({ QStringLiteral("info"), path });
         ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
         EXPECT_EQ(CheckLines(run.Out),
             "Byte Order: " + text + "\nStored:     " + stored + "\nComputed:   " + stored
@@ -190,7 +190,7 @@ TEST(CatalogueCommandsChecksums, InfoTellsOrderChecksumsBootCodeAndVerdict)
 
     const QString bad = folder.Write(
         QStringLiteral("bad.z64"), CheckedCartridgeImage(bc6105, 0x101000, 2, false));
-    TRun run = RunCli({ QStringLiteral("info"), bad });
+    TCatalogueRun run = RunCli({ QStringLiteral("info"), bad });
     EXPECT_TRUE(run.Out.contains("Boot Code:  6105\nVerdict:    checksums do not match\n"))
         << run.Out.toStdString();
 
@@ -210,7 +210,7 @@ TEST(CatalogueCommandsOrders, ListShowsTheSameGameInEveryOrderAlike)
     folder.Write(QStringLiteral("Game.v64"), ImageBytes("same game", 'J'));
     folder.Write(QStringLiteral("Game.z64"), BigEndianHeaderBytes("same game", 'J'));
     folder.Write(QStringLiteral("Game.n64"), LittleEndianHeaderBytes("same game", 'J'));
-    const TRun run = RunCli({ QStringLiteral("list"), QStringLiteral("--tsv"),
+    const TCatalogueRun run = RunCli({ QStringLiteral("list"), QStringLiteral("--tsv"),
         QStringLiteral("--mask"), QStringLiteral("*.v64;*.z64;*.n64"), folder.Path() });
     ASSERT_EQ(run.ExitCode, 0);
     // Rows of one base name may come in any order.
