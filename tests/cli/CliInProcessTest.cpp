@@ -18,7 +18,7 @@
 
 namespace {
 
-struct TRun
+struct TCapturedRun
 {
     int Status = -1;
     QByteArray Out;
@@ -55,10 +55,10 @@ private:
     int FSaved;
 };
 
-TRun InProcess(const QStringList& arguments)
+TCapturedRun InProcess(const QStringList& arguments)
 {
     const TTestFolder streams;
-    TRun run;
+    TCapturedRun run;
     {
         const TCaughtStream out(stdout, streams.Path(QStringLiteral("out")));
         const TCaughtStream err(stderr, streams.Path(QStringLiteral("err")));
@@ -69,7 +69,7 @@ TRun InProcess(const QStringList& arguments)
     return run;
 }
 
-TRun Built(const QStringList& arguments)
+TCapturedRun Built(const QStringList& arguments)
 {
     QProcess process;
     process.start(QStringLiteral(CONVEYOR_CLI), arguments);
@@ -96,8 +96,8 @@ TEST(CliInProcess, EachCommandAnswersAsTheBuiltProgramDoes)
         { QStringLiteral("nothing") },
     };
     for (const QStringList& line : lines) {
-        const TRun inside = InProcess(line);
-        const TRun outside = Built(line);
+        const TCapturedRun inside = InProcess(line);
+        const TCapturedRun outside = Built(line);
         const std::string shown = line.join(QLatin1Char(' ')).toStdString();
         EXPECT_EQ(inside.Status, outside.Status) << shown;
         EXPECT_EQ(inside.Out, outside.Out) << shown;
@@ -120,7 +120,7 @@ TEST(CliInProcess, SendCountsTheBytesTheTransferSent)
         ::close(file);
     }
     const QString plain = folder.Write(QStringLiteral("mini.v64"), RandomBytes(70000, 5));
-    const TRun run = InProcess({ QStringLiteral("send"), QStringLiteral("--simulate"),
+    const TCapturedRun run = InProcess({ QStringLiteral("send"), QStringLiteral("--simulate"),
         folder.Path(QStringLiteral("out")), latin1, plain });
     EXPECT_EQ(run.Status, 0) << run.Err.constData();
     EXPECT_TRUE(run.Out.contains("\nDelivered 2 files (135536 bytes) on LPT1 in "))

@@ -20,7 +20,7 @@
 
 namespace {
 
-struct TRun
+struct TOutputRun
 {
     int Status = -1;
     QByteArray Out;
@@ -29,7 +29,7 @@ struct TRun
 
 // The built program with its standard output wherever prepare puts it, in the child just
 // before the program starts. prepare may be empty: a pipe the test reads.
-TRun Cli(const QStringList& arguments, const std::function<void()>& prepare = {},
+TOutputRun CliWithOutput(const QStringList& arguments, const std::function<void()>& prepare = {},
     const QString& outputFile = {})
 {
     QProcess process;
@@ -42,7 +42,7 @@ TRun Cli(const QStringList& arguments, const std::function<void()>& prepare = {}
     if (prepare)
         process.setChildProcessModifier(prepare);
     process.start(QStringLiteral(CONVEYOR_CLI), arguments);
-    TRun run;
+    TOutputRun run;
     if (!process.waitForFinished(60000)) {
         process.kill();
         process.waitForFinished();
@@ -103,17 +103,17 @@ TEST_F(CliOutputLost, EveryCommandFailsWhenItsOutputCannotBeWritten)
 {
     for (const QStringList& command : Commands) {
         SCOPED_TRACE(command.join(QLatin1Char(' ')).toStdString());
-        const TRun written = Cli(command);
+        const TOutputRun written = CliWithOutput(command);
         EXPECT_EQ(written.Status, 0) << qPrintable(written.Err);
         EXPECT_FALSE(written.Out.isEmpty());
         EXPECT_TRUE(written.Err.isEmpty());
 
-        const TRun full = Cli(command, {}, QStringLiteral("/dev/full"));
+        const TOutputRun full = CliWithOutput(command, {}, QStringLiteral("/dev/full"));
         EXPECT_EQ(full.Status, 1);
         EXPECT_EQ(
             full.Err, "conveyor-cli: Cannot write to standard output: No space left on device\n");
 
-        const TRun closed = Cli(command, CloseStandardOutput);
+        const TOutputRun closed = CliWithOutput(command, CloseStandardOutput);
         EXPECT_EQ(closed.Status, 1);
         EXPECT_EQ(
             closed.Err, "conveyor-cli: Cannot write to standard output: Bad file descriptor\n");
@@ -128,8 +128,8 @@ TEST_F(CliOutputLost, SendStillSaysWhatWasDelivered)
     for (const bool closed : { false, true }) {
         SCOPED_TRACE(closed ? "closed" : "/dev/full");
         QFile::remove(Received.Path(QStringLiteral("RACER.V64")));
-        const TRun run = closed ? Cli(Send(), CloseStandardOutput)
-                                : Cli(Send(), {}, QStringLiteral("/dev/full"));
+        const TOutputRun run = closed ? CliWithOutput(Send(), CloseStandardOutput)
+                                : CliWithOutput(Send(), {}, QStringLiteral("/dev/full"));
         EXPECT_EQ(run.Status, 1);
         const QString lost = closed
             ? QStringLiteral(", but cannot write to standard output: Bad file "
@@ -150,14 +150,14 @@ TEST_F(CliOutputLost, AListCutShortByAFullDiskFails)
         Images.Write(
             QStringLiteral("game%1.v64").arg(i, 3, 10, QLatin1Char('0')), ImageBytes("GAME", 'E'));
     const QString table = Images.Path(QStringLiteral("table.tsv"));
-    const TRun cut = Cli({ QStringLiteral("list"), QStringLiteral("--tsv"), Images.Path() },
+    const TOutputRun cut = CliWithOutput({ QStringLiteral("list"), QStringLiteral("--tsv"), Images.Path() },
         FillDiskAfter4096Bytes, table);
     EXPECT_EQ(cut.Status, 1);
     EXPECT_EQ(cut.Err, "conveyor-cli: Cannot write to standard output: File too large\n");
     EXPECT_EQ(QFileInfo(table).size(), 4096);
 
     // The same table where it fits is whole and no failure.
-    const TRun whole = Cli({ QStringLiteral("list"), QStringLiteral("--tsv"), Images.Path() });
+    const TOutputRun whole = CliWithOutput({ QStringLiteral("list"), QStringLiteral("--tsv"), Images.Path() });
     EXPECT_EQ(whole.Status, 0);
     EXPECT_GT(whole.Out.size(), 4096);
 }
@@ -165,7 +165,7 @@ TEST_F(CliOutputLost, AListCutShortByAFullDiskFails)
 TEST_F(CliOutputLost, AClosedOutputThatNothingIsWrittenToIsNoFailure)
 {
     const TTestFolder empty;
-    const TRun run = Cli(
+    const TOutputRun run = CliWithOutput(
         { QStringLiteral("list"), QStringLiteral("--tsv"), empty.Path() }, CloseStandardOutput);
     EXPECT_EQ(run.Status, 0) << qPrintable(run.Err);
     EXPECT_TRUE(run.Err.isEmpty());
@@ -180,7 +180,7 @@ TEST(CliPrintableText, NoNameStartsALineOfItsOwnOrTurnsALineRound)
     folder.Write(QString::fromUtf8("a\u2028b\u2029c.v64"), ImageBytes("FIRST", 'E'));
     folder.Write(
         QString::fromUtf8("d\u202Eevil\u202Cx\u2067y\u2069.v64"), ImageBytes("SECOND", 'E'));
-    const TRun tsv = Cli({ QStringLiteral("list"), QStringLiteral("--tsv"), folder.Path() });
+    const TOutputRun tsv = CliWithOutput({ QStringLiteral("list"), QStringLiteral("--tsv"), folder.Path() });
     ASSERT_EQ(tsv.Status, 0) << qPrintable(tsv.Err);
     const QString text = QString::fromUtf8(tsv.Out);
     EXPECT_EQ(text.split(QLatin1Char('\n')),
@@ -189,7 +189,7 @@ TEST(CliPrintableText, NoNameStartsALineOfItsOwnOrTurnsALineRound)
                 "D EVIL X Y \tV64\tSECOND              \t000 MBit\t\tD EVIL X Y .V64"),
             QString() }));
 
-    const TRun info = Cli({ QStringLiteral("info"),
+    const TOutputRun info = CliWithOutput({ QStringLiteral("info"),
         folder.Path(QString::fromUtf8("d\u202Eevil\u202Cx\u2067y\u2069.v64")) });
     EXPECT_EQ(info.Status, 0) << qPrintable(info.Err);
     EXPECT_TRUE(QString::fromUtf8(info.Out).contains(QStringLiteral("d evil x y .v64")));
