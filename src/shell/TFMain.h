@@ -3,9 +3,12 @@
 #include "framework/TEventBinding.h"
 #include "shell/TSettingsFile.h"
 
+#include <QKeySequence>
 #include <QList>
+#include <QMargins>
 #include <QPixmap>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -14,6 +17,8 @@
 #include <span>
 
 class QCloseEvent;
+class QMoveEvent;
+class QResizeEvent;
 class QLabel;
 class QTimer;
 class TApplication;
@@ -99,6 +104,20 @@ public:
 
     // -- The catalogue ------------------------------------------------------------------
 
+    // The toolbar's keys: the program's own first, then the desktop's standard ones.
+    enum TShortcut
+    {
+        scDeliver,
+        scRename,
+        scRefresh,
+        scPreferences,
+        scAbout,
+        scQuit
+    };
+    static QList<QKeySequence> Shortcuts(TShortcut shortcut);
+    // Whether the platform lets a program place its windows (not so on Wayland).
+    static bool CanPlaceWindows();
+
     // The 9 x 13 header markers: 0 descending, 1 ascending, 2 none.
     const QList<QPixmap>& ImageList1() const { return FImageList1; }
 
@@ -110,6 +129,9 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // -- Handlers, bound in the window's event table -----------------------------------
@@ -152,13 +174,18 @@ private:
     void ShowCurrentImage();
     void UpdateNewNamePreview();
     // Checks the header checksums of the current row's image and says on the status line
-    // whether they match. Reads a megabyte: for a row the user chose, never during a scan.
+    // whether they match. Reads a megabyte: for the current row only, never for every row
+    // of a scan.
     void ShowChecksumVerdict();
     // The extension of the current file's byte order (".v64", ".z64", ".n64"), or "." and
     // the current system when the check box asks for it.
     QString NewNameExtension() const;
+    // Another file of the folder whose name differs from newName only in letter case; empty
+    // when there is none.
+    QString CaseClash(const QString& directory, const QString& newName) const;
     // Gives a header button (0 "Filename" to 3 "Mbit") picture index of ImageList1.
     void SetHeaderGlyph(int button, int index);
+    void InstallShortcuts();
     TSpeedButton* HeaderButton(int button) const;
     QWidget* HeaderPanel(int button) const;
     // Sets the markers from the sort in force; all blank while the table holds no file.
@@ -172,6 +199,10 @@ private:
     void SelectFilterItem(const QString& mask);
     void ShowDialog(QWidget* window);
     TSettingsFile::TWindowLayout CurrentWindowLayout() const;
+    // Records the inside while the window is neither maximised, minimised nor full screen.
+    void KeepNormalFrame();
+    // The window manager's frame around the inside, as Qt knows it now.
+    QMargins FrameMargins() const;
     std::span<const QString> CurrentRow() const;
     static const TEventBinding<TFMain, Ui::TFMain> EventTable[];
 
@@ -198,4 +229,8 @@ private:
     QPointer<QWidget> FAboutWindow;
     std::function<void()> FDeliveryJob;
     bool FCreated = false;
+    // The inside of the window in its last normal state and the one before it, kept while
+    // it is maximised.
+    QRect FNormalGeometry;
+    QRect FPreviousNormalGeometry;
 };

@@ -3,6 +3,7 @@
 #include "framework/OwnedWindow.h"
 #include "framework/TApplication.h"
 #include "framework/TEventBinder.h"
+#include "framework/TSpeedButton.h"
 #include "framework/TWindowFrame.h"
 #include "platform/TShellOpen.h"
 #include "ui_TFAbout.h"
@@ -73,6 +74,9 @@ TFAbout::TFAbout(TApplication& application, QWidget& mainWindow, TShellOpen& she
     FUi->Memo1->setPalette(memoColours);
     CentreLines(*FUi->Memo1);
     RouteMouseClassically(*this);
+    // "Close About" is the window's one button; it holds the focus, so Space closes too.
+    FUi->SpeedButton1->setFocusPolicy(Qt::TabFocus);
+    setFocusProxy(FUi->SpeedButton1);
 
     TEventBinder::Bind(application, *this, *FUi,
         {
@@ -171,8 +175,10 @@ void TFAbout::Wallpaper1DblClick()
 
 void TFAbout::keyPressEvent(QKeyEvent* event)
 {
-    // The window has no close box; Escape is the keyboard's way out.
-    if (event->key() == Qt::Key_Escape) {
+    // The window has no close box; Escape is the keyboard's way out, and Enter too, as
+    // the window's only answer is to close.
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return
+        || event->key() == Qt::Key_Enter) {
         event->accept();
         close();
         return;
