@@ -40,6 +40,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -298,8 +299,10 @@ void TFMain::FormCreate()
     // the place and size it had before.
     FNormalGeometry = geometry();
     FPreviousNormalGeometry = FNormalGeometry;
-    if (settings.WindowMaximized)
+    if (settings.WindowMaximized) {
         setWindowState(windowState() | Qt::WindowMaximized);
+        FStartFrame = frame;
+    }
     SetLeftPaneWidth(settings.LeftPaneWidth);
 
     // Then what the window shows: the start folder, the columns, the saved mask and its
@@ -440,7 +443,7 @@ TSettingsFile::TWindowLayout TFMain::CurrentWindowLayout() const
         = !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
     QRect frame = normal || !FNormalGeometry.isValid()
         ? frameGeometry()
-        : FNormalGeometry.marginsAdded(FrameMargins());
+        : FNormalGeometry.marginsAdded(FNormalMargins.isNull() ? FrameMargins() : FNormalMargins);
     // Where a program cannot learn or choose its windows' places (Wayland), the place read
     // from the file is kept instead of the made-up one Qt reports.
     if (!CanPlaceWindows())
@@ -472,6 +475,9 @@ void TFMain::KeepNormalFrame()
         return;
     FPreviousNormalGeometry = FNormalGeometry;
     FNormalGeometry = geometry();
+    // A maximised frame may lose its side borders; the normal one is stored with its own.
+    if (isVisible())
+        FNormalMargins = FrameMargins();
 }
 
 void TFMain::moveEvent(QMoveEvent* event)
@@ -489,8 +495,20 @@ void TFMain::resizeEvent(QResizeEvent* event)
 void TFMain::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || !isMaximized())
+    if (event->type() != QEvent::WindowStateChange)
         return;
+    if (!isMaximized()) {
+        // Started maximised, the window was never framed at its normal place: the first
+        // restore puts its frame where the settings say, now that the frame is known.
+        if (FStartFrame.isValid() && windowState() == Qt::WindowNoState) {
+            const QRect frame = std::exchange(FStartFrame, QRect());
+            QTimer::singleShot(0, this, [this, frame] {
+                if (windowState() == Qt::WindowNoState)
+                    TWindowFrame::Place(*this, [frame](const QMargins&) { return frame; });
+            });
+        }
+        return;
+    }
     // Some window managers give the window its maximised size before they tell its new
     // state; that size is not the user's.
     const QScreen* shownOn = screen();

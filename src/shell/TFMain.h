@@ -233,4 +233,7 @@ private:
     // it is maximised.
     QRect FNormalGeometry;
     QRect FPreviousNormalGeometry;
+    QMargins FNormalMargins;
+    // The stored frame of a window started maximised, until it is first restored.
+    QRect FStartFrame;
 };
