@@ -5,6 +5,7 @@
 #include "platform/EFOpenError.h"
 #include "platform/EReadError.h"
 #include "platform/RawText.h"
+#include "platform/UpperCase.h"
 #include "platform/port/EPortSilent.h"
 #include "platform/port/THardwarePortIo.h"
 
@@ -34,17 +35,42 @@ constexpr int ShortBase = 8;
 constexpr int ShortExtension = 3;
 constexpr int TextBufferSize = 256;
 
-// The file's name without its folders, in upper case. On Linux only '/' separates folders:
-// ':' and '\\' are ordinary characters of a name.
+// Whether the device can show a Windows-1252 byte: not a control character, not one of the
+// five bytes the code page leaves undefined.
+bool IsPrintableWindows1252(int byte)
+{
+    constexpr std::array<int, 5> undefined { 0x81, 0x8D, 0x8F, 0x90, 0x9D };
+    return byte >= 0x20 && byte != 0x7F && byte <= 0xFF
+        && std::find(undefined.begin(), undefined.end(), byte) == undefined.end();
+}
+
+// The file's name without its folders, one byte a character, ASCII letters in upper case.
+// On Linux only '/' separates folders: ':' and '\\' are ordinary characters of a name. The
+// device's name field holds Windows-1252: a character of the name that the code page holds
+// goes out as its byte, a byte of a name that is not UTF-8 as itself (the old collections are
+// Latin-1, which the code page agrees with), anything else as "_", one for each character, so
+// that no UTF-8 sequence ever reaches the device as bytes of their own.
 QByteArray UpperCaseName(const QString& path)
 {
-    const QByteArray bytes = EncodeRawText(path);
-    QByteArray name = bytes.mid(bytes.lastIndexOf('/') + 1);
-    for (char& c : name) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    QByteArray field;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name.at(i).unicode();
+        int byte = -1;
+        if (c >= 0xDC80 && c <= 0xDCFF)
+            byte = int(c - 0xDC00);
+        else if (QChar::isHighSurrogate(c) && i + 1 < name.size()
+            && name.at(i + 1).isLowSurrogate())
+            ++i; // a character beyond the code page, in two halves
+        else if (!QChar::isSurrogate(c))
+            byte = Windows1252Byte(c);
+        if (!IsPrintableWindows1252(byte))
+            byte = '_';
+        if (byte >= 'a' && byte <= 'z')
+            byte = byte - 'a' + 'A';
+        field.append(static_cast<char>(byte));
     }
-    return name;
+    return field;
 }
 
 // The field as it has always been built: up to 30 bytes, the whole base and up to 12

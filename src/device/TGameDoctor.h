@@ -101,7 +101,8 @@ public:
     void SendInteger(std::int32_t value);
     void SendFileHeader(std::int32_t size, const QByteArray& name);
     // The name field the device gets for a file: built from its name as it always was when
-    // that gives 11 bytes, otherwise the 8 + 3 form of its name (the device reads 11).
+    // that gives 11 bytes, otherwise the 8 + 3 form of its name (the device reads 11). A
+    // character the device cannot show (outside printable Windows-1252) goes out as "_".
     static QByteArray FormatDeviceName(const QString& path);
 
 private:

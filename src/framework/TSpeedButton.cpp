@@ -1,6 +1,7 @@
 #include "TSpeedButton.h"
 
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
@@ -141,6 +142,14 @@ void TSpeedButton::paintEvent(QPaintEvent*)
                 glyph, style()->generatedIconPixmap(QIcon::Disabled, FGlyph, &option));
         }
     }
+    // A window that puts the button in its Tab order needs the focus to show.
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect().adjusted(2, 2, -2, -2);
+        focus.backgroundColor = colours.color(QPalette::Button);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
     if (!caption.isEmpty()) {
         const int flags = CaptionFlags | Qt::AlignLeft | Qt::AlignVCenter;
         if (isEnabled()) {
@@ -154,6 +163,18 @@ void TSpeedButton::paintEvent(QPaintEvent*)
             painter.drawText(caption, flags, text());
         }
     }
+}
+
+void TSpeedButton::keyPressEvent(QKeyEvent* event)
+{
+    // A button with the focus answers Enter as well as Space, as desktop buttons do.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (isEnabled())
+            click();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 void TSpeedButton::enterEvent(QEnterEvent* event)

@@ -3,10 +3,10 @@
 #include <QAbstractButton>
 #include <QPixmap>
 
-// The classic speed button: a button that takes no focus, with a picture (Glyph) beside its
-// caption. Flat, it shows no edge until the mouse is over it; pressed, it shows a sunken
-// edge and its contents move down and right by one pixel. Disabled, the picture and the
-// caption are greyed.
+// The classic speed button: a button that takes no focus unless its window puts it in the Tab
+// order (then Space and Enter press it), with a picture (Glyph) beside its caption. Flat, it shows
+// no edge until the mouse is over it; pressed, it shows a sunken edge and its contents move down
+// and right by one pixel. Disabled, the picture and the caption are greyed.
 //
 // Layout as the classic one: Margin is the space between the left edge and the picture, -1
 // to centre picture and caption together; Spacing is the space between picture and caption.
@@ -41,6 +41,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
 

@@ -3,10 +3,13 @@
 #include "framework/InnerEdge.h"
 #include "framework/TStringGridModel.h"
 
+#include <QApplication>
+#include <QDateTime>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
@@ -146,6 +149,8 @@ TStringGrid::TStringGrid(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    // Tab leaves the grid for the next control, as in any form, instead of walking its cells.
+    setTabKeyNavigation(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 
     connect(FModel, &QAbstractItemModel::rowsInserted, this, &TStringGrid::KeepCurrentRow);
@@ -210,6 +215,7 @@ void TStringGrid::SetRow(int row)
 {
     if (row < FixedRows() || row >= RowCount())
         return;
+    const QScopedValueRollback fromCode(FMovingFromCode, true);
     setCurrentIndex(FModel->index(row - FixedRows(), std::max(currentIndex().column(), 0)));
 }
 
@@ -259,6 +265,7 @@ void TStringGrid::SetScrollBars(TScrollStyle style)
     const bool vertical = style == ssVertical || style == ssBoth;
     setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    updateGeometries();
 }
 
 int TStringGrid::ColWidths(int col) const
@@ -349,17 +356,74 @@ bool TStringGrid::FixedRowsMouseRelease(QMouseEvent*)
 
 void TStringGrid::mousePressEvent(QMouseEvent* event)
 {
+    // A click on the current row moves nothing but is a click all the same; a click on
+    // another row is told by currentChanged.
+    const int before = Row();
     QTableView::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid()
+        && Row() == before)
         emit Click();
 }
 
-void TStringGrid::keyPressEvent(QKeyEvent* event)
+void TStringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
-    const int before = Row();
-    QTableView::keyPressEvent(event);
-    if (Row() != before)
+    QTableView::currentChanged(current, previous);
+    // Keys, Tab, a drag, type-ahead: whatever moved the row, the window must follow it.
+    if (!FMovingFromCode && current.isValid() && current.row() != previous.row())
         emit Click();
+}
+
+QModelIndex TStringGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    // With whole rows selected a column of its own means nothing: Home and End go to the
+    // first and last row, and the current cell never walks sideways into columns out of
+    // view.
+    if (FOptions.testFlag(goRowSelect)) {
+        const QModelIndex current = currentIndex();
+        switch (action) {
+        case MoveLeft:
+        case MoveRight:
+        case MoveNext:
+        case MovePrevious:
+            return current;
+        case MoveHome:
+        case MoveEnd:
+            return QTableView::moveCursor(action, modifiers | Qt::ControlModifier)
+                .siblingAtColumn(std::max(current.column(), 0));
+        default:
+            break;
+        }
+    }
+    return QTableView::moveCursor(action, modifiers);
+}
+
+void TStringGrid::updateGeometries()
+{
+    QTableView::updateGeometries();
+    // Without a horizontal scroll bar the columns stand still: the fixed rows and whatever
+    // stands above the grid stay over their columns, and columns beyond the right edge stay
+    // out of view.
+    if (FScrollBars == ssNone || FScrollBars == ssVertical)
+        horizontalScrollBar()->setRange(0, 0);
+}
+
+void TStringGrid::keyboardSearch(const QString& search)
+{
+    if (search.isEmpty() || FModel->rowCount() == 0)
+        return;
+    // Keys typed in quick succession add up to one prefix, as in any list.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now - FLastTypedAt > QApplication::keyboardInputInterval())
+        FTypedAhead.clear();
+    FLastTypedAt = now;
+    FTypedAhead += search;
+    for (int row = 0; row < FModel->rowCount(); ++row) {
+        if (Cells(FTypeAheadColumn, row + FixedRows())
+                .startsWith(FTypedAhead, Qt::CaseInsensitive)) {
+            setCurrentIndex(FModel->index(row, std::max(currentIndex().column(), 0)));
+            return;
+        }
+    }
 }
 
 int TStringGrid::VertLineWidth() const
@@ -392,8 +456,10 @@ void TStringGrid::ApplyRowHeight()
 
 void TStringGrid::KeepCurrentRow()
 {
-    if (FModel->rowCount() > 0 && !currentIndex().isValid())
+    if (FModel->rowCount() > 0 && !currentIndex().isValid()) {
+        const QScopedValueRollback fromCode(FMovingFromCode, true);
         setCurrentIndex(FModel->index(0, 0));
+    }
 }
 
 void TStringGrid::PaintFixedCell(QPainter& painter, int col, int row) const

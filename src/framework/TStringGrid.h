@@ -100,8 +100,15 @@ public:
     // The fixed cell under a point of FixedRowsWidget, grid lines included.
     TGridCoord FixedCellAt(const QPoint& point) const;
 
+    // The column that type-ahead searches: typing moves to the first row whose text there
+    // begins with what was typed.
+    int TypeAheadColumn() const { return FTypeAheadColumn; }
+    void SetTypeAheadColumn(int col) { FTypeAheadColumn = col; }
+    void keyboardSearch(const QString& search) override;
+
 signals:
-    // The user chose a cell by mouse or moved the current row by keyboard.
+    // The user chose a cell by mouse, or the current row moved by any key or mouse action.
+    // A row set from code (SetRow, a new row count) raises none.
     void Click();
 
 protected:
@@ -117,7 +124,9 @@ protected:
     virtual bool FixedRowsMouseRelease(QMouseEvent* event);
 
     void mousePressEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void updateGeometries() override;
 
 private:
     int VertLineWidth() const;
@@ -137,4 +146,9 @@ private:
     TGridOptions FOptions
         = TGridOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine);
     TScrollStyle FScrollBars = ssBoth;
+    int FTypeAheadColumn = 0;
+    QString FTypedAhead;
+    qint64 FLastTypedAt = 0;
+    // Set while code, not the user, moves the current cell.
+    bool FMovingFromCode = false;
 };

@@ -68,7 +68,10 @@ bool TWindowFrame::eventFilter(QObject* watched, QEvent* event)
         const QMargins assumed = FAssumed;
         window->removeEventFilter(this);
         deleteLater();
-        if (real != assumed)
+        // A maximised or full-screen window has the place the window manager gives it.
+        const bool placedByManager
+            = window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
+        if (real != assumed && !placedByManager)
             Apply(*window, frame(real), real);
     } else if (type == QEvent::Hide) {
         // Shown again, the window is placed again by whoever shows it.

@@ -22,14 +22,18 @@
 #include "platform/EInOutError.h"
 #include "platform/EIniFileException.h"
 #include "platform/FileAccess.h"
+#include "platform/FileListing.h"
 #include "platform/IoErrorText.h"
+#include "platform/RawText.h"
 #include "platform/RenameFile.h"
 #include "platform/TBeeper.h"
 #include "platform/TVerInfo.h"
 #include "platform/TWavePlayer.h"
+#include "platform/UpperCase.h"
 #include "shell/ShellPictures.h"
 #include "ui_TFMain.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDir>
 #include <QGuiApplication>
@@ -38,6 +42,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 #include <vector>
 
@@ -163,12 +168,19 @@ TFMain::TFMain(TApplication& application, const QString& programFile, QWidget* p
     grid->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRowSelect
         | goThumbTracking);
     grid->SetScrollBars(ssVertical);
+    // The columns beyond "Mbit" hold what the window needs, not what the user reads; the
+    // grid never scrolls sideways, so they take no room either.
+    for (int column = ccBlank; column < grid->ColCount(); ++column)
+        grid->setColumnHidden(column, true);
+    grid->SetTypeAheadColumn(ccBaseName);
     FUi->Panel8->SetColor(palette().color(QPalette::Base));
 
     // The file list follows the directory tree, which follows the drive box.
     FUi->DirectoryListBox1->AddLink(
         this, [this](const QString& directory) { FFileListBox1->SetDirectory(directory); });
     FUi->DriveComboBox1->SetDirList(FUi->DirectoryListBox1);
+
+    InstallShortcuts();
 
     FSettingsFile.WindowLayout = [this] { return CurrentWindowLayout(); };
     TAlignLayout::Install(this);
@@ -285,7 +297,16 @@ void TFMain::FormCreate()
     // The window opens where it was left, or centred on a first start. The stored bounds are
     // those of its outer frame.
     const TSettings& settings = Settings();
-    TWindowFrame::Place(*this, [frame = StoredFrame()](const QMargins&) { return frame; });
+    const QRect frame = StoredFrame();
+    TWindowFrame::Place(*this, [frame](const QMargins&) { return frame; });
+    // A window maximised when it was left comes back maximised, and restoring it gives back
+    // the place and size it had before.
+    FNormalGeometry = geometry();
+    FPreviousNormalGeometry = FNormalGeometry;
+    if (settings.WindowMaximized) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+        FStartFrame = frame;
+    }
     SetLeftPaneWidth(settings.LeftPaneWidth);
 
     // Then what the window shows: the start folder, the columns, the saved mask and its
@@ -298,6 +319,70 @@ void TFMain::FormCreate()
     // The delivery job (TMongo) needs the progress window, which is created after this
     // window; the program's entry creates the job, suspended, and hands it in through
     // SetDeliveryJob.
+}
+
+QList<QKeySequence> TFMain::Shortcuts(TShortcut shortcut)
+{
+    // The desktop's own binding comes first where it has one, so menus and tool tips show
+    // what the user knows from other programs; the program's key is kept beside it.
+    struct TKeys
+    {
+        QKeySequence::StandardKey Standard;
+        QKeySequence Own;
+    };
+    static const TKeys keys[] = {
+        { QKeySequence::UnknownKey, QKeySequence(Qt::CTRL | Qt::Key_D) }, // scDeliver
+        { QKeySequence::UnknownKey, QKeySequence(Qt::Key_F2) }, // scRename
+        { QKeySequence::Refresh, QKeySequence(Qt::Key_F5) }, // scRefresh
+        { QKeySequence::Preferences, QKeySequence(Qt::CTRL | Qt::Key_Comma) }, // scPreferences
+        { QKeySequence::HelpContents, QKeySequence(Qt::Key_F1) }, // scAbout
+        { QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q) }, // scQuit
+    };
+    const TKeys& chosen = keys[shortcut];
+    QList<QKeySequence> sequences;
+    if (chosen.Standard != QKeySequence::UnknownKey)
+        sequences = QKeySequence::keyBindings(chosen.Standard);
+    if (!sequences.contains(chosen.Own))
+        sequences.prepend(chosen.Own);
+    return sequences;
+}
+
+void TFMain::InstallShortcuts()
+{
+    // Each shortcut presses its button, so the key does exactly what the click does, through
+    // the same handler, and nothing while the button is disabled.
+    const auto bind = [this](TSpeedButton* button, const QList<QKeySequence>& keys) {
+        auto* action = new QAction(button->text(), this);
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, button, [button] {
+            if (button->isEnabled() && button->isVisible())
+                button->click();
+        });
+        addAction(action);
+        button->setToolTip(button->toolTip() + QStringLiteral(" (")
+            + keys.first().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+    };
+    bind(FUi->SpeedButton8, Shortcuts(scDeliver));
+    bind(FUi->SpeedButton9, Shortcuts(scRename));
+    bind(FUi->SpeedButton10, Shortcuts(scRefresh));
+    bind(FUi->SpeedButton11, Shortcuts(scPreferences));
+    bind(FUi->SpeedButton12, Shortcuts(scAbout));
+    bind(FUi->SpeedButton13, Shortcuts(scQuit));
+    // Ctrl+1 to Ctrl+4 sort by the columns in header order; again reverses, as a click does.
+    const Qt::Key digits[HeaderButtonCount] = { Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4 };
+    for (int button = 0; button < HeaderButtonCount; ++button)
+        bind(HeaderButton(button), { QKeySequence(Qt::CTRL | digits[button]) });
+
+    // The toolbar is reached by Tab as well; the header buttons are reached by their keys.
+    for (TSpeedButton* button : { FUi->SpeedButton8, FUi->SpeedButton9, FUi->SpeedButton10,
+             FUi->SpeedButton11, FUi->SpeedButton12, FUi->SpeedButton13, FUi->SpeedButton6 })
+        button->setFocusPolicy(Qt::TabFocus);
+    // Enter in the new-name edit applies the name, as the button beside it does.
+    connect(FUi->Edit1, &QLineEdit::returnPressed, FUi->SpeedButton6, [this] {
+        if (FUi->SpeedButton6->isEnabled())
+            FUi->SpeedButton6->click();
+    });
 }
 
 QRect TFMain::StoredFrame() const
@@ -356,8 +441,89 @@ void TFMain::SetLeftPaneWidth(int width)
 
 TSettingsFile::TWindowLayout TFMain::CurrentWindowLayout() const
 {
+    // Maximised (or minimised, or full screen), the window's bounds are the window
+    // manager's; the file keeps the normal ones the user chose.
+    const bool normal
+        = !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    QRect frame = normal || !FNormalGeometry.isValid()
+        ? frameGeometry()
+        : FNormalGeometry.marginsAdded(FNormalMargins.isNull() ? FrameMargins() : FNormalMargins);
+    // Where a program cannot learn or choose its windows' places (Wayland), the place read
+    // from the file is kept instead of the made-up one Qt reports.
+    if (!CanPlaceWindows())
+        frame.moveTopLeft(
+            QPoint(FSettingsFile.Settings.WindowLeft, FSettingsFile.Settings.WindowTop));
+    return { frame.top(), frame.left(), frame.width(), frame.height(), FUi->Panel17->width(),
+        isMaximized() };
+}
+
+QMargins TFMain::FrameMargins() const
+{
     const QRect frame = frameGeometry();
-    return { frame.top(), frame.left(), frame.width(), frame.height(), FUi->Panel17->width() };
+    const QRect inside = geometry();
+    return { inside.left() - frame.left(), inside.top() - frame.top(),
+        frame.right() - inside.right(), frame.bottom() - inside.bottom() };
+}
+
+bool TFMain::CanPlaceWindows()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+void TFMain::KeepNormalFrame()
+{
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))
+        return;
+    // The inside is kept: the frame's margins may be learnt only later.
+    if (geometry() == FNormalGeometry)
+        return;
+    FPreviousNormalGeometry = FNormalGeometry;
+    FNormalGeometry = geometry();
+    // A maximised frame may lose its side borders; the normal one is stored with its own.
+    if (isVisible())
+        FNormalMargins = FrameMargins();
+}
+
+void TFMain::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    KeepNormalFrame();
+}
+
+void TFMain::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    KeepNormalFrame();
+}
+
+void TFMain::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    if (!isMaximized()) {
+        // Started maximised, the window was never framed at its normal place: the first
+        // restore puts its frame where the settings say, now that the frame is known.
+        if (FStartFrame.isValid() && windowState() == Qt::WindowNoState) {
+            const QRect frame = std::exchange(FStartFrame, QRect());
+            QTimer::singleShot(0, this, [this, frame] {
+                if (windowState() == Qt::WindowNoState)
+                    TWindowFrame::Place(*this, [frame](const QMargins&) { return frame; });
+            });
+        }
+        return;
+    }
+    // Some window managers give the window its maximised size before they tell its new
+    // state; that size is not the user's.
+    const QScreen* shownOn = screen();
+    const bool screenWide = shownOn
+        && FNormalGeometry.marginsAdded(FrameMargins()).width()
+            >= shownOn->availableGeometry().width();
+    if (screenWide && FNormalGeometry.size() == size() && FPreviousNormalGeometry.isValid())
+        FNormalGeometry = FPreviousNormalGeometry;
+    // The state is saved as it changes, as a resize is.
+    if (isVisible())
+        FSettingsFile.SaveSettings();
 }
 
 void TFMain::ApplyColumnLayout()
@@ -672,7 +838,9 @@ void TFMain::ReadCatalogue()
     grid->SetSortOrderWithoutSorting(ccBaseName, sdAscending);
     SetStatusText(QStringLiteral("  Done..."));
     grid->SetRow(0);
-    ShowCurrentImage();
+    // The first row is current now, as if the user had chosen it: its checksums are told
+    // before a delivery as well.
+    StringGrid1Click();
     emit CatalogueRead();
 }
 
@@ -689,6 +857,7 @@ void TFMain::ShowCurrentImage()
     FCurrentSystem = image->CurrentSystem;
     FShownRealName = image->RealName;
     FPlainExtension = image->PlainExtension;
+    UpdateNewNamePreview();
 }
 
 // -- The header buttons ----------------------------------------------------------------
@@ -725,6 +894,33 @@ void TFMain::SpeedButton9Click()
 {
     // The tree fills what the panel leaves, so it grows and shrinks with it.
     FUi->Panel5->setVisible(FUi->Panel5->isHidden());
+    // Shown, the panel is there to type a name; hidden, it must not keep the focus.
+    if (FUi->Panel5->isVisible()) {
+        FUi->Edit1->setFocus(Qt::ShortcutFocusReason);
+        FUi->Edit1->selectAll();
+    } else if (!FUi->StringGrid1->hasFocus()) {
+        FUi->StringGrid1->setFocus(Qt::ShortcutFocusReason);
+    }
+}
+
+QString TFMain::CaseClash(const QString& directory, const QString& newName) const
+{
+    if (newName == FShownRealName)
+        return QString();
+    QStringList names;
+    try {
+        names = ListFiles(directory, QStringLiteral("*"));
+    } catch (const EInOutError&) {
+        // A folder that cannot be listed leaves the decision to the rename itself.
+        return QString();
+    }
+    const QString wanted = UpperCaseFileName(newName);
+    for (const QString& existing : names) {
+        if (existing != FShownRealName && existing != newName
+            && UpperCaseFileName(existing) == wanted)
+            return existing;
+    }
+    return QString();
 }
 
 QString TFMain::NewNameExtension() const
@@ -744,6 +940,9 @@ void TFMain::Edit1Change()
     // Typing cannot lengthen a long name that the program put there, but deleting lowers the
     // limit again until it is back at its own.
     FUi->Edit1->setMaxLength(std::max<int>(NewNameTypingLimit, int(FUi->Edit1->text().size())));
+    // The preview shows what "Rename" will do whatever put the text there: a key, a paste,
+    // the program after a rename or a scan.
+    UpdateNewNamePreview();
 }
 
 void TFMain::Edit1KeyUp()
@@ -773,11 +972,26 @@ void TFMain::SpeedButton6Click()
         return;
     }
     const QString directory = SelectedDirectory();
+    const QString newName = name + NewNameExtension();
+    // The table and the device see names in upper case: a name that differs from another
+    // file's only in case would give two rows, and two files on the device, that no one can
+    // tell apart. The file itself may change its case.
+    const QString clash = CaseClash(directory, newName);
+    if (!clash.isEmpty()) {
+        SetStatusText(QStringLiteral(" Rename refused: %1 differs from the file %2 only in "
+                                     "letter case")
+                          .arg(ReadableRawText(newName), ReadableRawText(clash)));
+        return;
+    }
     try {
-        RenameFile(directory + FShownRealName, directory + name + NewNameExtension());
+        RenameFile(directory + FShownRealName, directory + newName);
     } catch (const EInOutError& error) {
         // Nothing changed on disk; the typed name stays for another try.
-        SetStatusText(QStringLiteral(" Rename failed: ") + IoErrorText(error.ErrorCode()));
+        if (error.ErrorCode() == EEXIST)
+            SetStatusText(QStringLiteral(" Rename failed: a file named %1 already exists")
+                              .arg(ReadableRawText(newName)));
+        else
+            SetStatusText(QStringLiteral(" Rename failed: ") + IoErrorText(error.ErrorCode()));
         return;
     }
     SetLongText(FUi->Edit1, QString(), NewNameTypingLimit);

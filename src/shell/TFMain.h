@@ -4,9 +4,12 @@
 #include "framework/TEventBinding.h"
 #include "shell/TSettingsFile.h"
 
+#include <QKeySequence>
 #include <QList>
+#include <QMargins>
 #include <QPixmap>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -15,6 +18,8 @@
 #include <span>
 
 class QCloseEvent;
+class QMoveEvent;
+class QResizeEvent;
 class QLabel;
 class QTimer;
 class TApplication;
@@ -101,6 +106,20 @@ public:
 
     // -- The catalogue ------------------------------------------------------------------
 
+    // The toolbar's keys: the program's own first, then the desktop's standard ones.
+    enum TShortcut
+    {
+        scDeliver,
+        scRename,
+        scRefresh,
+        scPreferences,
+        scAbout,
+        scQuit
+    };
+    static QList<QKeySequence> Shortcuts(TShortcut shortcut);
+    // Whether the platform lets a program place its windows (not so on Wayland).
+    static bool CanPlaceWindows();
+
     // The 9 x 13 header markers: 0 descending, 1 ascending, 2 none.
     const QList<QPixmap>& ImageList1() const { return FImageList1; }
 
@@ -112,6 +131,9 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // -- Handlers, bound in the window's event table -----------------------------------
@@ -155,15 +177,20 @@ private:
     void ShowCurrentImage();
     void UpdateNewNamePreview();
     // Checks the header checksums of the current row's image and says on the status line
-    // whether they match. Reads a megabyte: for a row the user chose, never during a scan.
+    // whether they match. Reads a megabyte: for the current row only, never for every row
+    // of a scan.
     void ShowChecksumVerdict();
     // The extension of the current file's byte order (".v64", ".z64", ".n64"), or "." and
     // the current system when the check box asks for it.
     QString NewNameExtension() const;
+    // Another file of the folder whose name differs from newName only in letter case; empty
+    // when there is none.
+    QString CaseClash(const QString& directory, const QString& newName) const;
     // Gives a header button (0 "Filename" to 3 "Mbit") picture index of ImageList1.
     void SetHeaderGlyph(int button, int index);
     // The header buttons and the table's columns to the widths of the header panels.
     void LineUpColumns();
+    void InstallShortcuts();
     TSpeedButton* HeaderButton(int button) const;
     QWidget* HeaderPanel(int button) const;
     // Sets the markers from the sort in force; all blank while the table holds no file.
@@ -177,6 +204,10 @@ private:
     void SelectFilterItem(const QString& mask);
     void ShowDialog(QWidget* window);
     TSettingsFile::TWindowLayout CurrentWindowLayout() const;
+    // Records the inside while the window is neither maximised, minimised nor full screen.
+    void KeepNormalFrame();
+    // The window manager's frame around the inside, as Qt knows it now.
+    QMargins FrameMargins() const;
     std::span<const QString> CurrentRow() const;
     static const TEventBinding<TFMain, Ui::TFMain> EventTable[];
 
@@ -205,4 +236,11 @@ private:
     bool FCreated = false;
     // The user chose to go on with a delivery rather than close.
     bool FKeepOpen = false;
+    // The inside of the window in its last normal state and the one before it, kept while
+    // it is maximised.
+    QRect FNormalGeometry;
+    QRect FPreviousNormalGeometry;
+    QMargins FNormalMargins;
+    // The stored frame of a window started maximised, until it is first restored.
+    QRect FStartFrame;
 };

@@ -6,6 +6,7 @@
 #include "framework/TApplication.h"
 #include "framework/TEventBinder.h"
 #include "framework/TOwnedDialog.h"
+#include "framework/TSpeedButton.h"
 #include "framework/TWindowFrame.h"
 #include "platform/EInOutError.h"
 #include "platform/port/TPortAddress.h"
@@ -58,6 +59,15 @@ TFPrefs::TFPrefs(TApplication& application, TSettingsFile& settingsFile, TGameDo
     FUi->DriveComboBox1->SetDirList(FUi->DirectoryListBox1);
     // Escape leaves the window the way closing does, keeping the changes in memory unsaved.
     new TOwnedDialog(*this, host.MainWindow);
+    // Every button is reached by Tab: the chooser and ">" after the wave file they act on,
+    // then "Save Prefs" and "Cancel" as the last stops before the round begins again.
+    for (TSpeedButton* button :
+        { FUi->SpeedButton3, FUi->SpeedButton4, FUi->SpeedButton1, FUi->SpeedButton2 })
+        button->setFocusPolicy(Qt::TabFocus);
+    setTabOrder(FUi->Edit5, FUi->SpeedButton3);
+    setTabOrder(FUi->SpeedButton3, FUi->SpeedButton4);
+    setTabOrder(FUi->SpeedButton4, FUi->SpeedButton1);
+    setTabOrder(FUi->SpeedButton1, FUi->SpeedButton2);
 
     TEventBinder::Bind(application, *this, *FUi,
         {

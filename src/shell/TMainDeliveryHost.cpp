@@ -4,6 +4,8 @@
 #include "shell/CompletionSignal.h"
 #include "shell/TFMain.h"
 
+#include <QApplication>
+
 TMainDeliveryHost::TMainDeliveryHost(TFMain& mainWindow)
     : FMain(mainWindow)
     , FProgress(&mainWindow)
@@ -40,6 +42,10 @@ void TMainDeliveryHost::ProgressEnds()
 {
     FProgress.close();
     FMain.SetDeliverEnabled(true);
+    // The keyboard goes back to the main window, where the user's next action is, when the
+    // closed progress window leaves no window active.
+    if (!QApplication::activeWindow() && FMain.isVisible())
+        FMain.activateWindow();
 }
 
 void TMainDeliveryHost::ProcessMessages()

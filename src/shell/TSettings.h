@@ -37,6 +37,7 @@ struct TSettings
     qint32 WindowWidth = 0;
     qint32 WindowHeight = 0;
     qint32 LeftPaneWidth = 0;
+    bool WindowMaximized = false;
 
     bool operator==(const TSettings&) const = default;
 };

@@ -184,6 +184,7 @@ void TSettingsFile::SaveSettings() const
         written.WindowWidth = window.Width;
         written.WindowHeight = window.Height;
         written.LeftPaneWidth = window.LeftPaneWidth;
+        written.WindowMaximized = window.Maximized;
     }
 
     // The configuration folder may not exist before the first save.

@@ -23,6 +23,8 @@ public:
         qint32 Width = 0;
         qint32 Height = 0;
         qint32 LeftPaneWidth = 0;
+        // The bounds above are the normal ones also while this is set.
+        bool Maximized = false;
     };
 
     // The folder of the program file with one "/" appended (none after "/" itself).

@@ -18,7 +18,7 @@ template <auto Member, int Index> auto& Element(TSettings& settings)
 
 } // namespace
 
-std::array<TSettingsKey, 22> SettingsKeys()
+std::array<TSettingsKey, 23> SettingsKeys()
 {
     const QString common = QStringLiteral("Common");
     const QString sound = QStringLiteral("Sound");
@@ -62,5 +62,8 @@ std::array<TSettingsKey, 22> SettingsKeys()
         { window, QStringLiteral("Width"), &Field<&TSettings::WindowWidth>, 644, FromRecord },
         { window, QStringLiteral("Height"), &Field<&TSettings::WindowHeight>, 477, FromRecord },
         { window, QStringLiteral("Splitter"), &Field<&TSettings::LeftPaneWidth>, 180, FromRecord },
+        // Whether the window was maximised; the four bounds above stay its normal ones, so
+        // that restoring it gives back the user's size. A file of older versions has no key.
+        { window, QStringLiteral("Maximized"), &Field<&TSettings::WindowMaximized>, false, false },
     } };
 }

@@ -40,4 +40,4 @@ struct TSettingsKey
 
 // The keys in file order, which is also the order of every load and every save. Built at
 // each call, because the directories default to the home folder as it is then.
-std::array<TSettingsKey, 22> SettingsKeys();
+std::array<TSettingsKey, 23> SettingsKeys();

@@ -4,10 +4,12 @@
 #include "framework/TApplication.h"
 #include "framework/TEventBinder.h"
 #include "framework/TOwnedDialog.h"
+#include "framework/TSpeedButton.h"
 #include "framework/TWindowFrame.h"
 #include "platform/TShellOpen.h"
 #include "ui_TFAbout.h"
 
+#include <QKeyEvent>
 #include <QTextBlockFormat>
 #include <QTextCursor>
 
@@ -76,6 +78,9 @@ TFAbout::TFAbout(TApplication& application, QWidget& mainWindow, TShellOpen& she
     // The window has no close box: Escape is the keyboard's way out, and every way out
     // enables the main window again.
     new TOwnedDialog(*this, &mainWindow);
+    // "Close About" is the window's one button; it holds the focus, so Space closes too.
+    FUi->SpeedButton1->setFocusPolicy(Qt::TabFocus);
+    setFocusProxy(FUi->SpeedButton1);
 
     TEventBinder::Bind(application, *this, *FUi,
         {
@@ -163,6 +168,18 @@ void TFAbout::Wallpaper1DblClick()
 {
     FUi->Image1->hide();
     FUi->Image2->show();
+}
+
+void TFAbout::keyPressEvent(QKeyEvent* event)
+{
+    // Enter closes the window too (Escape does, as for every owned dialog): its only
+    // answer is to close.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TFAbout::SetFontColour(QLabel& label, const QColor& colour)

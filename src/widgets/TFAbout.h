@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class QKeyEvent;
 class QLabel;
 class TApplication;
 class TShellOpen;
@@ -46,6 +47,9 @@ public:
     // Where a window of outer size `size` goes to sit centred over a main window whose outer
     // bounds are `mainFrame`: half sizes rounded toward zero, wherever that lies.
     static QPoint CentredOrigin(const QRect& mainFrame, const QSize& size);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // Handlers, bound in the window's event table.

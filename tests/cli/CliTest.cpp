@@ -394,6 +394,20 @@ TEST(CliSend, EveryOrderGoesOutInTheDevicesOrderAndALongNameIsTold)
     EXPECT_FALSE(run.Out.contains(QStringLiteral("racer.v64 reaches")));
 }
 
+TEST(CliSend, ACharacterTheDeviceCannotShowReachesItAsAnUnderscoreAndIsTold)
+{
+    TTestFolder folder;
+    const QString snow = folder.Write(QString::fromUtf8("snow\u2603.v64"), QByteArray("N64"));
+    const QString out = folder.Path(QStringLiteral("received"));
+    const TRun run = Cli({ QStringLiteral("send"), QStringLiteral("--simulate"), out, snow });
+    ASSERT_EQ(run.Status, 0) << qPrintable(run.Err);
+    EXPECT_TRUE(
+        run.Out.startsWith(QString::fromUtf8("snow\u2603.v64 reaches the device as SNOW_.V64\n")))
+        << qPrintable(run.Out);
+    // The simulator stored what the device got: one "_", not the three bytes of UTF-8.
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList { "SNOW_.V64" });
+}
+
 TEST(CliSend, RefusesAListThatCouldNotGoOutWholeBeforeThePortIsTouched)
 {
     TTestFolder folder;

@@ -129,7 +129,7 @@ TEST_F(CliOutputLost, SendStillSaysWhatWasDelivered)
         SCOPED_TRACE(closed ? "closed" : "/dev/full");
         QFile::remove(Received.Path(QStringLiteral("RACER.V64")));
         const TOutputRun run = closed ? CliWithOutput(Send(), CloseStandardOutput)
-                                : CliWithOutput(Send(), {}, QStringLiteral("/dev/full"));
+                                      : CliWithOutput(Send(), {}, QStringLiteral("/dev/full"));
         EXPECT_EQ(run.Status, 1);
         const QString lost = closed
             ? QStringLiteral(", but cannot write to standard output: Bad file "
@@ -150,14 +150,16 @@ TEST_F(CliOutputLost, AListCutShortByAFullDiskFails)
         Images.Write(
             QStringLiteral("game%1.v64").arg(i, 3, 10, QLatin1Char('0')), ImageBytes("GAME", 'E'));
     const QString table = Images.Path(QStringLiteral("table.tsv"));
-    const TOutputRun cut = CliWithOutput({ QStringLiteral("list"), QStringLiteral("--tsv"), Images.Path() },
-        FillDiskAfter4096Bytes, table);
+    const TOutputRun cut
+        = CliWithOutput({ QStringLiteral("list"), QStringLiteral("--tsv"), Images.Path() },
+            FillDiskAfter4096Bytes, table);
     EXPECT_EQ(cut.Status, 1);
     EXPECT_EQ(cut.Err, "conveyor-cli: Cannot write to standard output: File too large\n");
     EXPECT_EQ(QFileInfo(table).size(), 4096);
 
     // The same table where it fits is whole and no failure.
-    const TOutputRun whole = CliWithOutput({ QStringLiteral("list"), QStringLiteral("--tsv"), Images.Path() });
+    const TOutputRun whole
+        = CliWithOutput({ QStringLiteral("list"), QStringLiteral("--tsv"), Images.Path() });
     EXPECT_EQ(whole.Status, 0);
     EXPECT_GT(whole.Out.size(), 4096);
 }
@@ -180,7 +182,8 @@ TEST(CliPrintableText, NoNameStartsALineOfItsOwnOrTurnsALineRound)
     folder.Write(QString::fromUtf8("a\u2028b\u2029c.v64"), ImageBytes("FIRST", 'E'));
     folder.Write(
         QString::fromUtf8("d\u202Eevil\u202Cx\u2067y\u2069.v64"), ImageBytes("SECOND", 'E'));
-    const TOutputRun tsv = CliWithOutput({ QStringLiteral("list"), QStringLiteral("--tsv"), folder.Path() });
+    const TOutputRun tsv
+        = CliWithOutput({ QStringLiteral("list"), QStringLiteral("--tsv"), folder.Path() });
     ASSERT_EQ(tsv.Status, 0) << qPrintable(tsv.Err);
     const QString text = QString::fromUtf8(tsv.Out);
     EXPECT_EQ(text.split(QLatin1Char('\n')),

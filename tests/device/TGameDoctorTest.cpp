@@ -443,11 +443,22 @@ TEST(TGameDoctorNames, FollowTheFieldRules)
             << path;
 }
 
-TEST(TGameDoctorNames, OnlyAsciiLettersAreUpperCased)
+TEST(TGameDoctorNames, OnlyAsciiLettersAreUpperCasedAndEveryCharacterIsOneWindows1252Byte)
 {
-    // "ä" stays the two bytes UTF-8 gives it; digits and signs stay as they are.
-    EXPECT_EQ(TGameDoctor::FormatDeviceName(QStringLiteral("bär-1_x.v64")),
-        QByteArray("B\xC3\xA4R-1_XV64"));
+    // "ä" goes out as its one Windows-1252 byte, lower case as typed; digits and signs stay.
+    EXPECT_EQ(
+        TGameDoctor::FormatDeviceName(QStringLiteral("bär-1_x.v64")), QByteArray("B\xE4R-1_X V64"));
+    // The euro sign is in the code page; a snowman, a character beyond the first plane and a
+    // control character are not, and each goes out as one "_", never as UTF-8 bytes.
+    EXPECT_EQ(TGameDoctor::FormatDeviceName(QString::fromUtf8("\u20AC\u2603\U0001F600\x01.v64")),
+        QByteArray("\x80___    V64"));
+    // A name that is not UTF-8 (an old Latin-1 collection) keeps its own bytes; a byte the
+    // code page leaves undefined does not.
+    EXPECT_EQ(TGameDoctor::FormatDeviceName(DecodeRawText("caf\xE9\x81.v64")),
+        QByteArray("CAF\xE9_   V64"));
+    // Too long for the classic field, the 8 + 3 form counts characters, not UTF-8 bytes.
+    EXPECT_EQ(TGameDoctor::FormatDeviceName(QStringLiteral("Ärger im Zug (Europa).z64")),
+        QByteArray("\xC4RGER IMZ64"));
 }
 
 // ---- Transfers ---------------------------------------------------------------------

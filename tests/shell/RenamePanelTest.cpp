@@ -66,8 +66,8 @@ TEST_F(TRenamePanel, ThePreviewFollowsTheTypedNameAndTheSystemCheckBox)
 {
     StartWith(QStringLiteral("racer.v64"), ImageBytes("RACER", 'E'));
     EXPECT_EQ(Edit("Edit1")->text(), "RACER");
-    // A scan alone leaves the preview as it was.
-    EXPECT_TRUE(Preview().isEmpty());
+    // The preview shows what a rename would give from the start.
+    EXPECT_EQ(Preview(), "RACER.v64");
 
     Type(QStringLiteral("Demo"));
     EXPECT_EQ(Preview(), "Demo.v64");
@@ -164,12 +164,50 @@ TEST_F(TRenamePanel, AnExistingFileIsNeverReplaced)
 
     Type(QStringLiteral("taken"));
     Apply();
-    EXPECT_EQ(Status(), " Rename failed: 17: File exists");
+    EXPECT_EQ(Status(), " Rename failed: a file named taken.v64 already exists");
     EXPECT_EQ(Images.Read("taken.v64"), other);
     EXPECT_EQ(Images.Read("racer.v64"), racer);
     // Nothing read again; the typed name stays for another try.
     EXPECT_EQ(Scans, scans);
     EXPECT_EQ(Edit("Edit1")->text(), "taken");
+
+    // Nor is a name that differs from another file's only in case: the table and the device
+    // would show two rows of one name.
+    Type(QStringLiteral("TAKEN"));
+    Apply();
+    EXPECT_EQ(
+        Status(), " Rename refused: TAKEN.v64 differs from the file taken.v64 only in letter case");
+    EXPECT_EQ(OnDisk(), (QStringList { "racer.v64", "taken.v64" }));
+    EXPECT_EQ(Scans, scans);
+    // The file itself may change its case.
+    Type(QStringLiteral("RACER"));
+    Apply();
+    EXPECT_EQ(OnDisk(), (QStringList { "RACER.v64", "taken.v64" }));
+}
+
+TEST_F(TRenamePanel, ThePreviewIsAlwaysTheNameARenameGives)
+{
+    Images.Write(QStringLiteral("zulu.usa"), BigEndianHeaderBytes("ZULU", 'E'));
+    StartWith(QStringLiteral("alpha.v64"), ImageBytes("ALPHA", 'P'));
+    Find<QCheckBox>("CheckBox1")->setChecked(true);
+    // The scan put the first row's name there, and the preview says so.
+    EXPECT_EQ(Preview(), "ALPHA.PAL");
+    Type(QStringLiteral("Bravo"));
+    Apply();
+    ASSERT_EQ(OnDisk(), (QStringList { "Bravo.PAL", "zulu.usa" }));
+    // After the rename the rescan makes BRAVO current again and the preview follows at once;
+    // the next rename gives exactly what it shows.
+    EXPECT_EQ(Edit("Edit1")->text(), "BRAVO");
+    EXPECT_EQ(Preview(), "BRAVO.PAL");
+    Find<QCheckBox>("CheckBox1")->setChecked(false);
+    const QString shown = Preview();
+    Apply();
+    EXPECT_EQ(OnDisk(), (QStringList { shown, "zulu.usa" }));
+    // Choosing the big-endian file by keyboard gives its own extension in the preview.
+    Grid()->setFocus();
+    QTest::keyClick(Grid(), Qt::Key_End);
+    EXPECT_EQ(Edit("Edit3")->text(), "ZULU.USA");
+    EXPECT_EQ(Preview(), "ZULU.z64");
 }
 
 TEST_F(TRenamePanel, ARefusedRenameTellsWhy)

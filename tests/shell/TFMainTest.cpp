@@ -59,7 +59,7 @@ TEST_F(TStartUp, AFirstStartCreatesTheSettingsFileAndOpensCentredAtTheDesignedLa
             "[Directories]\nDefault=%1\nLast=%1\nWildcard=*.v64;*.jap;*.pal;*.usa;*.us\n\n"
             "[Columns]\nColumn1=1\nColumn2=1\nColumn3=1\nColumn4=1\n"
             "Column1Width=130\nColumn2Width=50\nColumn3Width=100\nColumn4Width=65\n\n"
-            "[Window]\nTop=%2\nLeft=%3\nWidth=644\nHeight=477\nSplitter=180\n")
+            "[Window]\nTop=%2\nLeft=%3\nWidth=644\nHeight=477\nSplitter=180\nMaximized=0\n")
             .arg(home)
             .arg(screen.height() / 2 - 477 / 2)
             .arg(screen.width() / 2 - 644 / 2)

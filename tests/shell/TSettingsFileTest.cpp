@@ -87,7 +87,8 @@ TEST(TSettingsFile, AFirstStartCreatesTheFileWithTheCreationValues)
           "Left=329\n"
           "Width=644\n"
           "Height=477\n"
-          "Splitter=180\n";
+          "Splitter=180\n"
+          "Maximized=0\n";
     EXPECT_EQ(folder.Read(QStringLiteral("Conveyor.ini")), expected);
 
     // The record is not what the file says about the window: it still holds the centred
@@ -325,6 +326,7 @@ TEST(TSettingsFile, ASaveRewritesKnownKeysInPlaceAndKeepsEverythingElse)
                                 "Left=20\n"
                                 "Width=800\n"
                                 "Height=600\n"
+                                "Maximized=0\n"
                                 "\n"
                                 "[Sound]\n"
                                 "Beep=0\n"

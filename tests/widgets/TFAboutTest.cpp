@@ -149,6 +149,13 @@ TEST_F(TFAboutTest, EveryWayOutEnablesTheMainWindow)
         { "the logo", [this] { ClickAt(Middle("Image1")); } },
         { "the memo, which passes it to the background", [this] { ClickAt(Middle("Memo1")); } },
         { "Escape", [this] { QTest::keyClick(&About, Qt::Key_Escape); } },
+        { "Enter", [this] { QTest::keyClick(&About, Qt::Key_Return); } },
+        { "Space on Close About, which is in the Tab order",
+            [this] {
+                auto* button = About.findChild<QWidget*>(QStringLiteral("SpeedButton1"));
+                ASSERT_EQ(button->focusPolicy(), Qt::TabFocus);
+                QTest::keyClick(button, Qt::Key_Space);
+            } },
         { "the window system", [this] { About.close(); } },
     };
     for (const auto& [way, leave] : ways) {
