@@ -4,6 +4,8 @@
 #include "cli/ExitStatus.h"
 #include "cli/PortOption.h"
 #include "cli/TProgressPrinter.h"
+#include "cli/TSendOutcome.h"
+#include "cli/WatchAndSend.h"
 #include "device/EPortTimeout.h"
 #include "device/TGameDoctor.h"
 #include "platform/Exception.h"
@@ -18,6 +20,7 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -28,27 +31,32 @@ const QCommandLineOption StallOption(QStringLiteral("stall-after"),
                    "the stream."),
     QStringLiteral("N"));
 
+const QCommandLineOption WatchOption(QStringLiteral("watch"),
+    QStringLiteral("Delivers the file, then again each time it is written or replaced and has "
+                   "stayed unchanged for half a second, until Ctrl+C."));
+
 // The most files one transfer can announce: the count is a single byte, and 256 would
 // announce none.
 constexpr qsizetype MaxFiles = 255;
 
-void ReportSimulator(const TDoctor64& device)
+// The simulator's line for each file it took.
+QString SimulatorReport(const TDoctor64& device)
 {
+    QString report;
     for (const TReceivedFile& file : device.Files()) {
         // The names come from the stream, so they may hold any byte.
         if (file.Complete)
-            WriteText(stdout,
-                QStringLiteral("Simulator stored %1 (%2 bytes) in %3\n")
-                    .arg(PrintableText(file.Name))
-                    .arg(file.ReceivedBytes)
-                    .arg(PrintableText(device.OutputFolder())));
+            report += QStringLiteral("Simulator stored %1 (%2 bytes) in %3\n")
+                          .arg(PrintableText(file.Name))
+                          .arg(file.ReceivedBytes)
+                          .arg(PrintableText(device.OutputFolder()));
         else
-            WriteText(stdout,
-                QStringLiteral("Simulator dropped %1 after %2 of %3 bytes\n")
-                    .arg(PrintableText(file.Name))
-                    .arg(file.ReceivedBytes)
-                    .arg(file.DeclaredSize));
+            report += QStringLiteral("Simulator dropped %1 after %2 of %3 bytes\n")
+                          .arg(PrintableText(file.Name))
+                          .arg(file.ReceivedBytes)
+                          .arg(file.DeclaredSize);
     }
+    return report;
 }
 
 // Refuses a list that could not go out whole, before the port is touched: a Doctor64
@@ -77,6 +85,75 @@ QString CheckList(const QStringList& files)
     return QString();
 }
 
+// One delivery of the list, checked first: the exit status and the line that tells how it
+// ended. stopRequested, asked after every block, ends the transfer there.
+TSendOutcome DeliverFiles(const QCommandLineParser& parser, std::uint16_t base,
+    const QString& portName, const QStringList& files, qint64 stallAfter,
+    const std::function<bool()>& stopRequested)
+{
+    const QString refusal = CheckList(files);
+    if (!refusal.isEmpty())
+        return { ExitFailure, refusal, false, {} };
+
+    TGameDoctor doctor;
+    AimAt(doctor, base);
+    std::unique_ptr<TDoctor64> simulator;
+    std::unique_ptr<TSocketPortIo> peer;
+    if (parser.isSet(SimulateOption())) {
+        const QString folder = parser.value(SimulateOption());
+        if (!MakeOutputFolder(folder))
+            return { ExitFailure, QString(), true, {} };
+        simulator = std::make_unique<TDoctor64>(folder, doctor.PortAddress());
+        simulator->SetAbsent(parser.isSet(AbsentOption()));
+        simulator->SetStallAfter(stallAfter);
+        doctor.SetPortIo(simulator.get());
+    } else if (parser.isSet(PeerOption())) {
+        peer = std::make_unique<TSocketPortIo>(parser.value(PeerOption()));
+        doctor.SetPortIo(peer.get());
+    }
+
+    TProgressPrinter printer(stderr, ::isatty(STDERR_FILENO) != 0, files, portName);
+    doctor.SetOnProgress(
+        [&printer, &stopRequested](TGameDoctorAction action, const QString& fileName,
+            std::uint8_t fileNumber, std::uint8_t progress) {
+            printer.Event(action, fileName, fileNumber, progress);
+            if (stopRequested && stopRequested())
+                throw Exception(QStringLiteral("stopped by Ctrl+C during the delivery"));
+        });
+    doctor.SetOnTimeout([&printer] { printer.Finish(); });
+    doctor.SetTimeoutMessage([base] { return TGameDoctor::TimeoutTextAt(base); });
+
+    try {
+        doctor.SendFiles(files);
+    } catch (const EPortTimeout& error) {
+        printer.Finish();
+        return { ExitNoDevice, QString::fromUtf8(error.what()), false, {} };
+    } catch (const Exception& error) {
+        printer.Finish();
+        return { ExitFailure, error.Message(), false, {} };
+    }
+    printer.Finish();
+
+    if (simulator) {
+        // The sender is done: what the device holds now is all it will get.
+        simulator->EndStream();
+        const QStringList faults = simulator->StreamFaults();
+        if (!faults.isEmpty()) {
+            WriteText(stdout, SimulatorReport(*simulator));
+            for (const QString& fault : faults)
+                ReportError(
+                    QStringLiteral("the simulator received a faulty stream: %1").arg(fault));
+            return { ExitFailure, QStringLiteral("the simulator received a faulty stream"), true,
+                {} };
+        }
+    }
+    const QString done = QString::asprintf("Delivered %lld file%s (%llu bytes) on %s in %.1f s",
+        static_cast<long long>(files.size()), files.size() == 1 ? "" : "s",
+        static_cast<unsigned long long>(printer.TotalBytes()), qPrintable(portName),
+        printer.ElapsedSeconds());
+    return { ExitSuccess, done, false, simulator ? SimulatorReport(*simulator) : QString() };
+}
+
 int RunSend(const QCommandLineParser& parser)
 {
     const TKernelPortList ports = KernelPorts();
@@ -99,11 +176,16 @@ int RunSend(const QCommandLineParser& parser)
             return UsageError(SendCommand, QStringLiteral("--stall-after needs a count of bytes"));
     }
     const QStringList files = parser.positionalArguments();
+    if (parser.isSet(WatchOption) && files.size() != 1)
+        return UsageError(SendCommand, QStringLiteral("--watch takes exactly one file"));
 
-    const QString refusal = CheckList(files);
-    if (!refusal.isEmpty()) {
-        ReportError(refusal);
-        return ExitFailure;
+    // A watch goes on after a refusal: the next write may mend the file.
+    if (!parser.isSet(WatchOption)) {
+        const QString refusal = CheckList(files);
+        if (!refusal.isEmpty()) {
+            ReportError(refusal);
+            return ExitFailure;
+        }
     }
     for (const QString& path : files) {
         const QString name = QFileInfo(path).fileName();
@@ -115,62 +197,21 @@ int RunSend(const QCommandLineParser& parser)
     }
     std::fflush(stdout);
 
-    TGameDoctor doctor;
-    AimAt(doctor, *base);
-    std::unique_ptr<TDoctor64> simulator;
-    std::unique_ptr<TSocketPortIo> peer;
-    if (parser.isSet(SimulateOption())) {
-        const QString folder = parser.value(SimulateOption());
-        if (!MakeOutputFolder(folder))
-            return ExitFailure;
-        simulator = std::make_unique<TDoctor64>(folder, doctor.PortAddress());
-        simulator->SetAbsent(parser.isSet(AbsentOption()));
-        simulator->SetStallAfter(stallAfter);
-        doctor.SetPortIo(simulator.get());
-    } else if (parser.isSet(PeerOption())) {
-        peer = std::make_unique<TSocketPortIo>(parser.value(PeerOption()));
-        doctor.SetPortIo(peer.get());
-    }
+    if (parser.isSet(WatchOption))
+        return WatchAndSend(files.constFirst(), [&](const std::function<bool()>& stopRequested) {
+            return DeliverFiles(parser, *base, portName, files, stallAfter, stopRequested);
+        });
 
-    TProgressPrinter printer(stderr, ::isatty(STDERR_FILENO) != 0, files, portName);
-    doctor.SetOnProgress(
-        [&printer](TGameDoctorAction action, const QString& fileName, std::uint8_t fileNumber,
-            std::uint8_t progress) { printer.Event(action, fileName, fileNumber, progress); });
-    doctor.SetOnTimeout([&printer] { printer.Finish(); });
-    doctor.SetTimeoutMessage([base = *base] { return TGameDoctor::TimeoutTextAt(base); });
-
-    try {
-        doctor.SendFiles(files);
-    } catch (const EPortTimeout& error) {
-        printer.Finish();
-        std::fprintf(stderr, "%s\n", error.what());
-        return ExitNoDevice;
-    } catch (const Exception& error) {
-        printer.Finish();
-        ReportError(error.Message());
-        return ExitFailure;
+    const TSendOutcome outcome = DeliverFiles(parser, *base, portName, files, stallAfter, {});
+    if (!outcome.Reported) {
+        if (outcome.Status == ExitSuccess)
+            WriteText(stdout, outcome.Text + QLatin1Char('\n') + outcome.Report);
+        else if (outcome.Status == ExitNoDevice)
+            WriteText(stderr, outcome.Text + QLatin1Char('\n'));
+        else
+            ReportError(outcome.Text);
     }
-    printer.Finish();
-
-    if (simulator) {
-        // The sender is done: what the device holds now is all it will get.
-        simulator->EndStream();
-        const QStringList faults = simulator->StreamFaults();
-        if (!faults.isEmpty()) {
-            ReportSimulator(*simulator);
-            for (const QString& fault : faults)
-                ReportError(
-                    QStringLiteral("the simulator received a faulty stream: %1").arg(fault));
-            return ExitFailure;
-        }
-    }
-    const double seconds = printer.ElapsedSeconds();
-    std::printf("Delivered %lld file%s (%llu bytes) on %s in %.1f s\n",
-        static_cast<long long>(files.size()), files.size() == 1 ? "" : "s",
-        static_cast<unsigned long long>(printer.TotalBytes()), qPrintable(portName), seconds);
-    if (simulator)
-        ReportSimulator(*simulator);
-    return ExitSuccess;
+    return outcome.Status;
 }
 
 } // namespace
@@ -188,10 +229,15 @@ const TCommand SendCommand = {
                    "device's 8 + 3 characters is shortened, and send says so.\n"
                    "With --simulate, a stream the simulator did not receive exactly as announced\n"
                    "is a failure.\n"
+                   "With --watch (one file) send delivers it again whenever it is written again\n"
+                   "in place or replaced by a rename and has then stayed unchanged for half a\n"
+                   "second, printing one line per round with the time and the result; a failed\n"
+                   "round says why and waits for the next change. Ctrl+C ends the watch, and a\n"
+                   "delivery under way at the end of its block (status 1 then, else 0).\n"
                    "Exit status: 0 delivered, 3 no Doctor64 answered, 1 any other failure,\n"
                    "2 wrong usage."),
     {},
-    { PortOption(), SimulateOption(), PeerOption(), AbsentOption(), StallOption },
+    { PortOption(), SimulateOption(), PeerOption(), AbsentOption(), StallOption, WatchOption },
     { { QStringLiteral("FILE"), QStringLiteral("An image file to deliver."), true } },
     RunSend,
 };
