@@ -1,12 +1,14 @@
 #include "cli/CliMain.h"
 #include "platform/RawText.h"
 #include "platform/port/AcquirePortRights.h"
+#include "platform/port/ExecPrivilegedCopy.h"
 
 #include <QCoreApplication>
 #include <QStringList>
 
 int main(int argc, char* argv[])
 {
+    ExecPrivilegedCopy(argv);
     AcquirePortRights();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("conveyor-cli"));

@@ -10,6 +10,7 @@
 #include "platform/TVerInfo.h"
 #include "platform/TWavePlayer.h"
 #include "platform/port/AcquirePortRights.h"
+#include "platform/port/ExecPrivilegedCopy.h"
 #include "platform/port/TKernelPortList.h"
 #include "platform/port/TSocketPortIo.h"
 #include "shell/ShellPictures.h"
@@ -72,6 +73,7 @@ bool Answered(const TCommandLine& line, const QString& caption, int& status)
 
 int main(int argc, char* argv[])
 {
+    ExecPrivilegedCopy(argv);
     AcquirePortRights();
     QCoreApplication::setApplicationName(QStringLiteral("Conveyor"));
     // The version comes from the program file's own version block, as the caption's does.

@@ -25,6 +25,8 @@ public:
     TKernelPortList PortsAtStart;
     std::map<std::uint16_t, int> RefusedPorts; // base -> errno of ioperm
     QString ProgramPath;
+    // The copy of the program that holds the capability, when this user may not run it.
+    QString PrivilegedCopyRefused;
 
     void Grant(std::uint16_t from, std::uint16_t count);
     // True when the processor's port instructions may be used on address (ioperm), or
