@@ -166,7 +166,14 @@ int main(int argc, char* argv[])
     const TClock clock;
     TMainDeliveryHost deliveryHost(mainWindow, progress);
     TMongo mongo(deliveryHost, clock);
-    mainWindow.SetDeliveryJob([&mongo] { mongo.StartDelivery(); });
+    // The simulated Doctor64 is a demonstration aid, not a cable: each delivery finds it on
+    // the port Preferences chose last. A press during a delivery leaves it where it is.
+    TDoctor64* simulated = nullptr;
+    mainWindow.SetDeliveryJob([&mongo, &simulated, &mainWindow] {
+        if (simulated != nullptr && !mongo.Delivering())
+            simulated->SetBaseAddress(mainWindow.GameDoctor1().PortAddress());
+        mongo.StartDelivery();
+    });
     // The program ends when its main window closes, whatever other window is still open,
     // once the close has saved the settings (and shown why, if it could not). A delivery
     // under way ends at the end of its block, so nothing goes on driving the port unseen.
@@ -178,10 +185,13 @@ int main(int argc, char* argv[])
     // component's own text), which is the settings' text unless the port was changed in the
     // middle of a delivery: the warning then names the port that was really used.
 
-    // A simulated Doctor64 is plugged into the port the settings chose at start-up.
-    if (device == nullptr && !line.SimulateFolder.isEmpty())
-        device = std::make_unique<TDoctor64>(
+    // A simulated Doctor64, first on the port the settings chose at start-up.
+    if (device == nullptr && !line.SimulateFolder.isEmpty()) {
+        auto doctor64 = std::make_unique<TDoctor64>(
             line.SimulateFolder, mainWindow.GameDoctor1().PortAddress());
+        simulated = doctor64.get();
+        device = std::move(doctor64);
+    }
     if (device) {
         mainWindow.GameDoctor1().SetPortIo(device.get());
         mainWindow.AppendToCaption(QStringLiteral(" (simulated Doctor64)"));

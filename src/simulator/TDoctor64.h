@@ -62,6 +62,9 @@ public:
     void EndStream();
 
     std::uint16_t BaseAddress() const { return FBase; }
+    // Moves the device to another port, as the window's demonstration device follows the
+    // port Preferences chooses; only between transfers.
+    void SetBaseAddress(std::uint16_t address) { FBase = address; }
     QString OutputFolder() const { return FOutputFolder; }
     const std::vector<TReceivedFile>& Files() const { return FFiles; }
     int Handshakes() const { return FHandshakes; }
