@@ -7,7 +7,15 @@ include(GNUInstallDirs)
 set(CONVEYOR_APP_ID org.example.conveyor.Conveyor)
 set(CONVEYOR_RESOURCES ${PROJECT_SOURCE_DIR}/resources)
 
+# The programs every user runs, and their copies that the package lets hold the port
+# capability, executable by root and the group lp only (debian/conveyor.postinst); each
+# public program passes on to its copy when the user may run it.
+set(CONVEYOR_PRIVILEGED_DIR ${CMAKE_INSTALL_LIBEXECDIR}/conveyor)
 install(TARGETS conveyor conveyor-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS conveyor conveyor-cli RUNTIME DESTINATION ${CONVEYOR_PRIVILEGED_DIR})
+target_compile_definitions(platform PRIVATE
+  CONVEYOR_INSTALL_BINDIR="${CMAKE_INSTALL_FULL_BINDIR}"
+  CONVEYOR_INSTALL_PRIVILEGED_DIR="${CMAKE_INSTALL_FULL_LIBEXECDIR}/conveyor")
 
 # The settings rule needs to know the installed program folder, wherever the prefix put
 # it, to keep settings out of it even when root could write there.

@@ -4,6 +4,8 @@
 #include "cli/ExitStatus.h"
 #include "cli/PortOption.h"
 #include "cli/TProgressPrinter.h"
+#include "cli/TSendOutcome.h"
+#include "cli/WatchAndSend.h"
 #include "device/EPortTimeout.h"
 #include "device/TGameDoctor.h"
 #include "platform/Exception.h"
@@ -19,6 +21,7 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -29,27 +32,32 @@ const QCommandLineOption StallOption(QStringLiteral("stall-after"),
                    "the stream."),
     QStringLiteral("N"));
 
+const QCommandLineOption WatchOption(QStringLiteral("watch"),
+    QStringLiteral("Delivers the file, then again each time it is written or replaced and has "
+                   "stayed unchanged for half a second, until Ctrl+C."));
+
 // The most files one transfer can announce: the count is a single byte, and 256 would
 // announce none.
 constexpr qsizetype MaxFiles = 255;
 
-void ReportSimulator(const TDoctor64& device)
+// The simulator's line for each file it took.
+QString SimulatorReport(const TDoctor64& device)
 {
+    QString report;
     for (const TReceivedFile& file : device.Files()) {
         // The names come from the stream, so they may hold any byte.
         if (file.Complete)
-            WriteText(stdout,
-                QStringLiteral("Simulator stored %1 (%2 bytes) in %3\n")
-                    .arg(PrintableText(file.Name))
-                    .arg(file.ReceivedBytes)
-                    .arg(PrintableText(device.OutputFolder())));
+            report += QStringLiteral("Simulator stored %1 (%2 bytes) in %3\n")
+                          .arg(PrintableText(file.Name))
+                          .arg(file.ReceivedBytes)
+                          .arg(PrintableText(device.OutputFolder()));
         else
-            WriteText(stdout,
-                QStringLiteral("Simulator dropped %1 after %2 of %3 bytes\n")
-                    .arg(PrintableText(file.Name))
-                    .arg(file.ReceivedBytes)
-                    .arg(file.DeclaredSize));
+            report += QStringLiteral("Simulator dropped %1 after %2 of %3 bytes\n")
+                          .arg(PrintableText(file.Name))
+                          .arg(file.ReceivedBytes)
+                          .arg(file.DeclaredSize);
     }
+    return report;
 }
 
 // Refuses a list that could not go out whole, before the port is touched: a Doctor64
@@ -79,6 +87,80 @@ QString CheckList(const QStringList& files)
     return QString();
 }
 
+// One delivery of the list, checked first: the exit status and the line that tells how it
+// ended. stopRequested, asked after every block, ends the transfer there.
+TSendOutcome DeliverFiles(const QCommandLineParser& parser, std::uint16_t base,
+    const QString& portName, const QStringList& files, qint64 stallAfter,
+    const std::function<bool()>& stopRequested)
+{
+    const QString refusal = CheckList(files);
+    if (!refusal.isEmpty())
+        return { ExitFailure, refusal, false, {} };
+
+    TGameDoctor doctor;
+    doctor.SetPortChoice(TPortChoice::ForBase(base));
+    const std::unique_ptr<THardwarePortIo> hardware = HardwarePort();
+    std::unique_ptr<TAttachedDevice> device;
+    try {
+        device = std::make_unique<TAttachedDevice>(parser.value(TAttachedDevice::SimulateOption()),
+            parser.value(TAttachedDevice::PeerOption()), doctor.PortAddress());
+    } catch (const Exception& error) {
+        return { ExitFailure, error.Message(), false, {} };
+    }
+    TDoctor64* const simulator = device->Simulator();
+    if (simulator) {
+        // A watch ends at Ctrl+C itself, between blocks, and the simulator then drops the
+        // half file as it goes.
+        if (!stopRequested)
+            TDoctor64::RemovePartOnInterrupt();
+        simulator->SetAbsent(parser.isSet(AbsentOption()));
+        simulator->SetStallAfter(stallAfter);
+    }
+    doctor.SetPortIo(device->PortIo() ? device->PortIo() : hardware.get());
+
+    TProgressPrinter printer(stderr, ::isatty(STDERR_FILENO) != 0, files, portName, doctor);
+    doctor.SetOnProgress(
+        [&printer, &stopRequested](TGameDoctorAction action, const QString& fileName,
+            std::uint8_t fileNumber, std::uint8_t progress) {
+            printer.Event(action, fileName, fileNumber, progress);
+            if (stopRequested && stopRequested())
+                throw Exception(QStringLiteral("stopped by Ctrl+C during the delivery"));
+        });
+    doctor.SetOnTimeout([&printer] { printer.Finish(); });
+
+    try {
+        doctor.SendFiles(files);
+    } catch (const EPortTimeout& error) {
+        printer.Finish();
+        return { ExitNoDevice, error.Message(), false, {} };
+    } catch (const Exception& error) {
+        printer.Finish();
+        return { ExitFailure, error.Message(), false, {} };
+    }
+    printer.Finish();
+
+    if (simulator) {
+        // The sender is done: what the device holds now is all it will get.
+        simulator->EndStream();
+        const QStringList faults = simulator->StreamFaults();
+        if (!faults.isEmpty()) {
+            WriteText(stdout, SimulatorReport(*simulator));
+            for (const QString& fault : faults)
+                ReportError(
+                    QStringLiteral("the simulator received a faulty stream: %1").arg(fault));
+            return { ExitFailure, QStringLiteral("the simulator received a faulty stream"), true,
+                {} };
+        }
+    }
+    const QString done = QStringLiteral("Delivered %1 file%2 (%3 bytes) on %4 in %5 s")
+                             .arg(files.size())
+                             .arg(files.size() == 1 ? QString() : QStringLiteral("s"))
+                             .arg(doctor.SentBytes())
+                             .arg(portName)
+                             .arg(printer.ElapsedSeconds(), 0, 'f', 1);
+    return { ExitSuccess, done, false, simulator ? SimulatorReport(*simulator) : QString() };
+}
+
 int RunSend(const QCommandLineParser& parser)
 {
     const TKernelPortList ports = KernelPorts();
@@ -102,11 +184,16 @@ int RunSend(const QCommandLineParser& parser)
             return UsageError(SendCommand, QStringLiteral("--stall-after needs a count of bytes"));
     }
     const QStringList files = parser.positionalArguments();
+    if (parser.isSet(WatchOption) && files.size() != 1)
+        return UsageError(SendCommand, QStringLiteral("--watch takes exactly one file"));
 
-    const QString refusal = CheckList(files);
-    if (!refusal.isEmpty()) {
-        ReportError(refusal);
-        return ExitFailure;
+    // A watch goes on after a refusal: the next write may mend the file.
+    if (!parser.isSet(WatchOption)) {
+        const QString refusal = CheckList(files);
+        if (!refusal.isEmpty()) {
+            ReportError(refusal);
+            return ExitFailure;
+        }
     }
     for (const QString& path : files) {
         const QString name = QFileInfo(path).fileName();
@@ -118,66 +205,22 @@ int RunSend(const QCommandLineParser& parser)
     }
     std::fflush(stdout);
 
-    TGameDoctor doctor;
-    doctor.SetPortChoice(TPortChoice::ForBase(*base));
-    const std::unique_ptr<THardwarePortIo> hardware = HardwarePort();
-    std::unique_ptr<TAttachedDevice> device;
-    try {
-        device = std::make_unique<TAttachedDevice>(
-            parser.value(simulate), parser.value(peer), doctor.PortAddress());
-    } catch (const Exception& error) {
-        ReportError(error.Message());
-        return ExitFailure;
-    }
-    TDoctor64* const simulator = device->Simulator();
-    if (simulator) {
-        TDoctor64::RemovePartOnInterrupt();
-        simulator->SetAbsent(parser.isSet(AbsentOption()));
-        simulator->SetStallAfter(stallAfter);
-    }
-    doctor.SetPortIo(device->PortIo() ? device->PortIo() : hardware.get());
+    if (parser.isSet(WatchOption))
+        return WatchAndSend(files.constFirst(), [&](const std::function<bool()>& stopRequested) {
+            return DeliverFiles(parser, *base, portName, files, stallAfter, stopRequested);
+        });
 
-    TProgressPrinter printer(stderr, ::isatty(STDERR_FILENO) != 0, files, portName, doctor);
-    doctor.SetOnProgress(
-        [&printer](TGameDoctorAction action, const QString& fileName, std::uint8_t fileNumber,
-            std::uint8_t progress) { printer.Event(action, fileName, fileNumber, progress); });
-    doctor.SetOnTimeout([&printer] { printer.Finish(); });
-
-    try {
-        doctor.SendFiles(files);
-    } catch (const EPortTimeout& error) {
-        printer.Finish();
-        ReportError(error.Message());
-        return ExitNoDevice;
-    } catch (const Exception& error) {
-        printer.Finish();
-        ReportError(error.Message());
-        return ExitFailure;
-    }
-    printer.Finish();
-
-    if (simulator) {
-        // The sender is done: what the device holds now is all it will get.
-        simulator->EndStream();
-        const QStringList faults = simulator->StreamFaults();
-        if (!faults.isEmpty()) {
-            ReportSimulator(*simulator);
-            for (const QString& fault : faults)
-                ReportError(
-                    QStringLiteral("the simulator received a faulty stream: %1").arg(fault));
-            return ExitFailure;
+    const TSendOutcome outcome = DeliverFiles(parser, *base, portName, files, stallAfter, {});
+    if (!outcome.Reported) {
+        if (outcome.Status == ExitSuccess) {
+            // Kept, so that output that cannot be written still names what was delivered.
+            WriteOutcome(outcome.Text);
+            WriteText(stdout, outcome.Report);
+        } else {
+            ReportError(outcome.Text);
         }
     }
-    const double seconds = printer.ElapsedSeconds();
-    WriteOutcome(QStringLiteral("Delivered %1 file%2 (%3 bytes) on %4 in %5 s")
-                     .arg(files.size())
-                     .arg(files.size() == 1 ? QString() : QStringLiteral("s"))
-                     .arg(doctor.SentBytes())
-                     .arg(portName)
-                     .arg(seconds, 0, 'f', 1));
-    if (simulator)
-        ReportSimulator(*simulator);
-    return ExitSuccess;
+    return outcome.Status;
 }
 
 } // namespace
@@ -195,11 +238,16 @@ const TCommand SendCommand = {
                    "device's 8 + 3 characters is shortened, and send says so.\n"
                    "With --simulate, a stream the simulator did not receive exactly as announced\n"
                    "is a failure.\n"
+                   "With --watch (one file) send delivers it again whenever it is written again\n"
+                   "in place or replaced by a rename and has then stayed unchanged for half a\n"
+                   "second, printing one line per round with the time and the result; a failed\n"
+                   "round says why and waits for the next change. Ctrl+C ends the watch, and a\n"
+                   "delivery under way at the end of its block (status 1 then, else 0).\n"
                    "Exit status: 0 delivered, 3 no Doctor64 answered, 1 any other failure,\n"
                    "2 wrong usage."),
     {},
     { PortOption(), TAttachedDevice::SimulateOption(), TAttachedDevice::PeerOption(),
-        AbsentOption(), StallOption },
+        AbsentOption(), StallOption, WatchOption },
     { { QStringLiteral("FILE"), QStringLiteral("An image file to deliver."), true } },
     RunSend,
 };

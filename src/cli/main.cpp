@@ -3,6 +3,7 @@
 #include "cli/ExitStatus.h"
 #include "platform/RawText.h"
 #include "platform/port/AcquirePortRights.h"
+#include "platform/port/ExecPrivilegedCopy.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -10,6 +11,7 @@
 int main(int argc, char* argv[])
 {
     ReserveStandardDescriptors();
+    ExecPrivilegedCopy(argv);
     AcquirePortRights();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("conveyor-cli"));

@@ -11,6 +11,7 @@
 #include "platform/TWavePlayer.h"
 #include "platform/port/AcquirePortRights.h"
 #include "platform/port/StartChildProcess.h"
+#include "platform/port/ExecPrivilegedCopy.h"
 #include "platform/port/TKernelPortList.h"
 #include "shell/ShellPictures.h"
 #include "shell/TCommandLine.h"
@@ -19,6 +20,7 @@
 #include "shell/TMainDeliveryHost.h"
 #include "shell/TOpenDia.h"
 #include "simulator/TAttachedDevice.h"
+#include "simulator/TDoctor64.h"
 #include "widgets/TFAbout.h"
 
 #include <QApplication>
@@ -70,6 +72,7 @@ bool Answered(const TCommandLine& line, const QString& caption, int& status)
 
 int main(int argc, char* argv[])
 {
+    ExecPrivilegedCopy(argv);
     AcquirePortRights();
     QCoreApplication::setApplicationName(QStringLiteral("Conveyor"));
     // The version comes from the program file's own version block, as the caption's does.
@@ -173,6 +176,10 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "conveyor: %s\n", error.what());
         return 1;
     }
+    // The simulated Doctor64 is a demonstration aid, not a cable: it answers on whichever
+    // port a delivery uses, the one Preferences chose last.
+    if (TDoctor64* const simulated = device->Simulator())
+        simulated->SetFollowsTransfers(true);
     if (TPortIo* const port = device->PortIo()) {
         mainWindow.GameDoctor1().SetPortIo(port);
         mainWindow.AppendToCaption(QStringLiteral(" (simulated Doctor64)"));

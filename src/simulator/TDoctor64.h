@@ -62,6 +62,16 @@ public:
     void EndStream();
 
     std::uint16_t BaseAddress() const { return FBase; }
+    // Moves the device to another port; only between transfers.
+    void SetBaseAddress(std::uint16_t address) { FBase = address; }
+    // The window's demonstration device answers on whichever port a transfer begins on,
+    // the one Preferences chose last: it stands for a device, not for a cable.
+    void SetFollowsTransfers(bool follows) { FFollowsTransfers = follows; }
+    void Begin(std::uint16_t base) override
+    {
+        if (FFollowsTransfers)
+            FBase = base;
+    }
     QString OutputFolder() const { return FOutputFolder; }
     const std::vector<TReceivedFile>& Files() const { return FFiles; }
     int Handshakes() const { return FHandshakes; }
@@ -122,6 +132,7 @@ private:
     void StoreUnderFreeName();
 
     QString FOutputFolder;
+    bool FFollowsTransfers = false;
     std::uint16_t FBase;
     bool FAbsent = false;
     bool FIgnoreHandshake = false;

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QThread>
+#include <QTime>
 
 #include <gtest/gtest.h>
 
@@ -848,4 +849,117 @@ int main(int argc, char** argv)
     QCoreApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+namespace {
+
+// conveyor-cli send --watch in the background; each step waits for the line its change
+// should bring.
+class TWatchProcess
+{
+public:
+    explicit TWatchProcess(const QStringList& arguments)
+    {
+        FProcess.start(QStringLiteral(CONVEYOR_CLI),
+            QStringList { QStringLiteral("send"), QStringLiteral("--watch") } + arguments);
+    }
+    ~TWatchProcess()
+    {
+        if (FProcess.state() != QProcess::NotRunning) {
+            FProcess.kill();
+            FProcess.waitForFinished();
+        }
+    }
+    // Waits until the output holds count lines containing text.
+    bool WaitFor(const QString& text, int count = 1)
+    {
+        for (int waited = 0; FOut.count(text) < count && waited < 100; ++waited) {
+            FProcess.waitForReadyRead(200);
+            FOut += QString::fromUtf8(FProcess.readAllStandardOutput());
+        }
+        return FOut.count(text) >= count;
+    }
+    int Interrupt()
+    {
+        ::kill(static_cast<pid_t>(FProcess.processId()), SIGINT);
+        if (!FProcess.waitForFinished(20000))
+            return -1;
+        FOut += QString::fromUtf8(FProcess.readAllStandardOutput());
+        return FProcess.exitStatus() == QProcess::NormalExit ? FProcess.exitCode() : -2;
+    }
+    const QString& Out() const { return FOut; }
+
+private:
+    QProcess FProcess;
+    QString FOut;
+};
+
+} // namespace
+
+TEST(CliSendWatch, DeliversAgainAfterEachWriteRenameAndRecreationUntilCtrlC)
+{
+    TTestFolder folder;
+    const QString image = folder.Write(QStringLiteral("racer.z64"),
+        Swizzled(ImageBytes("RACER", 'E'), 1) + QByteArray(100000, '\x11'));
+    TWatchProcess watch(
+        { QStringLiteral("--simulate"), folder.Path(QStringLiteral("out")), image });
+    ASSERT_TRUE(watch.WaitFor(QStringLiteral("Watching racer.z64 for changes")))
+        << qPrintable(watch.Out());
+    EXPECT_EQ(watch.Out().count(QStringLiteral(" Delivered 1 file")), 1);
+
+    // Written again in place, in two steps closer together than half a second: one round.
+    {
+        QFile file(image);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write(QByteArray(1000, '\x22'));
+        file.flush();
+        ::usleep(100000);
+        file.write(QByteArray(1000, '\x33'));
+    }
+    ASSERT_TRUE(watch.WaitFor(QStringLiteral(" Delivered 1 file"), 2)) << qPrintable(watch.Out());
+    // Replaced by a rename, as a linker does.
+    const QString fresh = folder.Write(QStringLiteral("racer.tmp"),
+        Swizzled(ImageBytes("RACER", 'E'), 1) + QByteArray(50000, '\x44'));
+    ASSERT_EQ(::rename(qPrintable(fresh), qPrintable(image)), 0);
+    ASSERT_TRUE(watch.WaitFor(QStringLiteral(" Delivered 1 file"), 3)) << qPrintable(watch.Out());
+    // Half written: an odd number of bytes cannot be a big-endian image. The round says why.
+    {
+        QFile file(image);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write("x", 1);
+    }
+    ASSERT_TRUE(watch.WaitFor(QStringLiteral("Not delivered: "))) << qPrintable(watch.Out());
+    // Removed, then written anew.
+    ASSERT_TRUE(QFile::remove(image));
+    ASSERT_TRUE(watch.WaitFor(QStringLiteral("Not delivered: "), 2)) << qPrintable(watch.Out());
+    folder.Write(QStringLiteral("racer.z64"),
+        Swizzled(ImageBytes("RACER", 'E'), 1) + QByteArray(20000, '\x55'));
+    ASSERT_TRUE(watch.WaitFor(QStringLiteral(" Delivered 1 file"), 4)) << qPrintable(watch.Out());
+
+    EXPECT_EQ(watch.Interrupt(), 0) << qPrintable(watch.Out());
+    EXPECT_TRUE(watch.Out().contains(QStringLiteral("Stopped watching")));
+    // Every round that went out arrived whole, the last one as the file is now.
+    const QStringList stored = QDir(folder.Path(QStringLiteral("out"))).entryList(QDir::Files);
+    EXPECT_EQ(stored,
+        (QStringList { QStringLiteral("RACER.Z64"), QStringLiteral("RACER.Z64.2"),
+            QStringLiteral("RACER.Z64.3"), QStringLiteral("RACER.Z64.4") }));
+    EXPECT_EQ(folder.Read(QStringLiteral("out/RACER.Z64.4")).size(), QFileInfo(image).size());
+    for (const QString& line : Lines(watch.Out())) {
+        if (line.contains(QStringLiteral("Delivered")) || line.contains(QStringLiteral("Not "))) {
+            EXPECT_TRUE(QTime::fromString(line.left(8), QStringLiteral("HH:mm:ss")).isValid())
+                << qPrintable(line);
+        }
+    }
+}
+
+TEST(CliSendWatch, TakesExactlyOneFile)
+{
+    TTestFolder folder;
+    const QString a = folder.Write(QStringLiteral("a.v64"), ImageBytes("A", 'E'));
+    const QString b = folder.Write(QStringLiteral("b.v64"), ImageBytes("B", 'E'));
+    const TRun run = Cli({ QStringLiteral("send"), QStringLiteral("--watch"),
+        QStringLiteral("--simulate"), folder.Path(QStringLiteral("out")), a, b });
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_TRUE(run.Err.contains(QStringLiteral("--watch takes exactly one file")))
+        << qPrintable(run.Err);
 }

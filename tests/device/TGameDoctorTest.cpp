@@ -1285,3 +1285,27 @@ TEST_F(TTransfer, ADamagedArchiveIsRefusedBeforeThePortIsTouched)
     EXPECT_TRUE(Port.Trace.empty());
     EXPECT_TRUE(Events.empty());
 }
+
+// The window's demonstration device answers on the port each transfer begins on; a device
+// that stays on its port does not.
+TEST(TFollowingDevice, AnswersOnWhicheverPortATransferBeginsOn)
+{
+    TTestFolder folder;
+    const QString image = folder.Write(QStringLiteral("racer.v64"), RandomBytes(5000, 9));
+    TDoctor64 device(folder.Path(QStringLiteral("received")), TGameDoctor::LPT1Address);
+    device.SetFollowsTransfers(true);
+    TGameDoctor doctor;
+    doctor.SetPortIo(&device);
+    doctor.SetPortChoice(TPortChoice::ForBase(TGameDoctor::LPT2Address));
+    doctor.SendFile(image);
+    doctor.SetPortChoice(TPortChoice::ForBase(0xD010));
+    doctor.SendFile(image);
+    ASSERT_EQ(device.Files().size(), 2u);
+    EXPECT_TRUE(device.Files()[1].Complete);
+    EXPECT_EQ(device.BaseAddress(), 0xD010);
+
+    device.SetFollowsTransfers(false);
+    doctor.SetPortChoice(TPortChoice::ForBase(TGameDoctor::LPT1Address));
+    EXPECT_THROW(doctor.SendFile(image), EPortTimeout);
+    doctor.SetPortIo(nullptr);
+}

@@ -129,6 +129,22 @@ TEST(AcquirePortRights, WithoutTheCapabilityNothingIsAskedAndTheProgramGoesOn)
                        "/opt/conveyor/bin/conveyor\" and start the program again."));
 }
 
+TEST(AcquirePortRights, AUserOutsideTheGroupIsToldHowToJoinIt)
+{
+    // The public program could not pass on to its privileged copy: the remedy is the
+    // group, not a setcap of the public program.
+    TProcFolder proc;
+    proc.AddOnboardAndCard();
+    TFakeCalls calls;
+    calls.Held = false;
+    TPortRights rights = AcquirePortRights(calls, TKernelPortList::Read(proc.Path()));
+    rights.PrivilegedCopyRefused = QStringLiteral("/usr/libexec/conveyor/conveyor");
+    EXPECT_EQ(rights.Missing(0x378, 0x378, QStringLiteral("LPT1"), true),
+        QStringLiteral("Conveyor may not use LPT1 (0x378): only root and the members of the group "
+                       "lp may use the parallel port. Join the group with \"sudo adduser $USER "
+                       "lp\", then log out and in again."));
+}
+
 TEST(AcquirePortRights, WithNoPortListedNothingIsAskedButEverythingIsDropped)
 {
     TProcFolder proc;

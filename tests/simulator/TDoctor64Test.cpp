@@ -101,6 +101,18 @@ TEST(TDoctor64Registers, ControlReadsBackWithTheDevicesOwnLines)
     EXPECT_EQ(absent.Read(Control), 0);
 }
 
+TEST(TDoctor64Registers, AMovedDeviceAnswersOnItsNewPortOnly)
+{
+    TTestFolder folder;
+    TDoctor64 device(folder.Path());
+    device.SetBaseAddress(0x278);
+    EXPECT_EQ(device.BaseAddress(), 0x278);
+    device.Write(0x27A, 0xFF);
+    EXPECT_EQ(device.Read(0x27A), 0xF5) << "the device's own lines on LPT2";
+    device.Write(Control, 0xFF);
+    EXPECT_EQ(device.Read(Control), 0xFF) << "LPT1 is left without a device";
+}
+
 TEST(TDoctor64Registers, HandshakeRaisesAndLowersSelectInStep)
 {
     TTestFolder folder;

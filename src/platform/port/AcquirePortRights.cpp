@@ -1,5 +1,6 @@
 #include "AcquirePortRights.h"
 
+#include "platform/port/ExecPrivilegedCopy.h"
 #include "platform/port/TLinuxPrivilegeCalls.h"
 #include "platform/port/TPortAddress.h"
 
@@ -62,6 +63,8 @@ void AcquirePortRights()
     TLinuxPrivilegeCalls calls;
     int dropError = 0;
     TPortRights::Process() = AcquirePortRights(calls, TKernelPortList::Read(), &dropError);
+    if (const char* refused = PrivilegedCopyRefused())
+        TPortRights::Process().PrivilegedCopyRefused = QString::fromLocal8Bit(refused);
     if (dropError != 0) {
         std::fprintf(stderr,
             "Conveyor cannot give up its capabilities (%s) and will not run with them.\n",

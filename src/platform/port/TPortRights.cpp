@@ -38,6 +38,11 @@ QString TPortRights::Missing(
         return QStringLiteral("Conveyor may not use %1: the program did not ask for port access "
                               "when it started.")
             .arg(port);
+    if (!CapabilityHeld && !PrivilegedCopyRefused.isEmpty())
+        return QStringLiteral("Conveyor may not use %1: only root and the members of the group "
+                              "lp may use the parallel port. Join the group with \"sudo adduser "
+                              "$USER lp\", then log out and in again.")
+            .arg(port);
     if (!CapabilityHeld)
         return QStringLiteral("Conveyor may not use %1. %2")
             .arg(port, EPortAccess::GrantCapabilityText(ProgramPath));

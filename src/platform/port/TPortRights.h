@@ -28,6 +28,8 @@ public:
     TKernelPortList PortsAtStart;
     std::map<std::uint16_t, int> RefusedPorts; // base -> errno of ioperm
     QString ProgramPath;
+    // The copy of the program that holds the capability, when this user may not run it.
+    QString PrivilegedCopyRefused;
 
     void Grant(std::uint16_t from, std::uint16_t count);
     // What Grant was given, as runs of consecutive addresses (from, count), lowest first.
