@@ -17,6 +17,28 @@
 
 namespace {
 
+// The real delivery job on a main window, to a simulated device, as the program wires it.
+struct TDelivery
+{
+    explicit TDelivery(TFMain& window)
+        : Window(window)
+        , Host(window)
+        , Mongo(Host, window.GameDoctor1(), Clock)
+        , Device(Received.Path())
+    {
+        window.SetDeliveryJob(Mongo);
+        window.GameDoctor1().SetPortIo(&Device);
+    }
+    ~TDelivery() { Window.GameDoctor1().SetPortIo(nullptr); }
+
+    TFMain& Window;
+    TMainDeliveryHost Host;
+    const TClock Clock;
+    TMongo Mongo;
+    TTestFolder Received;
+    TDoctor64 Device;
+};
+
 // The main window driven by the keyboard alone, and its size and place in the settings.
 class TKeyboard : public TMainWindowTest
 {
@@ -96,17 +118,10 @@ TEST_F(TKeyboard, ShortcutsPressTheToolbarButtonsAndTheirToolTipsNameThem)
 {
     TFMain& window = StartWithImages();
     QStringList delivered;
-    // The real delivery job, to a simulated device: what it sent is what was current.
-    TMainDeliveryHost host(window);
-    const TClock clock;
-    TMongo mongo(host, window.GameDoctor1(), clock);
-    window.SetDeliveryJob(mongo);
-    TTestFolder received;
-    TDoctor64 device(received.Path());
-    window.GameDoctor1().SetPortIo(&device);
+    TDelivery delivery(window);
     const auto deliver = [&] {
         Press(Qt::CTRL | Qt::Key_D);
-        delivered.append(mongo.Row().FileName);
+        delivered.append(delivery.Mongo.Row().FileName);
     };
 
     QTest::keyClick(Grid(), Qt::Key_Down);
@@ -151,27 +166,19 @@ TEST_F(TKeyboard, ShortcutsPressTheToolbarButtonsAndTheirToolTipsNameThem)
     QObject::connect(&window, &TFMain::Closed, [&] { closed = true; });
     Press(Qt::CTRL | Qt::Key_Q);
     EXPECT_TRUE(closed);
-    window.GameDoctor1().SetPortIo(nullptr);
 }
 
 TEST_F(TKeyboard, ToolbarButtonsAreInTheTabOrderAndSpaceOrEnterPressesThem)
 {
     TFMain& window = StartWithImages();
-    TMainDeliveryHost host(window);
-    const TClock clock;
-    TMongo mongo(host, window.GameDoctor1(), clock);
-    window.SetDeliveryJob(mongo);
-    TTestFolder received;
-    TDoctor64 device(received.Path());
-    window.GameDoctor1().SetPortIo(&device);
+    TDelivery delivery(window);
     auto* deliver = Find<TSpeedButton>("SpeedButton8");
     EXPECT_EQ(deliver->focusPolicy(), Qt::TabFocus);
     deliver->setFocus();
     QTest::keyClick(deliver, Qt::Key_Space);
     QTest::keyClick(deliver, Qt::Key_Return);
     // Each key started one delivery.
-    EXPECT_EQ(device.Handshakes(), 2);
-    window.GameDoctor1().SetPortIo(nullptr);
+    EXPECT_EQ(delivery.Device.Handshakes(), 2);
 }
 
 TEST_F(TKeyboard, ALongStatusTextNeverWidensTheWindow)
