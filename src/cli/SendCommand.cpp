@@ -62,21 +62,26 @@ QString SimulatorReport(const TDoctor64& device)
 
 // Refuses a list that could not go out whole, before the port is touched: a Doctor64
 // should not be left holding half a list because of its third file. Returns the message.
-QString CheckList(const QStringList& files)
+// The files were opened and checked once (TGameDoctor::CheckFiles); a file that is missing
+// is refused here too.
+QString CheckList(const TGameDoctor::TCheckedFiles& files)
 {
-    if (files.size() > MaxFiles)
+    if (files.Paths.size() > MaxFiles)
         return QStringLiteral("At most %1 files go in one transfer (the count is one byte); "
                               "%2 were given")
             .arg(MaxFiles)
-            .arg(files.size());
+            .arg(files.Paths.size());
     QHash<QByteArray, QString> names;
-    for (const QString& path : files) {
-        QString imageName;
-        try {
-            imageName = TGameDoctor::CheckFile(path)->ImageName();
-        } catch (const Exception& error) {
-            return error.Message();
+    for (std::size_t i = 0; i < files.Readers.size(); ++i) {
+        const QString& path = files.Paths.at(qsizetype(i));
+        if (!files.Readers[i]) {
+            try {
+                std::rethrow_exception(files.OpenErrors[i]);
+            } catch (const Exception& error) {
+                return error.Message();
+            }
         }
+        const QString imageName = files.Readers[i]->ImageName();
         const QByteArray field = TGameDoctor::FormatDeviceName(imageName);
         const auto earlier = names.constFind(field);
         if (earlier != names.constEnd())
@@ -90,7 +95,7 @@ QString CheckList(const QStringList& files)
 // One delivery of the list, checked first: the exit status and the line that tells how it
 // ended. stopRequested, asked after every block, ends the transfer there.
 TSendOutcome DeliverFiles(const QCommandLineParser& parser, std::uint16_t base,
-    const QString& portName, const QStringList& files, qint64 stallAfter,
+    const QString& portName, TGameDoctor::TCheckedFiles files, qint64 stallAfter,
     const std::function<bool()>& stopRequested)
 {
     const QString refusal = CheckList(files);
@@ -118,7 +123,11 @@ TSendOutcome DeliverFiles(const QCommandLineParser& parser, std::uint16_t base,
     }
     doctor.SetPortIo(device->PortIo() ? device->PortIo() : hardware.get());
 
-    TProgressPrinter printer(stderr, ::isatty(STDERR_FILENO) != 0, files, portName, doctor);
+    std::uint64_t total = 0;
+    for (const auto& reader : files.Readers)
+        total += reader ? std::uint64_t(reader->Size()) : 0;
+    const qsizetype count = files.Paths.size();
+    TProgressPrinter printer(stderr, ::isatty(STDERR_FILENO) != 0, total, portName, doctor);
     doctor.SetOnProgress(
         [&printer, &stopRequested](TGameDoctorAction action, const QString& fileName,
             std::uint8_t fileNumber, std::uint8_t progress) {
@@ -129,7 +138,7 @@ TSendOutcome DeliverFiles(const QCommandLineParser& parser, std::uint16_t base,
     doctor.SetOnTimeout([&printer] { printer.Finish(); });
 
     try {
-        doctor.SendFiles(files);
+        doctor.SendCheckedFiles(std::move(files));
     } catch (const EPortTimeout& error) {
         printer.Finish();
         return { ExitNoDevice, error.Message(), false, {} };
@@ -153,8 +162,8 @@ TSendOutcome DeliverFiles(const QCommandLineParser& parser, std::uint16_t base,
         }
     }
     const QString done = QStringLiteral("Delivered %1 file%2 (%3 bytes) on %4 in %5 s")
-                             .arg(files.size())
-                             .arg(files.size() == 1 ? QString() : QStringLiteral("s"))
+                             .arg(count)
+                             .arg(count == 1 ? QString() : QStringLiteral("s"))
                              .arg(doctor.SentBytes())
                              .arg(portName)
                              .arg(printer.ElapsedSeconds(), 0, 'f', 1);
@@ -187,9 +196,17 @@ int RunSend(const QCommandLineParser& parser)
     if (parser.isSet(WatchOption) && files.size() != 1)
         return UsageError(SendCommand, QStringLiteral("--watch takes exactly one file"));
 
-    // A watch goes on after a refusal: the next write may mend the file.
+    // A watch goes on after a refusal: the next write may mend the file. Without one the
+    // files are checked once, here, and sent from what the check opened.
+    TGameDoctor::TCheckedFiles checked;
     if (!parser.isSet(WatchOption)) {
-        const QString refusal = CheckList(files);
+        try {
+            checked = TGameDoctor::CheckFiles(files);
+        } catch (const Exception& error) {
+            ReportError(error.Message());
+            return ExitFailure;
+        }
+        const QString refusal = CheckList(checked);
         if (!refusal.isEmpty()) {
             ReportError(refusal);
             return ExitFailure;
@@ -207,10 +224,18 @@ int RunSend(const QCommandLineParser& parser)
 
     if (parser.isSet(WatchOption))
         return WatchAndSend(files.constFirst(), [&](const std::function<bool()>& stopRequested) {
-            return DeliverFiles(parser, *base, portName, files, stallAfter, stopRequested);
+            TGameDoctor::TCheckedFiles round;
+            try {
+                round = TGameDoctor::CheckFiles(files);
+            } catch (const Exception& error) {
+                return TSendOutcome { ExitFailure, error.Message(), false, {} };
+            }
+            return DeliverFiles(
+                parser, *base, portName, std::move(round), stallAfter, stopRequested);
         });
 
-    const TSendOutcome outcome = DeliverFiles(parser, *base, portName, files, stallAfter, {});
+    const TSendOutcome outcome
+        = DeliverFiles(parser, *base, portName, std::move(checked), stallAfter, {});
     if (!outcome.Reported) {
         if (outcome.Status == ExitSuccess) {
             // Kept, so that output that cannot be written still names what was delivered.

@@ -1,13 +1,10 @@
 #include "TProgressPrinter.h"
 
 #include "cli/CliOutput.h"
-#include "platform/RawText.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -24,21 +21,14 @@ QString Minutes(double seconds)
 
 } // namespace
 
-TProgressPrinter::TProgressPrinter(std::FILE* stream, bool terminal, const QStringList& files,
+TProgressPrinter::TProgressPrinter(std::FILE* stream, bool terminal, std::uint64_t totalBytes,
     const QString& portName, const TGameDoctor& doctor)
     : FStream(stream)
     , FTerminal(terminal)
     , FPortName(portName)
     , FDoctor(doctor)
+    , FTotal(totalBytes)
 {
-    // The bar's full scale; a file's name is looked up by its own bytes.
-    for (const QString& file : files) {
-        struct stat status
-        {
-        };
-        if (::stat(EncodeRawText(file).constData(), &status) == 0 && status.st_size > 0)
-            FTotal += static_cast<std::uint64_t>(status.st_size);
-    }
 }
 
 void TProgressPrinter::Event(TGameDoctorAction action, const QString& fileName,

@@ -17,7 +17,8 @@ class TProgressPrinter
 public:
     // The figures come from the transfer component's own count of the bytes it sent; the
     // component must outlive the printer.
-    TProgressPrinter(std::FILE* stream, bool terminal, const QStringList& files,
+    // totalBytes: what the transfer announces for all its files.
+    TProgressPrinter(std::FILE* stream, bool terminal, std::uint64_t totalBytes,
         const QString& portName, const TGameDoctor& doctor);
 
     void Event(TGameDoctorAction action, const QString& fileName, std::uint8_t fileNumber,

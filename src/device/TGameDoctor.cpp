@@ -314,24 +314,39 @@ void TGameDoctor::SendFile(const QString& fileName)
     SendFiles(QStringList { fileName });
 }
 
-void TGameDoctor::SendFiles(const QStringList& fileNames)
+TGameDoctor::TCheckedFiles TGameDoctor::CheckFiles(const QStringList& fileNames)
 {
-    if (fileNames.isEmpty())
-        return;
     // Every file is opened here, once. One that cannot be opened is left to the transfer,
     // which stops at it as it always has; anything else that could not go out whole is
     // refused before the port is touched.
-    std::vector<std::unique_ptr<TImageReader>> readers;
-    std::vector<std::exception_ptr> openErrors(std::size_t(fileNames.size()));
-    readers.reserve(std::size_t(fileNames.size()));
+    TCheckedFiles files;
+    files.Paths = fileNames;
+    files.OpenErrors.resize(std::size_t(fileNames.size()));
+    files.Readers.reserve(std::size_t(fileNames.size()));
     for (const QString& path : fileNames) {
         try {
-            readers.push_back(CheckFile(path));
+            files.Readers.push_back(CheckFile(path));
         } catch (const EFOpenError&) {
-            openErrors[readers.size()] = std::current_exception();
-            readers.push_back(nullptr);
+            files.OpenErrors[files.Readers.size()] = std::current_exception();
+            files.Readers.push_back(nullptr);
         }
     }
+    return files;
+}
+
+void TGameDoctor::SendFiles(const QStringList& fileNames)
+{
+    if (!fileNames.isEmpty())
+        SendCheckedFiles(CheckFiles(fileNames));
+}
+
+void TGameDoctor::SendCheckedFiles(TCheckedFiles files)
+{
+    const QStringList& fileNames = files.Paths;
+    if (fileNames.isEmpty())
+        return;
+    const std::vector<std::unique_ptr<TImageReader>>& readers = files.Readers;
+    const std::vector<std::exception_ptr>& openErrors = files.OpenErrors;
     FSentBytes = 0;
     Report(gaConnecting, fileNames.first(), 1, 0);
     FTransferAddress = FPortAddress;

@@ -11,8 +11,10 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class THardwarePortIo;
 
@@ -95,8 +97,23 @@ public:
     // that descriptor, so a file swapped for another after its check changes nothing.
     static std::unique_ptr<TImageReader> CheckFile(const QString& path);
 
+    // The files of one transfer, each opened and checked once (CheckFile): a reader for
+    // each, or, for a file that could not be opened, the error the transfer raises when its
+    // turn comes (the device then holds the files before it, as it always has).
+    struct TCheckedFiles
+    {
+        QStringList Paths;
+        std::vector<std::unique_ptr<TImageReader>> Readers;
+        std::vector<std::exception_ptr> OpenErrors;
+    };
+    // Raises at once for a file that is there but could not go out whole.
+    static TCheckedFiles CheckFiles(const QStringList& fileNames);
+
     void SendFile(const QString& fileName);
     void SendFiles(const QStringList& fileNames);
+    // The same for files checked beforehand, so that a caller that looks at them first
+    // (conveyor-cli's refusals) does not read them twice.
+    void SendCheckedFiles(TCheckedFiles files);
     void SendText(const QByteArray& text);
     void SendInteger(std::int32_t value);
     void SendFileHeader(std::int32_t size, const QByteArray& name);
