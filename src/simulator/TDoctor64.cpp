@@ -304,14 +304,17 @@ void TDoctor64::OpenFile()
     for (int attempt = 0; FFolderHandle >= 0 && attempt < NameAttempts; ++attempt) {
         FPartName = QByteArray(".receiving-") + QByteArray::number(::getpid()) + '-'
             + QByteArray::number(attempt);
+        // Published before it is made, so that a signal can never fall between the file's
+        // making and its publishing; the name holds this process's number, so at worst a
+        // signal removes a half file a dead process of that number left.
+        PublishPart(FFolderHandle, FPartName);
         FFileHandle = ::openat(FFolderHandle, FPartName.constData(), NewFileFlags, 0644);
         error = errno;
         if (FFileHandle >= 0 || error != EEXIST)
             break;
     }
-    if (FFileHandle >= 0)
-        PublishPart(FFolderHandle, FPartName);
     if (FFileHandle < 0) {
+        PartFolder = -1;
         CloseFile();
         FStream = ssTrailing;
         throw Exception(QStringLiteral("The simulator cannot store %1 in %2: %3")
