@@ -4,11 +4,15 @@
 #include <QtGlobal>
 
 #include <span>
+#include <vector>
 
 // The "Image Name" text of a file that does not begin with the image magic.
 inline const QString NotAnImageText = QStringLiteral("--> WARNING: NOT AN IMAGE");
 // The "Mbit" text of a file that could not be read.
 inline const QString UnreadableSizeText = QStringLiteral("-- MBIT");
+// The "Image Name" texts of an archive that cannot be listed.
+inline const QString DamagedArchiveText = QStringLiteral("damaged archive");
+inline const QString EncryptedArchiveText = QStringLiteral("encrypted archive");
 
 // The listed directory as the prefix of its files' paths: with a "/" at the end unless it
 // already has one. An empty directory stays empty, so names are taken as they are.
@@ -26,3 +30,14 @@ QString FileExtension(const QString& name);
 // two; no file error leaves this function.
 void ClassifyImageFile(
     const QString& selectedDirectory, const QString& name, std::span<QString> row);
+
+// Appends the rows of a listed file name: the one row ClassifyImageFile gives a plain file;
+// for an archive, one row for its only image (the archive's names, the image's name and
+// size), one for each of its several images (the image's names), or one row that says it
+// holds no image or is damaged or encrypted. Members that are not images are not listed.
+void AppendCatalogueRows(
+    const QString& selectedDirectory, const QString& name, std::vector<std::vector<QString>>& rows);
+
+// The image source a row stands for: the file's path, or for an image inside an archive
+// the archive's path, "/", and the image's path inside it. Empty for a row without a file.
+QString CatalogueRowSource(const QString& selectedDirectory, std::span<const QString> row);

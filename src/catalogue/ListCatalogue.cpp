@@ -16,12 +16,11 @@ std::vector<TTextRow> CatalogueRows(
     const QString prefix = SelectedDirectory(directory);
     std::vector<TTextRow> rows;
     rows.reserve(std::size_t(names.size()));
+    int number = 0;
     for (const QString& name : names) {
         if (onFileRead)
-            onFileRead(int(rows.size()) + 1);
-        TTextRow row(CatalogueColumnCount);
-        ClassifyImageFile(prefix, name, row);
-        rows.push_back(std::move(row));
+            onFileRead(++number);
+        AppendCatalogueRows(prefix, name, rows);
     }
     // The window's scan has always sorted by file name three times: choosing the column
     // sorts, choosing the direction sorts, then an explicit sort. The sort is not stable and

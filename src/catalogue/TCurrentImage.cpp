@@ -1,8 +1,10 @@
 #include "TCurrentImage.h"
 
 #include "catalogue/CatalogueRow.h"
+#include "catalogue/ClassifyImageFile.h"
 #include "catalogue/TImageHeader.h"
 #include "platform/EInOutError.h"
+#include "platform/Exception.h"
 #include "platform/IoErrorText.h"
 
 std::optional<TCurrentImage> ExamineCurrentImage(
@@ -17,14 +19,26 @@ std::optional<TCurrentImage> ExamineCurrentImage(
     image.ImageName = row[ccImageName];
     image.RealName = row[ccRealName];
     image.PlainExtension = PlainNewExtension(std::nullopt);
-    try {
-        const TImageHeader header = ReadImageHeader(selectedDirectory + image.RealName);
+    image.Source = CatalogueRowSource(selectedDirectory, row);
+    const auto examine = [&image](const TImageHeader& header) {
         image.PlainExtension = PlainNewExtension(header.Order());
         const std::optional<quint8> country = header.Country();
         if (country)
             image.System = CountrySystemText(*country).value_or(QString());
-    } catch (const EInOutError& error) {
-        image.ImageName = IoErrorText(error.ErrorCode());
+    };
+    if (!row[ccKind].isEmpty()) {
+        // An archive's image: its own header, inflated once more. An archive that is damaged
+        // keeps the words its row has.
+        try {
+            examine(ReadSourceHeader(image.Source));
+        } catch (const Exception&) {
+        }
+    } else {
+        try {
+            examine(ReadImageHeader(selectedDirectory + image.RealName));
+        } catch (const EInOutError& error) {
+            image.ImageName = IoErrorText(error.ErrorCode());
+        }
     }
     image.CurrentSystem = image.System;
     return image;

@@ -14,6 +14,9 @@ struct TCurrentImage
     QString System; // "System:"
     QString CurrentSystem; // the television system of this image, empty when it has none
     QString RealName; // the file's name on disk, for every operation on the file
+    // The image source the row stands for: the file's path, or an archive's path, "/", and
+    // the image's path inside it; what a delivery opens and the checksums are read from.
+    QString Source;
     // The extension a rename gives the file without its system: that of its byte order.
     QString PlainExtension;
 };

@@ -17,6 +17,11 @@ struct TImageHeader : TCartridgeHeader
 // Reads the size and the header bytes of a file, only those present. Raises EInOutError.
 TImageHeader ReadImageHeader(const QString& path);
 
+// The same for an image source: a file, or an image inside an archive ("ARCHIVE/MEMBER", see
+// TImageSource), of which only the first bytes are inflated unless the archive states no
+// size. Raises Exception (EFOpenError, EReadError).
+TImageHeader ReadSourceHeader(const QString& name);
+
 // "GER", "USA", "JAP", "PAL" or empty (country code 0) for the known country codes; nothing
 // for any other code.
 std::optional<QString> CountrySystemText(quint8 country);

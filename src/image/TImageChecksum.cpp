@@ -1,5 +1,7 @@
 #include "TImageChecksum.h"
 
+#include "image/TImageSource.h"
+
 #include "image/TByteOrder.h"
 #include "platform/TReadOnlyFile.h"
 
@@ -163,6 +165,21 @@ std::optional<TImageCheck> CheckImageFile(
     char* const bytes = reinterpret_cast<char*>(buffer.get());
     const qsizetype present = file.ReadAt(0, bytes, CheckedLength);
     file.Close();
+    const std::optional<TByteOrder> order = DetectByteOrder(bytes, present);
+    if (!order)
+        return std::nullopt;
+    ConvertByteOrder(*order, boBigEndian, buffer.get(), present);
+    return CheckImage(
+        std::span<const std::uint8_t>(buffer.get(), static_cast<std::size_t>(present)), table);
+}
+
+std::optional<TImageCheck> CheckImageSource(
+    const QString& name, std::span<const TBootCodeEntry> table)
+{
+    const std::unique_ptr<TImageSource> source = TImageSource::OpenName(name);
+    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(CheckedLength);
+    char* const bytes = reinterpret_cast<char*>(buffer.get());
+    const qint64 present = source->Read(bytes, CheckedLength);
     const std::optional<TByteOrder> order = DetectByteOrder(bytes, present);
     if (!order)
         return std::nullopt;

@@ -94,6 +94,12 @@ TImageCheck CheckImage(
 std::optional<TImageCheck> CheckImageFile(
     const QString& path, std::span<const TBootCodeEntry> table = KnownBootCodes());
 
+// The same for an image source (a file, or an image inside an archive: see TImageSource),
+// of which only the bytes the check needs are inflated. Raises Exception (EFOpenError,
+// EReadError) for a source that cannot be opened or read.
+std::optional<TImageCheck> CheckImageSource(
+    const QString& name, std::span<const TBootCodeEntry> table = KnownBootCodes());
+
 // "checksums match", "checksums do not match", "cannot be checked (unknown boot code)",
 // "cannot be checked (file too short)".
 QString ChecksumVerdictText(TChecksumVerdict verdict);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include <zlib.h>
 
@@ -27,22 +28,19 @@ constexpr int FileFormatErrno = EILSEQ;
 constexpr long ProcSuperMagic = 0x9fa0;
 constexpr long SysfsMagic = 0x62656572;
 
-bool HasArchiveExtension(const QString& path)
-{
-    static const QStringList Extensions
-        = { QStringLiteral(".zip"), QStringLiteral(".7z"), QStringLiteral(".gz"),
-              QStringLiteral(".xz"), QStringLiteral(".bz2"), QStringLiteral(".zst") };
-    return std::any_of(Extensions.begin(), Extensions.end(), [&path](const QString& extension) {
-        return path.endsWith(extension, Qt::CaseInsensitive);
-    });
-}
-
 bool IsRegularFile(const QString& path)
 {
     struct stat status
     {
     };
     return ::stat(EncodeRawText(path).constData(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+bool HasSevenZipSignature(int handle)
+{
+    char signature[6];
+    return ::pread(handle, signature, sizeof signature, 0) == qint64(sizeof signature)
+        && std::equal(signature, signature + sizeof signature, "7z\xBC\xAF\x27\x1C");
 }
 
 QString BaseName(const QString& path)
@@ -53,11 +51,11 @@ QString BaseName(const QString& path)
 } // namespace
 
 TImageSource::TImageSource(const QString& file, const QString& member)
-    : TImageSource(file, member, true)
+    : TImageSource(file, member, slChoose)
 {
 }
 
-TImageSource::TImageSource(const QString& file, const QString& member, bool select)
+TImageSource::TImageSource(const QString& file, const QString& member, TSelection selection)
     : FFile(file)
     , FWanted(member)
 {
@@ -83,7 +81,8 @@ TImageSource::TImageSource(const QString& file, const QString& member, bool sele
                                            "where a file's size says nothing of what it holds")
                                 .arg(file));
         FStatedSize = status.st_size;
-        Select(select);
+        if (selection != slNone)
+            Select(selection == slChoose);
     } catch (...) {
         CloseArchive();
         ::close(FHandle);
@@ -119,6 +118,7 @@ bool TImageSource::OpenArchive()
     archive_read_support_format_7zip(FArchive);
     archive_read_support_format_raw(FArchive);
     archive_read_support_filter_all(FArchive);
+    FFormatKnown = false;
     if (archive_read_open_fd(FArchive, FHandle, ArchiveBlockSize) != ARCHIVE_OK) {
         // Neither an archive nor compressed (the raw reader passes on tiny and empty files):
         // a plain file, unless its name says it is an archive, which is then damaged.
@@ -129,19 +129,27 @@ bool TImageSource::OpenArchive()
         }
         ArchiveFailed();
     }
+    FFormatKnown = true;
     return true;
 }
 
 void TImageSource::CloseArchive()
 {
+    FInFile = false;
     if (FArchive) {
         archive_read_free(FArchive);
         FArchive = nullptr;
     }
 }
 
-void TImageSource::ArchiveFailed() const
+void TImageSource::ArchiveFailed()
 {
+    // A password the reader was not given shows as a failed read of the headers or the data.
+    // (Asked only of an archive whose format was recognised: libarchive has no answer before.)
+    if (FArchive && FFormatKnown && archive_read_has_encrypted_entries(FArchive) > 0) {
+        FEncrypted = true;
+        throw EReadError(FFile, QStringLiteral("encrypted archive"));
+    }
     const char* text = FArchive ? archive_error_string(FArchive) : nullptr;
     const QString reason = text && *text
         ? QStringLiteral("damaged archive (%1)").arg(QString::fromLocal8Bit(text))
@@ -149,19 +157,41 @@ void TImageSource::ArchiveFailed() const
     throw EReadError(FFile, reason);
 }
 
+void TImageSource::DrainSevenZipFile()
+{
+    // libarchive before 3.7.5 loses its place in a 7z when it skips a file whose size is a
+    // whole number of 64 KiB, as an image's always is, and then reports the next file
+    // truncated. Reading the file through costs what its skip would in a solid archive.
+    if (!FDrainSevenZip || archive_format(FArchive) != ARCHIVE_FORMAT_7ZIP)
+        return;
+    std::vector<char> block(ArchiveBlockSize);
+    for (;;) {
+        const la_ssize_t step = archive_read_data(FArchive, block.data(), block.size());
+        if (step == 0)
+            return;
+        if (step < 0)
+            ArchiveFailed();
+    }
+}
+
 bool TImageSource::NextFile(QString* name)
 {
     for (;;) {
         archive_entry* entry = nullptr;
+        if (FInFile)
+            DrainSevenZipFile();
         const int result = archive_read_next_header(FArchive, &entry);
+        FInFile = result >= ARCHIVE_WARN;
         if (result == ARCHIVE_EOF)
             return false;
         if (result < ARCHIVE_WARN)
             ArchiveFailed();
         if (archive_entry_filetype(entry) != AE_IFREG)
             continue;
-        if (archive_entry_is_encrypted(entry))
+        if (archive_entry_is_encrypted(entry)) {
+            FEncrypted = true;
             throw EReadError(FFile, QStringLiteral("encrypted archive"));
+        }
         const char* path = archive_entry_pathname(entry);
         *name = path ? DecodeRawText(QByteArray(path)) : QString();
         if (archive_entry_size_is_set(entry))
@@ -188,6 +218,10 @@ void TImageSource::Select(bool choose)
     if (archive_format(FArchive) == ARCHIVE_FORMAT_RAW) {
         // The raw reader takes any file; only one behind a compression filter is an archive.
         if (archive_filter_code(FArchive, 0) == ARCHIVE_FILTER_NONE) {
+            // A file named as an archive but holding none is a damaged one: sent as it is,
+            // its bytes would reach the device as an image of garbage.
+            if (HasArchiveExtension(FFile))
+                throw EReadError(FFile, QStringLiteral("damaged archive"));
             CloseArchive();
             struct stat status
             {
@@ -202,6 +236,12 @@ void TImageSource::Select(bool choose)
         FCompressedFile = true;
         FGzip = archive_filter_code(FArchive, 0) == ARCHIVE_FILTER_GZIP;
         FStatedSize.reset();
+        if (FGzip) {
+            std::uint32_t crc = 0;
+            std::uint32_t length = 0;
+            ReadGzipTrailer(&crc, &length);
+            FStatedSize = length;
+        }
         return;
     }
     if (!choose) {
@@ -276,10 +316,8 @@ qint64 TImageSource::Read(char* buffer, qint64 count)
     return got;
 }
 
-void TImageSource::CheckGzipTrailer(qint64 length)
+void TImageSource::ReadGzipTrailer(std::uint32_t* crc, std::uint32_t* length) const
 {
-    // libarchive's gzip reader takes the trailer on trust; it holds the CRC-32 and the
-    // length (modulo 2^32) of what the data inflates to, the only check gzip has.
     struct stat status
     {
     };
@@ -292,7 +330,18 @@ void TImageSource::CheckGzipTrailer(qint64 length)
         return std::uint32_t(trailer[at]) | std::uint32_t(trailer[at + 1]) << 8
             | std::uint32_t(trailer[at + 2]) << 16 | std::uint32_t(trailer[at + 3]) << 24;
     };
-    if (word(0) != std::uint32_t(FCrc) || word(4) != std::uint32_t(length))
+    *crc = word(0);
+    *length = word(4);
+}
+
+void TImageSource::CheckGzipTrailer(qint64 length)
+{
+    // libarchive's gzip reader takes the trailer on trust; it holds the CRC-32 and the
+    // length (modulo 2^32) of what the data inflates to, the only check gzip has.
+    std::uint32_t crc = 0;
+    std::uint32_t stated = 0;
+    ReadGzipTrailer(&crc, &stated);
+    if (crc != std::uint32_t(FCrc) || stated != std::uint32_t(length))
         throw EReadError(FFile, QStringLiteral("damaged archive (gzip checksum mismatch)"));
 }
 
@@ -309,8 +358,10 @@ void TImageSource::Rewind()
     OpenArchive();
     QString name;
     if (FCompressedFile) {
+        // The stated size, a gzip trailer's, stays.
+        const std::optional<qint64> size = FStatedSize;
         NextFile(&name);
-        FStatedSize.reset();
+        FStatedSize = size;
         return;
     }
     while (NextFile(&name)) {
@@ -322,7 +373,7 @@ void TImageSource::Rewind()
 
 QStringList TImageSource::Members(const QString& file)
 {
-    TImageSource source(file, QString(), false);
+    TImageSource source(file, QString(), slFirst);
     QStringList names;
     if (!source.FArchive || source.FCompressedFile)
         return names;
@@ -331,6 +382,81 @@ QStringList TImageSource::Members(const QString& file)
         names << name;
     while (source.NextFile(&name));
     return names;
+}
+
+qint64 TImageSource::CountRest()
+{
+    std::vector<char> block(ArchiveBlockSize);
+    qint64 count = 0;
+    for (;;) {
+        const qint64 step = Read(block.data(), qint64(block.size()));
+        if (step == 0)
+            return count;
+        count += step;
+    }
+}
+
+TArchiveContents TImageSource::Contents(const QString& file)
+{
+    TImageSource source(file, QString(), slNone);
+    TArchiveContents contents;
+    try {
+        if (!source.OpenArchive())
+            return contents;
+        contents.State = asArchive;
+        QString name;
+        if (HasSevenZipSignature(source.FHandle)) {
+            // One file is read without reading through it: a listing of single-image 7z
+            // archives inflates no more than each one's first block.
+            source.FDrainSevenZip = false;
+            int files = 0;
+            while (files < 2 && source.NextFile(&name))
+                ++files;
+            source.CloseArchive();
+            source.OpenArchive();
+            source.FInFile = false;
+            source.FDrainSevenZip = files > 1;
+        }
+        while (source.NextFile(&name)) {
+            TArchiveMember member;
+            if (archive_format(source.FArchive) == ARCHIVE_FORMAT_RAW) {
+                // The raw reader takes any file; only one behind a compression filter is an
+                // archive.
+                if (archive_filter_code(source.FArchive, 0) == ARCHIVE_FILTER_NONE) {
+                    if (HasArchiveExtension(file))
+                        throw EReadError(file, QStringLiteral("damaged archive"));
+                    contents.State = asPlainFile;
+                    return contents;
+                }
+                source.FCompressedFile = true;
+                source.FGzip = archive_filter_code(source.FArchive, 0) == ARCHIVE_FILTER_GZIP;
+                source.FStatedSize.reset();
+                if (source.FGzip) {
+                    std::uint32_t crc = 0;
+                    std::uint32_t length = 0;
+                    source.ReadGzipTrailer(&crc, &length);
+                    source.FStatedSize = length;
+                }
+            } else {
+                member.Path = name;
+            }
+            source.FPosition = 0;
+            source.FCrc = 0;
+            member.Header.Present
+                = qsizetype(source.Read(member.Header.Bytes.data(), TCartridgeHeader::Length));
+            // Only a file that states no size is read through to learn it.
+            member.Size = source.FStatedSize ? *source.FStatedSize
+                                             : member.Header.Present + source.CountRest();
+            contents.Members.push_back(std::move(member));
+            if (source.FCompressedFile)
+                break;
+        }
+    } catch (const EReadError& error) {
+        contents.Members.clear();
+        contents.State = source.FEncrypted ? asEncrypted : asDamaged;
+        contents.Reason = error.Message();
+    }
+    return contents;
 }
 
 void TImageSource::SplitName(const QString& name, QString* file, QString* member)

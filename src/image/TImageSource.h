@@ -1,5 +1,7 @@
 #pragma once
 
+#include "image/TArchiveContents.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -37,8 +39,9 @@ public:
     // The image's own file name, without folders: the member's, a compressed file's without
     // its compression extension (racer.z64.gz is racer.z64), or the plain file's.
     QString ImageName() const;
-    // The size the source states before it is read: a plain file's, or a zip or 7z member's.
-    // Nothing for a compressed single file, which tells its size only at its end.
+    // The size the source states before it is read: a plain file's, a zip or 7z member's, or
+    // the one a gzip file's trailer holds. Nothing for the other compressed single files,
+    // which tell their size only at their end.
     std::optional<qint64> StatedSize() const { return FStatedSize; }
 
     // Reads up to count bytes of the image into buffer and returns how many: fewer only at
@@ -59,18 +62,33 @@ public:
     // The files an archive holds, by their paths inside it, in the archive's order; empty
     // for a plain file. Raises as the constructor does.
     static QStringList Members(const QString& file);
+    // What a file holds for a listing: every file of an archive with its stated size and
+    // first bytes, read in one pass (a solid 7z is inflated at most once), or that it is no
+    // archive, a damaged or an encrypted one. Raises EFOpenError and Exception as the
+    // constructor does for a file that cannot be opened or is not a regular file.
+    static TArchiveContents Contents(const QString& file);
 
 private:
-    // select false opens the archive at its first file, whatever its name, for Members.
-    TImageSource(const QString& file, const QString& member, bool select);
+    enum TSelection
+    {
+        slChoose, // the member named, or the only file
+        slFirst, // the archive's first file, whatever its name, for Members
+        slNone, // nothing yet, for Contents
+    };
+    TImageSource(const QString& file, const QString& member, TSelection selection);
     // False for a file that is no archive and not compressed.
     bool OpenArchive();
     void CloseArchive();
-    [[noreturn]] void ArchiveFailed() const;
+    [[noreturn]] void ArchiveFailed();
     // Moves to the next file of the archive; false at the archive's end.
     bool NextFile(QString* name);
+    void DrainSevenZipFile();
     void Select(bool choose);
     void CheckGzipTrailer(qint64 length);
+    // The CRC-32 and the length modulo 2^32 that a gzip file's last eight bytes hold.
+    void ReadGzipTrailer(std::uint32_t* crc, std::uint32_t* length) const;
+    // Reads to the end of the current file and returns how many bytes that was.
+    qint64 CountRest();
 
     QString FFile;
     QString FMember;
@@ -79,6 +97,12 @@ private:
     archive* FArchive = nullptr;
     bool FCompressedFile = false;
     bool FGzip = false;
+    bool FEncrypted = false;
+    // Whether a file of the archive is open, and whether a 7z's files are read through
+    // rather than skipped on the way to the next.
+    bool FInFile = false;
+    bool FDrainSevenZip = true;
+    bool FFormatKnown = false;
     unsigned long FCrc = 0;
     std::optional<qint64> FStatedSize;
     qint64 FPosition = 0;

@@ -21,6 +21,7 @@
 #include "image/TImageChecksum.h"
 #include "platform/EInOutError.h"
 #include "platform/EIniFileException.h"
+#include "platform/Exception.h"
 #include "platform/FileAccess.h"
 #include "platform/FileListing.h"
 #include "platform/IoErrorText.h"
@@ -224,9 +225,8 @@ TDeliveryRow TFMain::CurrentDeliveryRow() const
 {
     const TSortedStringGrid* grid = FUi->StringGrid1;
     const int row = grid->Row();
-    const QString realName = grid->Cells(ccRealName, row);
     return { grid->Cells(ccImageName, row), grid->Cells(ccSize, row), grid->Cells(ccFileName, row),
-        realName.isEmpty() ? QString() : SelectedDirectory() + realName };
+        CatalogueRowSource(SelectedDirectory(), grid->RowTexts(row)) };
 }
 
 void TFMain::SetPreferencesWindow(QWidget* window)
@@ -313,6 +313,7 @@ void TFMain::FormCreate()
     // filter entry. The listing waits for Timer1, so it runs once, with the mask in force.
     ChooseStartDirectory();
     ApplyColumnLayout();
+    Settings().Wildcard = CurrentFileMask(Settings().Wildcard);
     FFileListBox1->SetMask(Settings().Wildcard);
     SelectFilterItem(Settings().Wildcard);
 
@@ -770,10 +771,10 @@ void TFMain::StringGrid1Click()
 void TFMain::ShowChecksumVerdict()
 {
     std::optional<TImageCheck> check;
-    if (!FShownRealName.isEmpty()) {
+    if (!FShownSource.isEmpty()) {
         try {
-            check = CheckImageFile(SelectedDirectory() + FShownRealName);
-        } catch (const EInOutError&) {
+            check = CheckImageSource(FShownSource);
+        } catch (const Exception&) {
             // The current-status group already shows the file's error.
         }
     }
@@ -824,6 +825,7 @@ void TFMain::ReadCatalogue()
     FUi->Edit4->clear();
     FUi->Edit5->clear();
     FShownRealName.clear();
+    FShownSource.clear();
     FPlainExtension.clear();
 
     for (std::size_t i = 0; i < rows.size(); ++i)
@@ -856,6 +858,7 @@ void TFMain::ShowCurrentImage()
     FUi->Edit4->setText(image->System);
     FCurrentSystem = image->CurrentSystem;
     FShownRealName = image->RealName;
+    FShownSource = image->Source;
     FPlainExtension = image->PlainExtension;
     UpdateNewNamePreview();
 }

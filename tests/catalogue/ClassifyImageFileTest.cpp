@@ -35,8 +35,8 @@ TEST(ClassifyImageFile, TheTestImageRow)
 
     const std::vector<QString> row = Classify(folder, QStringLiteral("racer.v64"));
     EXPECT_EQ(row,
-        (std::vector<QString> {
-            "RACER", "V64", "TEST IMAGE" + Blanks(10), "096 MBit", "", "RACER.V64", "racer.v64" }));
+        (std::vector<QString> { "RACER", "V64", "TEST IMAGE" + Blanks(10), "096 MBit", "",
+            "RACER.V64", "racer.v64", "", "" }));
 }
 
 TEST(ClassifyImageFile, SizeInWholeMegabitsWithAtLeastThreeDigits)
@@ -84,14 +84,14 @@ TEST(ClassifyImageFile, EveryByteOrderIsAnImageWithTheSameRowTexts)
     WriteSized(folder, QStringLiteral("misnamed.v64"), BigEndianHeaderBytes(name, 'E'), 8388608);
     const QString image = "SPEED RACER DELUXE" + Blanks(2);
     EXPECT_EQ(Classify(folder, QStringLiteral("Speed Racer.v64")),
-        (std::vector<QString> {
-            "SPEED RACER", "V64", image, "064 MBit", "", "SPEED RACER.V64", "Speed Racer.v64" }));
+        (std::vector<QString> { "SPEED RACER", "V64", image, "064 MBit", "", "SPEED RACER.V64",
+            "Speed Racer.v64", "", "" }));
     EXPECT_EQ(Classify(folder, QStringLiteral("Speed Racer.z64")),
-        (std::vector<QString> {
-            "SPEED RACER", "Z64", image, "064 MBit", "", "SPEED RACER.Z64", "Speed Racer.z64" }));
+        (std::vector<QString> { "SPEED RACER", "Z64", image, "064 MBit", "", "SPEED RACER.Z64",
+            "Speed Racer.z64", "", "" }));
     EXPECT_EQ(Classify(folder, QStringLiteral("Speed Racer.n64")),
-        (std::vector<QString> {
-            "SPEED RACER", "N64", image, "064 MBit", "", "SPEED RACER.N64", "Speed Racer.n64" }));
+        (std::vector<QString> { "SPEED RACER", "N64", image, "064 MBit", "", "SPEED RACER.N64",
+            "Speed Racer.n64", "", "" }));
     EXPECT_EQ(Classify(folder, QStringLiteral("misnamed.v64"))[ccImageName], image);
 }
 
@@ -164,7 +164,7 @@ TEST(ClassifyImageFile, AFileThatCannotBeReadShowsTheErrorAndKeepsItsNames)
     const std::vector<QString> row = Classify(folder, QStringLiteral("Gone.v64"));
     EXPECT_EQ(row,
         (std::vector<QString> { "GONE", "V64", "2: No such file or directory", "-- MBIT", "",
-            "GONE.V64", "Gone.v64" }));
+            "GONE.V64", "Gone.v64", "", "" }));
     QDir(folder.Path()).mkdir(QStringLiteral("dir.v64"));
     EXPECT_EQ(Classify(folder, QStringLiteral("dir.v64"))[ccImageName],
         QStringLiteral("21: Is a directory"));

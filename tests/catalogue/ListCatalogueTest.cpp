@@ -37,10 +37,11 @@ TEST(ListCatalogue, OneClassifiedRowPerMatchingPlainFileAndACallBeforeEach)
     EXPECT_EQ(numbers, (QList<int> { 1, 2 }));
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0],
-        (TTextRow { "RACER", "V64", NotAnImageText, "000 MBit", "", "RACER.V64", "racer.v64" }));
-    EXPECT_EQ(rows[1],
         (TTextRow {
-            "ZELDA", "JAP", "ZELDA               ", "256 MBit", "", "ZELDA.JAP", "zelda.jap" }));
+            "RACER", "V64", NotAnImageText, "000 MBit", "", "RACER.V64", "racer.v64", "", "" }));
+    EXPECT_EQ(rows[1],
+        (TTextRow { "ZELDA", "JAP", "ZELDA               ", "256 MBit", "", "ZELDA.JAP",
+            "zelda.jap", "", "" }));
 
     EXPECT_TRUE(ListCatalogue(folder.Path(), QStringLiteral("*.pal")).empty());
 }

@@ -4,6 +4,7 @@
 #include "TRecordingPort.h"
 #include "TTestFolder.h"
 #include "TTestListener.h"
+#include "TestArchives.h"
 #include "TestBytes.h"
 #include "device/EPortTimeout.h"
 #include "platform/EFOpenError.h"
@@ -1233,28 +1234,15 @@ TEST(TGameDoctorVirtualPort, APeerThatStopsAnsweringEndsTheTransferAsATimeout)
 
 // ---- Images inside archives ----------------------------------------------------------
 
-namespace {
-
-void Pack(const TTestFolder& folder, const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.setWorkingDirectory(folder.Path());
-    process.start(program, arguments);
-    ASSERT_TRUE(process.waitForFinished(60000)) << program.toStdString();
-    ASSERT_EQ(process.exitCode(), 0) << program.toStdString();
-}
-
-} // namespace
-
 TEST_F(TTransfer, AnArchivedImageReachesThePortAsThePlainFileDoes)
 {
     // A big-endian image, converted on the way like the plain file.
     QByteArray image = RandomBytes(3 * 32768 + 1000, 21);
     image.replace(0, 4, QByteArray("\x80\x37\x12\x40", 4));
     const QString plain = Folder.Write(QStringLiteral("racer.z64"), image);
-    Pack(Folder, QStringLiteral("zip"), { "-9q", "racer.zip", "racer.z64" });
-    Pack(Folder, QStringLiteral("7z"), { "a", "-bd", "racer.7z", "racer.z64" });
-    Pack(Folder, QStringLiteral("gzip"), { "-k", "racer.z64" });
+    PackArchive(Folder, QStringLiteral("zip"), { "-9q", "racer.zip", "racer.z64" });
+    PackArchive(Folder, QStringLiteral("7z"), { "a", "-bd", "racer.7z", "racer.z64" });
+    PackArchive(Folder, QStringLiteral("gzip"), { "-k", "racer.z64" });
     Doctor.SendFile(plain);
     const QByteArray expected = StreamOf(Port.Trace, Data1);
     ASSERT_GT(expected.size(), image.size());
@@ -1270,7 +1258,7 @@ TEST_F(TTransfer, AnArchivedImageReachesThePortAsThePlainFileDoes)
 TEST_F(TTransfer, ADamagedArchiveIsRefusedBeforeThePortIsTouched)
 {
     const QString plain = Folder.Write(QStringLiteral("racer.z64"), RandomBytes(200000, 22));
-    Pack(Folder, QStringLiteral("zip"), { "-0q", "racer.zip", "racer.z64" });
+    PackArchive(Folder, QStringLiteral("zip"), { "-0q", "racer.zip", "racer.z64" });
     QByteArray bytes = Folder.Read(QStringLiteral("racer.zip"));
     bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x55);
     const QString damaged = Folder.Write(QStringLiteral("racer.zip"), bytes);

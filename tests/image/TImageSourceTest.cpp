@@ -1,6 +1,7 @@
 #include "image/TImageSource.h"
 
 #include "TTestFolder.h"
+#include "TestArchives.h"
 #include "TestBytes.h"
 #include "platform/EReadError.h"
 
@@ -10,17 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Runs a packer in the folder; the test archives are made as users make them.
-void Pack(const TTestFolder& folder, const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.setWorkingDirectory(folder.Path());
-    process.start(program, arguments);
-    ASSERT_TRUE(process.waitForFinished(60000)) << program.toStdString();
-    ASSERT_EQ(process.exitCode(), 0)
-        << program.toStdString() << ' ' << process.readAllStandardError().toStdString();
-}
 
 QByteArray ReadAll(TImageSource& source, qint64 block = 32768)
 {
@@ -47,12 +37,14 @@ protected:
 TEST_F(TImageSourceTest, EveryArchiveKindGivesTheImagesOwnBytesAndName)
 {
     ImagePath();
-    Pack(Folder, QStringLiteral("zip"), { QStringLiteral("-0q"), "stored.zip", "racer.z64" });
-    Pack(Folder, QStringLiteral("zip"), { QStringLiteral("-9q"), "deflate.zip", "racer.z64" });
-    Pack(Folder, QStringLiteral("7z"), { "a", "-bd", "-ms=on", "solid.7z", "racer.z64" });
-    Pack(Folder, QStringLiteral("7z"),
+    PackArchive(
+        Folder, QStringLiteral("zip"), { QStringLiteral("-0q"), "stored.zip", "racer.z64" });
+    PackArchive(
+        Folder, QStringLiteral("zip"), { QStringLiteral("-9q"), "deflate.zip", "racer.z64" });
+    PackArchive(Folder, QStringLiteral("7z"), { "a", "-bd", "-ms=on", "solid.7z", "racer.z64" });
+    PackArchive(Folder, QStringLiteral("7z"),
         { "a", "-bd", "-ms=off", "-m0=lzma", "lzma.7z", "racer.z64" });
-    Pack(Folder, QStringLiteral("gzip"), { "-k", "racer.z64" });
+    PackArchive(Folder, QStringLiteral("gzip"), { "-k", "racer.z64" });
     for (const char* name :
         { "stored.zip", "deflate.zip", "solid.7z", "lzma.7z", "racer.z64.gz", "racer.z64" }) {
         SCOPED_TRACE(name);
@@ -75,7 +67,7 @@ TEST_F(TImageSourceTest, AMemberIsChosenByItsPathAndSeveralMembersAreNamedWhenNo
     ImagePath();
     const QByteArray other = RandomBytes(5000, 12);
     Folder.Write(QStringLiteral("racer (e).z64"), other);
-    Pack(Folder, QStringLiteral("7z"),
+    PackArchive(Folder, QStringLiteral("7z"),
         { "a", "-bd", "-ms=on", "merged.7z", "racer.z64", "racer (e).z64" });
     const QString archive = Folder.Path(QStringLiteral("merged.7z"));
     // In the archive's own order, which 7z chooses.
@@ -101,9 +93,10 @@ TEST_F(TImageSourceTest, AMemberIsChosenByItsPathAndSeveralMembersAreNamedWhenNo
 TEST_F(TImageSourceTest, DamagedAndEncryptedArchivesAreReadErrorsThatNameTheArchive)
 {
     ImagePath();
-    Pack(Folder, QStringLiteral("zip"), { QStringLiteral("-0q"), "stored.zip", "racer.z64" });
-    Pack(Folder, QStringLiteral("gzip"), { "-k", "racer.z64" });
-    Pack(Folder, QStringLiteral("zip"), { "-q", "-P", "secret", "locked.zip", "racer.z64" });
+    PackArchive(
+        Folder, QStringLiteral("zip"), { QStringLiteral("-0q"), "stored.zip", "racer.z64" });
+    PackArchive(Folder, QStringLiteral("gzip"), { "-k", "racer.z64" });
+    PackArchive(Folder, QStringLiteral("zip"), { "-q", "-P", "secret", "locked.zip", "racer.z64" });
     // One byte changed in the middle of the data: only the member's checksum can tell.
     for (const char* name : { "stored.zip", "racer.z64.gz" }) {
         SCOPED_TRACE(name);

@@ -16,7 +16,7 @@ class TImageOrders : public TMainWindowTest
 protected:
     static QString AllImagesMask()
     {
-        return QStringLiteral("*.v64;*.jap;*.pal;*.usa;*.us;*.z64;*.n64");
+        return QStringLiteral("*.v64;*.jap;*.pal;*.usa;*.us;*.z64;*.n64;*.zip;*.7z;*.gz");
     }
 
     TFMain& StartListingAllImages()
@@ -65,7 +65,7 @@ TEST_F(TImageOrders, TheEighthFilterItemListsEveryOrderAndIsRemembered)
     Start();
 
     // The seven items stay where they were, so stored masks select what they selected.
-    ASSERT_EQ(Filter()->count(), 8);
+    ASSERT_EQ(Filter()->count(), 9);
     EXPECT_EQ(Filter()->itemText(6), "All Files (*.*)");
     EXPECT_EQ(Filter()->itemText(7), "All Images (*.v64, *.z64, *.n64, ...)");
     EXPECT_EQ(Filter()->currentIndex(), 0);

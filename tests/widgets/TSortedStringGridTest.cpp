@@ -50,7 +50,7 @@ TTextRow CatalogueRow(const char* base, const char* ext, const char* image, cons
 {
     const QString file = QString::fromLatin1(base) + (*ext ? QStringLiteral(".") + ext : QString());
     return { QString::fromLatin1(base), QString::fromLatin1(ext), QString::fromLatin1(image),
-        QString::fromLatin1(size), QString(), file, file.toLower() };
+        QString::fromLatin1(size), QString(), file, file.toLower(), QString(), QString() };
 }
 
 std::vector<TTextRow> SomeImages()
