@@ -485,15 +485,36 @@ void TFMain::KeepNormalFrame()
         FNormalMargins = FrameMargins();
 }
 
+void TFMain::PlaceRestoredFrame()
+{
+    FRestoredMargins = TWindowFrame::Margins(*this);
+    const QRect frame = FRestoredFrame;
+    TWindowFrame::Place(*this, [frame](const QMargins&) { return frame; });
+}
+
+void TFMain::FollowRestoredMargins()
+{
+    if (!FRestoredFrame.isValid())
+        return;
+    if (FRestoredUntil.hasExpired() || windowState() != Qt::WindowNoState) {
+        FRestoredFrame = QRect();
+        return;
+    }
+    if (TWindowFrame::Margins(*this) != FRestoredMargins)
+        PlaceRestoredFrame();
+}
+
 void TFMain::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
+    FollowRestoredMargins();
     KeepNormalFrame();
 }
 
 void TFMain::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    FollowRestoredMargins();
     KeepNormalFrame();
 }
 
@@ -506,11 +527,14 @@ void TFMain::changeEvent(QEvent* event)
         // Started maximised, the window was never framed at its normal place: the first
         // restore puts its frame where the settings say, now that the frame is known.
         if (FStartFrame.isValid() && windowState() == Qt::WindowNoState) {
-            const QRect frame = std::exchange(FStartFrame, QRect());
-            QTimer::singleShot(0, this, [this, frame] {
+            FRestoredFrame = std::exchange(FStartFrame, QRect());
+            QTimer::singleShot(0, this, [this] {
                 if (windowState() == Qt::WindowNoState)
-                    TWindowFrame::Place(*this, [frame](const QMargins&) { return frame; });
+                    PlaceRestoredFrame();
             });
+            // The window manager gives the frame back its borders when it pleases, perhaps
+            // after the window was placed with the borderless maximised margins.
+            FRestoredUntil = QDeadlineTimer(1000);
         }
         return;
     }

@@ -4,6 +4,7 @@
 #include "framework/TEventBinding.h"
 #include "shell/TSettingsFile.h"
 
+#include <QDeadlineTimer>
 #include <QKeySequence>
 #include <QList>
 #include <QMargins>
@@ -206,6 +207,10 @@ private:
     TSettingsFile::TWindowLayout CurrentWindowLayout() const;
     // Records the inside while the window is neither maximised, minimised nor full screen.
     void KeepNormalFrame();
+    // A window started maximised and then restored takes its stored frame, and takes it
+    // again if the frame's margins change soon after.
+    void PlaceRestoredFrame();
+    void FollowRestoredMargins();
     // The window manager's frame around the inside, as Qt knows it now.
     QMargins FrameMargins() const;
     std::span<const QString> CurrentRow() const;
@@ -245,4 +250,9 @@ private:
     QMargins FNormalMargins;
     // The stored frame of a window started maximised, until it is first restored.
     QRect FStartFrame;
+    // After that restore, the frame placed, the margins it was placed with and until when a
+    // change of the margins places it again.
+    QRect FRestoredFrame;
+    QMargins FRestoredMargins;
+    QDeadlineTimer FRestoredUntil;
 };
