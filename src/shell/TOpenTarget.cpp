@@ -7,6 +7,23 @@
 #include "platform/PathKind.h"
 #include "platform/RawText.h"
 
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+
+bool ListsEveryName(const QString& mask)
+{
+    const QStringList patterns = mask.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    return patterns.isEmpty()
+        || std::any_of(patterns.begin(), patterns.end(), [](const QString& pattern) {
+               return pattern == QLatin1String("*") || pattern == QLatin1String("*.*");
+           });
+}
+
+} // namespace
+
 TOpenTarget TOpenTarget::Examine(const QString& path)
 {
     TOpenTarget target;
@@ -42,9 +59,15 @@ std::optional<int> TOpenTarget::FilterItemListing(const QString& name, const QSt
 {
     if (MatchesFileMask(name, mask))
         return std::nullopt;
-    // Tested by mask, not by place: items come and go.
-    for (std::size_t item = 0; item < FileFilters.size(); ++item)
-        if (MatchesFileMask(name, FileFilters[item].Mask))
-            return int(item);
+    // Tested by mask, not by place: items come and go. An item that lists every name would
+    // come first for any file it precedes; a narrower one that lists the file tells the user
+    // more ("All Images" for a .z64), so such an item serves only when no other does.
+    for (const bool everyName : { false, true }) {
+        for (std::size_t item = 0; item < FileFilters.size(); ++item) {
+            const QString& itemMask = FileFilters[item].Mask;
+            if (ListsEveryName(itemMask) == everyName && MatchesFileMask(name, itemMask))
+                return int(item);
+        }
+    }
     return std::nullopt;
 }

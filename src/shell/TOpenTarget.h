@@ -19,6 +19,7 @@ struct TOpenTarget
     static TOpenTarget Examine(const QString& path);
 
     // The filter item to list the file with when the mask in force would not list it: the
-    // first item whose mask lists the name. Nothing when the mask lists it, or no item does.
+    // first item whose mask lists the name, an item that lists every name ("*.*") only when
+    // no other does. Nothing when the mask in force lists it, or no item does.
     static std::optional<int> FilterItemListing(const QString& name, const QString& mask);
 };
