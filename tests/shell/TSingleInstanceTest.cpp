@@ -246,8 +246,19 @@ TEST_F(TOneProgram, OfTwoProgramsStartedAtOnceOneRunsAndTheOtherHandsOverAndEnds
     running->kill();
     running->waitForFinished();
     ASSERT_TRUE(QFileInfo(Base() + ".socket").exists());
+    // A connection taken says that a program holds the lock and listens in the stale
+    // socket's place: only then is the start after it surely the later one.
+    const auto listening = [this] {
+        QLocalSocket probe;
+        probe.connectToServer(Base() + ".socket");
+        return probe.waitForConnected(100);
+    };
+    ASSERT_FALSE(listening()) << "the stale socket took a connection";
     std::unique_ptr<QProcess> next = StartProgram(program, Runtime.Path(), Home.Path(), {});
     ASSERT_TRUE(next->waitForStarted());
+    (void)QTest::qWaitFor(listening, 10000);
+    ASSERT_TRUE(listening()) << "the start after a crash did not listen: "
+                             << next->readAllStandardError().constData();
     std::unique_ptr<QProcess> after
         = StartProgram(program, Runtime.Path(), Home.Path(), { Images.Path("alpha.v64") });
     EXPECT_TRUE(after->waitForFinished(15000)) << "the start after a crash did not hand over";
