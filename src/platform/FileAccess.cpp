@@ -2,11 +2,14 @@
 
 #include "platform/RawText.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdlib>
+#include <memory>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -82,6 +85,15 @@ QString ParentFolder(const QString& path)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     return slash <= 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+QString AbsolutePath(const QString& path)
+{
+    if (path.startsWith(QLatin1Char('/')))
+        return QDir::cleanPath(path);
+    const std::unique_ptr<char, void (*)(void*)> current(::getcwd(nullptr, 0), std::free);
+    const QString folder = current ? DecodeRawText(current.get()) : QDir::currentPath();
+    return QDir::cleanPath(folder + QLatin1Char('/') + path);
 }
 
 bool ReplaceFile(const QString& fileName, const QByteArray& bytes)

@@ -15,6 +15,10 @@ bool IsFolder(const QString& path);
 // alone, so that a raw name keeps its bytes.
 QString ParentFolder(const QString& path);
 
+// The path, raw text, made absolute against the process's working folder and cleaned of
+// ".", ".." and doubled separators by its text alone, so that a raw name keeps its bytes.
+QString AbsolutePath(const QString& path);
+
 // Replaces the file's contents with the bytes, or creates it. The bytes go to a new file
 // beside it, which is flushed to the disk and renamed over the old one, so a crash or a
 // full disk leaves either the old contents or the new, never a truncated file. Where the

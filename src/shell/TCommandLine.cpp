@@ -21,14 +21,18 @@ TCommandLine ParseCommandLine(const QStringList& arguments)
     parser.addOption(version);
     parser.addOption(simulate);
     parser.addOption(peer);
+    parser.addPositionalArgument(QStringLiteral("FILE | FOLDER"),
+        QStringLiteral("Opens the window on the folder, or on the file's folder with the "
+                       "file's row current."));
 
     TCommandLine line;
     // The parser names the program only when an application object exists; the usage line
     // here also tells which options go together.
     QString options = parser.helpText();
     options.remove(0, options.indexOf(QLatin1Char('\n')) + 1);
-    line.HelpText = QStringLiteral("Usage: conveyor [--simulate DIR | --peer SOCKET]\n"
-                                   "       conveyor --help | --version\n")
+    line.HelpText
+        = QStringLiteral("Usage: conveyor [--simulate DIR | --peer SOCKET] [FILE | FOLDER]\n"
+                         "       conveyor --help | --version\n")
         + options;
     if (!parser.parse(arguments)) {
         line.Error = parser.errorText();
@@ -38,14 +42,19 @@ TCommandLine ParseCommandLine(const QStringList& arguments)
     line.Version = parser.isSet(version);
     line.SimulateFolder = parser.value(simulate);
     line.PeerSocket = parser.value(peer);
+    const QStringList paths = parser.positionalArguments();
+    if (!paths.isEmpty())
+        line.OpenPath = paths.constFirst();
     if (parser.isSet(simulate) && line.SimulateFolder.isEmpty())
         line.Error = QStringLiteral("--simulate needs a folder.");
     else if (parser.isSet(peer) && line.PeerSocket.isEmpty())
         line.Error = QStringLiteral("--peer needs a socket.");
     else if (parser.isSet(simulate) && parser.isSet(peer))
         line.Error = TAttachedDevice::ClashText();
-    else if (!parser.positionalArguments().isEmpty())
-        line.Error = QStringLiteral("Unexpected argument '%1'.")
-                         .arg(parser.positionalArguments().constFirst());
+    else if (paths.size() > 1)
+        line.Error = QStringLiteral("Unexpected argument '%1': one file or folder at a time.")
+                         .arg(paths.at(1));
+    else if (!paths.isEmpty() && line.OpenPath.isEmpty())
+        line.Error = QStringLiteral("The file name is empty.");
     return line;
 }

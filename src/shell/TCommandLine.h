@@ -4,7 +4,7 @@
 #include <QStringList>
 
 // What the program's command line asks for:
-//   conveyor [--simulate DIR | --peer SOCKET]
+//   conveyor [--simulate DIR | --peer SOCKET] [FILE | FOLDER]
 //   conveyor --help | --version
 // Without options the transfer component uses the real parallel port.
 struct TCommandLine
@@ -14,6 +14,8 @@ struct TCommandLine
     QString SimulateFolder;
     // --peer SOCKET: a device model in another process, over the virtual port.
     QString PeerSocket;
+    // The file or folder to open, as given (relative to the working folder, raw text).
+    QString OpenPath;
     bool Help = false;
     bool Version = false;
     // Set for wrong usage: what is wrong, in one line.

@@ -32,15 +32,20 @@
 #include "platform/TWavePlayer.h"
 #include "platform/UpperCase.h"
 #include "shell/ShellPictures.h"
+#include "shell/TOpenTarget.h"
 #include "ui_TFMain.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 #include <cerrno>
@@ -182,6 +187,8 @@ TFMain::TFMain(TApplication& application, const QString& programFile, QWidget* p
     FUi->DriveComboBox1->SetDirList(FUi->DirectoryListBox1);
 
     InstallShortcuts();
+    // A file or folder dropped on the window opens as one named on the command line.
+    setAcceptDrops(true);
 
     FSettingsFile.WindowLayout = [this] { return CurrentWindowLayout(); };
     TAlignLayout::Install(this);
@@ -254,6 +261,65 @@ void TFMain::AppendToCaption(const QString& text)
     const QString caption = windowTitle() + text;
     setWindowTitle(caption);
     FApplication.SetTitle(caption);
+}
+
+void TFMain::OpenPath(const QString& path)
+{
+    const TOpenTarget target = TOpenTarget::Examine(path);
+    if (target.Folder.isEmpty()) {
+        // The window goes on with what it shows; a scan on its way would cover the reason.
+        if (FTimer1->isActive())
+            FOpenedStatus = target.Problem;
+        else
+            SetStatusText(target.Problem);
+        return;
+    }
+    try {
+        FUi->DirectoryListBox1->SetDirectory(target.Folder);
+    } catch (const EInOutError& error) {
+        SetStatusText(QLatin1Char(' ') + error.Message());
+        return;
+    }
+    // The filter's change handler lists with the new mask and saves it, as a choice of the
+    // user's would.
+    if (!target.FileName.isEmpty()) {
+        const std::optional<int> item
+            = TOpenTarget::FilterItemListing(target.FileName, FFileListBox1->Mask());
+        if (item)
+            FUi->ComboBox1->setCurrentIndex(*item);
+    }
+    FOpenedName = target.FileName;
+    FOpenedStatus = target.Problem;
+    // The folder shown already is read again: the file may be new in it.
+    if (!FTimer1->isActive())
+        FFileListBox1->Update();
+}
+
+void TFMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); })) {
+        // Copy, whatever the source proposes: a move would let a file manager delete the
+        // file it thinks has moved here.
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    }
+}
+
+void TFMain::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    const auto local
+        = std::find_if(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
+    if (local == urls.end())
+        return;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    // The path's bytes as the URL carries them, so that a name in Latin-1 stays the same.
+    const QByteArray bytes
+        = QByteArray::fromPercentEncoding(local->path(QUrl::FullyEncoded).toLatin1());
+    const QString path = DecodeRawText(bytes);
+    FApplication.Guard([this, path] { OpenPath(QDir::cleanPath(path)); });
 }
 
 // -- Start-up and layout ---------------------------------------------------------------
@@ -863,11 +929,29 @@ void TFMain::ReadCatalogue()
     // The rows came sorted by file name; another pass could reorder equal names.
     grid->SetSortOrderWithoutSorting(ccBaseName, sdAscending);
     SetStatusText(QStringLiteral("  Done..."));
-    grid->SetRow(0);
-    // The first row is current now, as if the user had chosen it: its checksums are told
-    // before a delivery as well.
+    grid->SetRow(TakeOpenedRow(rows));
+    // The first row (or the one opened) is current now, as if the user had chosen it: its
+    // checksums are told before a delivery as well.
     StringGrid1Click();
+    if (!FOpenedStatus.isEmpty())
+        SetStatusText(std::exchange(FOpenedStatus, QString()));
     emit CatalogueRead();
+}
+
+int TFMain::TakeOpenedRow(const std::vector<TTextRow>& rows)
+{
+    const QString name = std::exchange(FOpenedName, QString());
+    if (name.isEmpty())
+        return 0;
+    const auto found = std::find_if(rows.begin(), rows.end(), [&name](const TTextRow& row) {
+        return row.size() > ccRealName && row[ccRealName] == name;
+    });
+    if (found != rows.end())
+        return int(found - rows.begin());
+    // Removed or renamed since it was handed in.
+    if (FOpenedStatus.isEmpty())
+        FOpenedStatus = QStringLiteral(" %1 is no longer in the folder").arg(ReadableRawText(name));
+    return 0;
 }
 
 void TFMain::ShowCurrentImage()

@@ -17,8 +17,11 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <vector>
 
 class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QMoveEvent;
 class QResizeEvent;
 class QLabel;
@@ -105,6 +108,12 @@ public:
     // the entry marks a simulated device this way.
     void AppendToCaption(const QString& text);
 
+    // Opens a folder, or the folder of a file with the file's row current once it is listed;
+    // when the filter would not list the file it switches to the first item that does. What
+    // cannot be opened is said on the status line. The path is absolute, raw text. A start
+    // with a path, a drop and a second start open theirs this way.
+    void OpenPath(const QString& path);
+
     // -- The catalogue ------------------------------------------------------------------
 
     // The toolbar's keys: the program's own first, then the desktop's standard ones.
@@ -135,6 +144,8 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // -- Handlers, bound in the window's event table -----------------------------------
@@ -200,6 +211,8 @@ private:
     void StoreColumnWidths();
     void SetLeftPaneWidth(int width);
     void ChooseStartDirectory();
+    // The row of the scanned rows that OpenPath asked for, or the first.
+    int TakeOpenedRow(const std::vector<std::vector<QString>>& rows);
     // The frame the settings store, kept where its title bar can be reached.
     QRect StoredFrame() const;
     void SelectFilterItem(const QString& mask);
@@ -237,6 +250,10 @@ private:
     QString FPlainExtension;
     // The checksum verdict last put on the status line.
     QString FShownVerdict;
+    // The file OpenPath asked for, made current by the next scan, and what the status line
+    // says after that scan instead of the row's verdict.
+    QString FOpenedName;
+    QString FOpenedStatus;
     QPointer<QWidget> FPreferencesWindow;
     QPointer<QWidget> FAboutWindow;
     TMongo* FDeliveryJob = nullptr;

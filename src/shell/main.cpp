@@ -3,22 +3,27 @@
 #include "framework/TApplication.h"
 #include "framework/TPanel.h"
 #include "platform/Exception.h"
+#include "platform/FileAccess.h"
 #include "platform/ProgramFile.h"
+#include "platform/RawText.h"
 #include "platform/TBeeper.h"
 #include "platform/TClock.h"
 #include "platform/TShellOpen.h"
 #include "platform/TVerInfo.h"
 #include "platform/TWavePlayer.h"
 #include "platform/port/AcquirePortRights.h"
-#include "platform/port/StartChildProcess.h"
 #include "platform/port/ExecPrivilegedCopy.h"
+#include "platform/port/StartChildProcess.h"
 #include "platform/port/TKernelPortList.h"
+#include "shell/BringToFront.h"
 #include "shell/ShellPictures.h"
 #include "shell/TCommandLine.h"
 #include "shell/TFMain.h"
 #include "shell/TFPrefs.h"
 #include "shell/TMainDeliveryHost.h"
 #include "shell/TOpenDia.h"
+#include "shell/TSettingsFile.h"
+#include "shell/TSingleInstance.h"
 #include "simulator/TAttachedDevice.h"
 #include "simulator/TDoctor64.h"
 #include "widgets/TFAbout.h"
@@ -37,11 +42,12 @@ namespace {
 
 constexpr int ExitUsage = 2;
 
+// The arguments with their own bytes: a file name in Latin-1 must reach the file.
 QStringList RawArguments(int argc, char* argv[])
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << DecodeRawText(argv[i]);
     return arguments;
 }
 
@@ -66,6 +72,21 @@ bool Answered(const TCommandLine& line, const QString& caption, int& status)
         return true;
     }
     return false;
+}
+
+// A later start: the running program opens the file and comes to the front; this one ends.
+int HandOver(const TSingleInstance& instance, const QString& path, const TCommandLine& line)
+{
+    const QString failure = instance.HandOver(path);
+    if (!failure.isEmpty()) {
+        std::fprintf(stderr, "conveyor: %s\n", qPrintable(failure));
+        return 1;
+    }
+    if (line.Simulated())
+        std::fputs("conveyor: Conveyor is running already and keeps its own device; --simulate "
+                   "and --peer take effect when no Conveyor runs.\n",
+            stderr);
+    return 0;
 }
 
 } // namespace
@@ -97,9 +118,24 @@ int main(int argc, char* argv[])
     // Lets the desktop (Wayland in particular) match the windows to the installed desktop
     // entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.conveyor.Conveyor"));
-    const TCommandLine line = ParseCommandLine(QCoreApplication::arguments());
+    // Qt has taken its own options out of argv by now.
+    const TCommandLine line = ParseCommandLine(RawArguments(argc, argv));
     if (Answered(line, caption, status))
         return status;
+
+    QString programFile = ProgramFilePath();
+    if (programFile.isEmpty())
+        programFile = QCoreApplication::applicationFilePath();
+    // One Conveyor for each settings file: a later start hands its file to the running one
+    // and ends, before it shows anything.
+    const QString openPath = line.OpenPath.isEmpty() ? QString() : AbsolutePath(line.OpenPath);
+    TSingleInstance instance(TSettingsFile::FilePath(
+        TSettingsFile::ProgramDirectoryOf(programFile), TSettingsFile::DefaultConfigFolder()));
+    if (!instance.Warning().isEmpty())
+        std::fprintf(stderr, "conveyor: %s; this Conveyor runs on its own.\n",
+            qPrintable(instance.Warning()));
+    if (!instance.First())
+        return HandOver(instance, openPath, line);
 
     // The start-up picture, up exactly while the windows are created; one pass of the event
     // loop paints it before that work begins.
@@ -114,9 +150,6 @@ int main(int argc, char* argv[])
     // The windows, in this order: the main window first, because its creation loads the
     // settings that the others read; then the about window, the preferences window, the
     // progress window and the wave chooser.
-    QString programFile = ProgramFilePath();
-    if (programFile.isEmpty())
-        programFile = QCoreApplication::applicationFilePath();
     TFMain mainWindow(application, programFile);
     mainWindow.Beeper().SetAction([] { QApplication::beep(); });
     mainWindow.show();
@@ -187,6 +220,17 @@ int main(int argc, char* argv[])
 
     // Every window exists now: the start-up picture goes, with no minimum time on screen.
     splash.reset();
+
+    // The path of the command line, then those of later starts, which may have come already.
+    if (!openPath.isEmpty())
+        mainWindow.OpenPath(openPath);
+    instance.Serve([&application, &mainWindow](const QString& path) {
+        application.Guard([&mainWindow, &path] {
+            BringToFront(mainWindow);
+            if (!path.isEmpty())
+                mainWindow.OpenPath(path);
+        });
+    });
 
     // The program runs until the main window closes.
     status = QApplication::exec();
