@@ -13,6 +13,7 @@ CONVEYOR_PACKAGES=(
   clang libclang-rt-14-dev lld
   fonts-liberation fonts-dejavu-core
   xvfb xauth openbox xdotool wmctrl x11-utils xclip
+  weston qt6-wayland
   desktop-file-utils appstream man-db groff-base bash-completion
 )
 

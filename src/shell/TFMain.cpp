@@ -515,6 +515,11 @@ TSettingsFile::TWindowLayout TFMain::CurrentWindowLayout() const
     QRect frame = normal || !FNormalGeometry.isValid()
         ? frameGeometry()
         : FNormalGeometry.marginsAdded(FNormalMargins.isNull() ? FrameMargins() : FNormalMargins);
+    // Started maximised and never restored, the window has had no normal frame of its own:
+    // its normal bounds are still those the file held (its inside was sized before the
+    // frame's margins were known).
+    if (!normal && FStartFrame.isValid())
+        frame = FStartFrame;
     // Where a program cannot learn or choose its windows' places (Wayland), the place read
     // from the file is kept instead of the made-up one Qt reports.
     if (!CanPlaceWindows())
@@ -551,6 +556,12 @@ void TFMain::KeepNormalFrame()
         FNormalMargins = FrameMargins();
 }
 
+bool TFMain::InNormalState() const
+{
+    // Qt::WindowActive is a request to be activated, not a state of the frame.
+    return (windowState() & ~Qt::WindowActive) == Qt::WindowNoState;
+}
+
 void TFMain::PlaceRestoredFrame()
 {
     FRestoredMargins = TWindowFrame::Margins(*this);
@@ -562,7 +573,7 @@ void TFMain::FollowRestoredMargins()
 {
     if (!FRestoredFrame.isValid())
         return;
-    if (FRestoredUntil.hasExpired() || windowState() != Qt::WindowNoState) {
+    if (FRestoredUntil.hasExpired() || !InNormalState()) {
         FRestoredFrame = QRect();
         return;
     }
@@ -592,10 +603,10 @@ void TFMain::changeEvent(QEvent* event)
     if (!isMaximized()) {
         // Started maximised, the window was never framed at its normal place: the first
         // restore puts its frame where the settings say, now that the frame is known.
-        if (FStartFrame.isValid() && windowState() == Qt::WindowNoState) {
+        if (FStartFrame.isValid() && InNormalState()) {
             FRestoredFrame = std::exchange(FStartFrame, QRect());
             QTimer::singleShot(0, this, [this] {
-                if (windowState() == Qt::WindowNoState)
+                if (InNormalState())
                     PlaceRestoredFrame();
             });
             // The window manager gives the frame back its borders when it pleases, perhaps

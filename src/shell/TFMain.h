@@ -223,6 +223,8 @@ private:
     // A window started maximised and then restored takes its stored frame, and takes it
     // again if the frame's margins change soon after.
     void PlaceRestoredFrame();
+    // Neither maximised, minimised nor full screen.
+    bool InNormalState() const;
     void FollowRestoredMargins();
     // The window manager's frame around the inside, as Qt knows it now.
     QMargins FrameMargins() const;
