@@ -20,6 +20,10 @@ std::optional<TCurrentImage> ExamineCurrentImage(
     image.RealName = row[ccRealName];
     image.PlainExtension = PlainNewExtension(std::nullopt);
     image.Source = CatalogueRowSource(selectedDirectory, row);
+    image.KeepsExtension = row[ccKind] == QStringView(ArchiveRowKind);
+    if (image.KeepsExtension)
+        image.OwnExtension = FileExtension(image.RealName);
+    image.InsideArchive = row[ccKind] == QStringView(MemberRowKind);
     const auto examine = [&image](const TImageHeader& header) {
         image.PlainExtension = PlainNewExtension(header.Order());
         const std::optional<quint8> country = header.Country();

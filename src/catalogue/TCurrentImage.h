@@ -19,6 +19,12 @@ struct TCurrentImage
     QString Source;
     // The extension a rename gives the file without its system: that of its byte order.
     QString PlainExtension;
+    // An archive that is one row is renamed as the file it is: its own extension (".zip",
+    // the ".gz" of racer.z64.gz) stays, whatever the image inside it is.
+    bool KeepsExtension = false;
+    QString OwnExtension;
+    // One of several images of an archive is no file of its own: it has no name to change.
+    bool InsideArchive = false;
 };
 
 // Examines the file of a catalogue row once more for its television system. Nothing for a

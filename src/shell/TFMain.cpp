@@ -827,6 +827,9 @@ void TFMain::ReadCatalogue()
     FShownRealName.clear();
     FShownSource.clear();
     FPlainExtension.clear();
+    FKeepsExtension = false;
+    FOwnExtension.clear();
+    FShownInsideArchive = false;
 
     for (std::size_t i = 0; i < rows.size(); ++i)
         grid->SetRowTexts(int(i), rows[i]);
@@ -860,6 +863,9 @@ void TFMain::ShowCurrentImage()
     FShownRealName = image->RealName;
     FShownSource = image->Source;
     FPlainExtension = image->PlainExtension;
+    FKeepsExtension = image->KeepsExtension;
+    FOwnExtension = image->OwnExtension;
+    FShownInsideArchive = image->InsideArchive;
     UpdateNewNamePreview();
 }
 
@@ -928,6 +934,9 @@ QString TFMain::CaseClash(const QString& directory, const QString& newName) cons
 
 QString TFMain::NewNameExtension() const
 {
+    // An archive named after its image's system would no longer be found as an archive.
+    if (FKeepsExtension)
+        return FOwnExtension;
     if (FUi->CheckBox1->isChecked() && FCurrentSystem.size() >= 3)
         return QLatin1Char('.') + FCurrentSystem;
     return FPlainExtension.isEmpty() ? PlainNewExtension(std::nullopt) : FPlainExtension;
@@ -935,6 +944,11 @@ QString TFMain::NewNameExtension() const
 
 void TFMain::UpdateNewNamePreview()
 {
+    // No name is promised for what "Rename" refuses.
+    if (FShownInsideArchive) {
+        FUi->Label13->clear();
+        return;
+    }
     FUi->Label13->setText(FUi->Edit1->text() + NewNameExtension());
 }
 
@@ -960,6 +974,14 @@ void TFMain::CheckBox1Click()
 
 void TFMain::SpeedButton6Click()
 {
+    // The image's name is the archive's business: changing it would mean writing the archive
+    // anew, and the other images with it.
+    if (FShownInsideArchive) {
+        SetStatusText(QStringLiteral(" Rename refused: %1 holds several images; an image inside "
+                                     "an archive cannot be renamed")
+                          .arg(UpperCaseFileName(ReadableRawText(FShownRealName))));
+        return;
+    }
     const QString name = FUi->Edit1->text();
     if (name.isEmpty()) {
         SetStatusText(QStringLiteral("Please enter a filename..."));

@@ -230,6 +230,11 @@ private:
     // What a rename without the system appends: the extension of the shown file's order;
     // empty before any file was shown.
     QString FPlainExtension;
+    // The shown row is an archive renamed with its own extension (FOwnExtension), or one of
+    // several images of an archive, which cannot be renamed.
+    bool FKeepsExtension = false;
+    QString FOwnExtension;
+    bool FShownInsideArchive = false;
     // The checksum verdict last put on the status line.
     QString FShownVerdict;
     QPointer<QWidget> FPreferencesWindow;
