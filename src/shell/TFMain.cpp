@@ -21,7 +21,6 @@
 #include "image/TImageChecksum.h"
 #include "platform/EInOutError.h"
 #include "platform/EIniFileException.h"
-#include "platform/Exception.h"
 #include "platform/FileAccess.h"
 #include "platform/FileListing.h"
 #include "platform/IoErrorText.h"
@@ -35,9 +34,11 @@
 #include "ui_TFMain.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QGuiApplication>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -770,16 +771,8 @@ void TFMain::StringGrid1Click()
 
 void TFMain::ShowChecksumVerdict()
 {
-    std::optional<TImageCheck> check;
-    if (!FShownSource.isEmpty()) {
-        try {
-            check = CheckImageSource(FShownSource);
-        } catch (const Exception&) {
-            // The current-status group already shows the file's error.
-        }
-    }
-    if (check) {
-        FShownVerdict = ChecksumStatusText(*check);
+    if (FShownCheck) {
+        FShownVerdict = ChecksumStatusText(*FShownCheck);
         SetStatusText(FShownVerdict);
     } else if (!FShownVerdict.isEmpty() && StatusText() == FShownVerdict) {
         // Another row's verdict must not stand for this one.
@@ -830,6 +823,7 @@ void TFMain::ReadCatalogue()
     FKeepsExtension = false;
     FOwnExtension.clear();
     FShownInsideArchive = false;
+    FShownCheck.reset();
 
     for (std::size_t i = 0; i < rows.size(); ++i)
         grid->SetRowTexts(int(i), rows[i]);
@@ -851,10 +845,21 @@ void TFMain::ReadCatalogue()
 
 void TFMain::ShowCurrentImage()
 {
-    const std::optional<TCurrentImage> image
-        = ExamineCurrentImage(SelectedDirectory(), CurrentRow());
-    if (!image)
+    const std::span<const QString> row = CurrentRow();
+    // An image inside an archive is inflated up to its first megabyte, in a solid 7z after the
+    // images before it: that may take a moment.
+    const bool slow = !row[ccKind].isEmpty();
+    if (slow)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([slow] {
+        if (slow)
+            QApplication::restoreOverrideCursor();
+    });
+    const std::optional<TCurrentImage> image = ExamineCurrentImage(SelectedDirectory(), row);
+    if (!image) {
+        FShownCheck.reset();
         return;
+    }
     FUi->Edit3->setText(image->FileName);
     SetLongText(FUi->Edit1, image->NewName, NewNameTypingLimit);
     FUi->Edit5->setText(image->ImageName);
@@ -866,6 +871,7 @@ void TFMain::ShowCurrentImage()
     FKeepsExtension = image->KeepsExtension;
     FOwnExtension = image->OwnExtension;
     FShownInsideArchive = image->InsideArchive;
+    FShownCheck = image->Check;
     UpdateNewNamePreview();
 }
 

@@ -2,6 +2,7 @@
 
 #include "delivery/TDeliveryRow.h"
 #include "framework/TEventBinding.h"
+#include "image/TImageChecksum.h"
 #include "shell/TSettingsFile.h"
 
 #include <QKeySequence>
@@ -15,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 
 class QCloseEvent;
@@ -176,9 +178,8 @@ private:
     // Fills the current-status group and CurrentSystem from the current row.
     void ShowCurrentImage();
     void UpdateNewNamePreview();
-    // Checks the header checksums of the current row's image and says on the status line
-    // whether they match. Reads a megabyte: for the current row only, never for every row
-    // of a scan.
+    // Says on the status line whether the header checksums of the image ShowCurrentImage
+    // examined match (read with it: a megabyte, for the current row only).
     void ShowChecksumVerdict();
     // The extension of the current file's byte order (".v64", ".z64", ".n64"), or "." and
     // the current system when the check box asks for it.
@@ -235,6 +236,8 @@ private:
     bool FKeepsExtension = false;
     QString FOwnExtension;
     bool FShownInsideArchive = false;
+    // The header checksums of the shown image, read with it.
+    std::optional<TImageCheck> FShownCheck;
     // The checksum verdict last put on the status line.
     QString FShownVerdict;
     QPointer<QWidget> FPreferencesWindow;
