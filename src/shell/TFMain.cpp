@@ -815,6 +815,7 @@ void TFMain::ReadCatalogue()
     for (int column = 0; column < grid->ColCount(); ++column)
         grid->SetCells(column, 0, QString());
     FUi->Edit3->clear();
+    FUi->Edit3->setToolTip(QString());
     FUi->Edit4->clear();
     FUi->Edit5->clear();
     FShownRealName.clear();
@@ -861,6 +862,8 @@ void TFMain::ShowCurrentImage()
         return;
     }
     FUi->Edit3->setText(image->FileName);
+    // An image of several ("... in ARCHIVE.7Z") is seldom as short as the field.
+    FUi->Edit3->setToolTip(image->FileName);
     SetLongText(FUi->Edit1, image->NewName, NewNameTypingLimit);
     FUi->Edit5->setText(image->ImageName);
     FUi->Edit4->setText(image->System);
@@ -983,9 +986,9 @@ void TFMain::SpeedButton6Click()
     // The image's name is the archive's business: changing it would mean writing the archive
     // anew, and the other images with it.
     if (FShownInsideArchive) {
-        SetStatusText(QStringLiteral(" Rename refused: %1 holds several images; an image inside "
-                                     "an archive cannot be renamed")
-                          .arg(UpperCaseFileName(ReadableRawText(FShownRealName))));
+        SetStatusText(
+            QStringLiteral(" Rename refused: %1 holds several images; none can be renamed")
+                .arg(UpperCaseFileName(ReadableRawText(FShownRealName))));
         return;
     }
     const QString name = FUi->Edit1->text();

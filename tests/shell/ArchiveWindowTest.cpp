@@ -261,6 +261,8 @@ TEST_F(TArchiveWindow, ChoosingAnArchiveRowShowsItsImageAsAPlainFilesRowDoes)
         ClickRow(QStringLiteral("SPEED RACER DELUXE (USA).ZIP"));
         ClickRow(QString::fromLatin1(shown.FileName));
         EXPECT_EQ(Shown("Edit3"), shown.FileName);
+        // The field is narrower than most names of an image of several.
+        EXPECT_EQ(Find<QLineEdit>("Edit3")->toolTip(), shown.FileName);
         EXPECT_EQ(Shown("Edit5"), shown.ImageName);
         EXPECT_EQ(Shown("Edit4"), shown.System);
         EXPECT_EQ(Status(), shown.Verdict);
@@ -430,9 +432,8 @@ TEST_F(TArchiveWindow, AnImageOfSeveralIsNeverRenamedAndArchivesMeetTheNameCheck
     EXPECT_EQ(Preview(), "");
     Find<TSpeedButton>("SpeedButton6")->click();
     Settle();
-    EXPECT_EQ(Status(),
-        " Rename refused: SPEED RACER.7Z holds several images; an image inside an archive "
-        "cannot be renamed");
+    EXPECT_EQ(
+        Status(), " Rename refused: SPEED RACER.7Z holds several images; none can be renamed");
     Find<QCheckBox>("CheckBox1")->setChecked(false);
     // The next row that is a file of its own promises its name again.
     ClickRow(QStringLiteral("STORED.ZIP"));
