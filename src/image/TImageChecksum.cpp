@@ -179,13 +179,19 @@ std::optional<TImageCheck> CheckImageSource(
     const std::unique_ptr<TImageSource> source = TImageSource::OpenName(name);
     const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(CheckedLength);
     char* const bytes = reinterpret_cast<char*>(buffer.get());
-    const qint64 present = source->Read(bytes, CheckedLength);
-    const std::optional<TByteOrder> order = DetectByteOrder(bytes, present);
+    return CheckImageStart(buffer.get(), source->Read(bytes, CheckedLength), table);
+}
+
+std::optional<TImageCheck> CheckImageStart(
+    std::uint8_t* bytes, qint64 present, std::span<const TBootCodeEntry> table)
+{
+    const std::optional<TByteOrder> order
+        = DetectByteOrder(reinterpret_cast<const char*>(bytes), present);
     if (!order)
         return std::nullopt;
-    ConvertByteOrder(*order, boBigEndian, buffer.get(), present);
+    ConvertByteOrder(*order, boBigEndian, bytes, present);
     return CheckImage(
-        std::span<const std::uint8_t>(buffer.get(), static_cast<std::size_t>(present)), table);
+        std::span<const std::uint8_t>(bytes, static_cast<std::size_t>(present)), table);
 }
 
 QString ChecksumVerdictText(TChecksumVerdict verdict)

@@ -100,6 +100,12 @@ std::optional<TImageCheck> CheckImageFile(
 std::optional<TImageCheck> CheckImageSource(
     const QString& name, std::span<const TBootCodeEntry> table = KnownBootCodes());
 
+// The same for the first bytes of an image in any order, present of them read (at most
+// CheckedLength), converted in place to the cartridge's order; nothing for bytes that do not
+// begin an image.
+std::optional<TImageCheck> CheckImageStart(
+    std::uint8_t* bytes, qint64 present, std::span<const TBootCodeEntry> table = KnownBootCodes());
+
 // "checksums match", "checksums do not match", "cannot be checked (unknown boot code)",
 // "cannot be checked (file too short)".
 QString ChecksumVerdictText(TChecksumVerdict verdict);

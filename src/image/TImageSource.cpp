@@ -151,9 +151,12 @@ void TImageSource::ArchiveFailed()
         throw EReadError(FFile, QStringLiteral("encrypted archive"));
     }
     const char* text = FArchive ? archive_error_string(FArchive) : nullptr;
-    const QString reason = text && *text
+    QString reason = text && *text
         ? QStringLiteral("damaged archive (%1)").arg(QString::fromLocal8Bit(text))
         : QStringLiteral("damaged archive");
+    // Of an archive of several images the user must learn which one is lost.
+    if (FInFile && !FMember.isEmpty())
+        reason += QStringLiteral(" while reading %1").arg(FMember);
     throw EReadError(FFile, reason);
 }
 

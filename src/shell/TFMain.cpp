@@ -21,7 +21,6 @@
 #include "image/TImageChecksum.h"
 #include "platform/EInOutError.h"
 #include "platform/EIniFileException.h"
-#include "platform/Exception.h"
 #include "platform/FileAccess.h"
 #include "platform/FileListing.h"
 #include "platform/IoErrorText.h"
@@ -36,12 +35,14 @@
 #include "ui_TFMain.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -871,16 +872,8 @@ void TFMain::StringGrid1Click()
 
 void TFMain::ShowChecksumVerdict()
 {
-    std::optional<TImageCheck> check;
-    if (!FShownSource.isEmpty()) {
-        try {
-            check = CheckImageSource(FShownSource);
-        } catch (const Exception&) {
-            // The current-status group already shows the file's error.
-        }
-    }
-    if (check) {
-        FShownVerdict = ChecksumStatusText(*check);
+    if (FShownCheck) {
+        FShownVerdict = ChecksumStatusText(*FShownCheck);
         SetStatusText(FShownVerdict);
     } else if (!FShownVerdict.isEmpty() && StatusText() == FShownVerdict) {
         // Another row's verdict must not stand for this one.
@@ -923,11 +916,16 @@ void TFMain::ReadCatalogue()
     for (int column = 0; column < grid->ColCount(); ++column)
         grid->SetCells(column, 0, QString());
     FUi->Edit3->clear();
+    FUi->Edit3->setToolTip(QString());
     FUi->Edit4->clear();
     FUi->Edit5->clear();
     FShownRealName.clear();
     FShownSource.clear();
     FPlainExtension.clear();
+    FKeepsExtension = false;
+    FOwnExtension.clear();
+    FShownInsideArchive = false;
+    FShownCheck.reset();
 
     for (std::size_t i = 0; i < rows.size(); ++i)
         grid->SetRowTexts(int(i), rows[i]);
@@ -967,11 +965,24 @@ int TFMain::TakeOpenedRow(const std::vector<TTextRow>& rows)
 
 void TFMain::ShowCurrentImage()
 {
-    const std::optional<TCurrentImage> image
-        = ExamineCurrentImage(SelectedDirectory(), CurrentRow());
-    if (!image)
+    const std::span<const QString> row = CurrentRow();
+    // An image inside an archive is inflated up to its first megabyte, in a solid 7z after the
+    // images before it: that may take a moment.
+    const bool slow = !row[ccKind].isEmpty();
+    if (slow)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([slow] {
+        if (slow)
+            QApplication::restoreOverrideCursor();
+    });
+    const std::optional<TCurrentImage> image = ExamineCurrentImage(SelectedDirectory(), row);
+    if (!image) {
+        FShownCheck.reset();
         return;
+    }
     FUi->Edit3->setText(image->FileName);
+    // An image of several ("... in ARCHIVE.7Z") is seldom as short as the field.
+    FUi->Edit3->setToolTip(image->FileName);
     SetLongText(FUi->Edit1, image->NewName, NewNameTypingLimit);
     FUi->Edit5->setText(image->ImageName);
     FUi->Edit4->setText(image->System);
@@ -979,6 +990,10 @@ void TFMain::ShowCurrentImage()
     FShownRealName = image->RealName;
     FShownSource = image->Source;
     FPlainExtension = image->PlainExtension;
+    FKeepsExtension = image->KeepsExtension;
+    FOwnExtension = image->OwnExtension;
+    FShownInsideArchive = image->InsideArchive;
+    FShownCheck = image->Check;
     UpdateNewNamePreview();
 }
 
@@ -1047,6 +1062,9 @@ QString TFMain::CaseClash(const QString& directory, const QString& newName) cons
 
 QString TFMain::NewNameExtension() const
 {
+    // An archive named after its image's system would no longer be found as an archive.
+    if (FKeepsExtension)
+        return FOwnExtension;
     if (FUi->CheckBox1->isChecked() && FCurrentSystem.size() >= 3)
         return QLatin1Char('.') + FCurrentSystem;
     return FPlainExtension.isEmpty() ? PlainNewExtension(std::nullopt) : FPlainExtension;
@@ -1054,6 +1072,11 @@ QString TFMain::NewNameExtension() const
 
 void TFMain::UpdateNewNamePreview()
 {
+    // No name is promised for what "Rename" refuses.
+    if (FShownInsideArchive) {
+        FUi->Label13->clear();
+        return;
+    }
     FUi->Label13->setText(FUi->Edit1->text() + NewNameExtension());
 }
 
@@ -1079,6 +1102,14 @@ void TFMain::CheckBox1Click()
 
 void TFMain::SpeedButton6Click()
 {
+    // The image's name is the archive's business: changing it would mean writing the archive
+    // anew, and the other images with it.
+    if (FShownInsideArchive) {
+        SetStatusText(
+            QStringLiteral(" Rename refused: %1 holds several images; none can be renamed")
+                .arg(UpperCaseFileName(ReadableRawText(FShownRealName))));
+        return;
+    }
     const QString name = FUi->Edit1->text();
     if (name.isEmpty()) {
         SetStatusText(QStringLiteral("Please enter a filename..."));

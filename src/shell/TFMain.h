@@ -2,6 +2,7 @@
 
 #include "delivery/TDeliveryRow.h"
 #include "framework/TEventBinding.h"
+#include "image/TImageChecksum.h"
 #include "shell/TSettingsFile.h"
 
 #include <QDeadlineTimer>
@@ -16,6 +17,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -188,9 +190,8 @@ private:
     // Fills the current-status group and CurrentSystem from the current row.
     void ShowCurrentImage();
     void UpdateNewNamePreview();
-    // Checks the header checksums of the current row's image and says on the status line
-    // whether they match. Reads a megabyte: for the current row only, never for every row
-    // of a scan.
+    // Says on the status line whether the header checksums of the image ShowCurrentImage
+    // examined match (read with it: a megabyte, for the current row only).
     void ShowChecksumVerdict();
     // The extension of the current file's byte order (".v64", ".z64", ".n64"), or "." and
     // the current system when the check box asks for it.
@@ -250,6 +251,13 @@ private:
     // What a rename without the system appends: the extension of the shown file's order;
     // empty before any file was shown.
     QString FPlainExtension;
+    // The shown row is an archive renamed with its own extension (FOwnExtension), or one of
+    // several images of an archive, which cannot be renamed.
+    bool FKeepsExtension = false;
+    QString FOwnExtension;
+    bool FShownInsideArchive = false;
+    // The header checksums of the shown image, read with it.
+    std::optional<TImageCheck> FShownCheck;
     // The checksum verdict last put on the status line.
     QString FShownVerdict;
     // The file OpenPath asked for, made current by the next scan, and what the status line
