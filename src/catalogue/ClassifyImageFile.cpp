@@ -1,6 +1,7 @@
 #include "ClassifyImageFile.h"
 
 #include "catalogue/CatalogueRow.h"
+#include "catalogue/TArchiveCache.h"
 #include "catalogue/TImageHeader.h"
 #include "image/TImageSource.h"
 #include "platform/EInOutError.h"
@@ -73,12 +74,12 @@ QString MemberFileName(const QString& path)
 }
 
 void AppendArchiveRows(const QString& path, std::vector<QString> row, qint64 archiveSize,
-    std::vector<std::vector<QString>>& rows)
+    std::vector<std::vector<QString>>& rows, TArchiveCache* cache)
 {
     row[ccKind] = QString::fromUtf16(ArchiveRowKind);
     TArchiveContents contents;
     try {
-        contents = TImageSource::Contents(path);
+        contents = cache ? cache->Contents(path) : TImageSource::Contents(path);
     } catch (const Exception&) {
         // Read a moment ago, gone or changed now: as unreadable as a damaged archive.
         contents.State = asDamaged;
@@ -141,8 +142,8 @@ void ClassifyImageFile(
         FillImageColumns(header, header.Size, row);
 }
 
-void AppendCatalogueRows(
-    const QString& selectedDirectory, const QString& name, std::vector<std::vector<QString>>& rows)
+void AppendCatalogueRows(const QString& selectedDirectory, const QString& name,
+    std::vector<std::vector<QString>>& rows, TArchiveCache* cache)
 {
     std::vector<QString> row(CatalogueColumnCount);
     FillNameColumns(name, row);
@@ -160,7 +161,7 @@ void AppendCatalogueRows(
         rows.push_back(std::move(row));
         return;
     }
-    AppendArchiveRows(path, std::move(row), header.Size, rows);
+    AppendArchiveRows(path, std::move(row), header.Size, rows, cache);
 }
 
 QString CatalogueRowSource(const QString& selectedDirectory, std::span<const QString> row)
