@@ -61,8 +61,7 @@ protected:
 
 TEST_F(CatalogueCommands, ListTsvIsTheSortedTableOneRowPerLine)
 {
-    const TCatalogueRun run
-        = RunCli({ QStringLiteral("list"), QStringLiteral("--tsv"), Folder.Path() });
+    const TCatalogueRun run = RunCli({ QStringLiteral("list"), QStringLiteral("--tsv"), Folder.Path() });
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     EXPECT_TRUE(run.Err.isEmpty());
     const QList<QByteArray> lines = run.Out.split('\n');
@@ -124,8 +123,7 @@ TEST(CatalogueCommandsStatus, EmptyUnreadableAndWrongUsage)
 
 TEST_F(CatalogueCommands, InfoTellsWhatTheCatalogueReads)
 {
-    TCatalogueRun run
-        = RunCli({ QStringLiteral("info"), Folder.Path(QStringLiteral("Racer.v64")) });
+    TCatalogueRun run = RunCli({ QStringLiteral("info"), Folder.Path(QStringLiteral("Racer.v64")) });
     ASSERT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Out,
         QByteArray("File:       Racer.v64\n"
