@@ -29,21 +29,15 @@ constexpr int HashLength = 16;
 constexpr QCryptographicHash::Algorithm HashAlgorithm = QCryptographicHash::Md5;
 constexpr QDataStream::Version StreamVersion = QDataStream::Qt_6_0;
 
-struct TFileStamp
-{
-    qint64 Size = 0;
-    qint64 ModifiedNs = 0;
-};
-
 // The size and modification time of a regular file; nothing for anything else.
-std::optional<TFileStamp> StampOf(const QString& path)
+std::optional<TArchiveCache::TFileStamp> StampOf(const QString& path)
 {
     struct stat status
     {
     };
     if (::stat(EncodeRawText(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
         return std::nullopt;
-    return TFileStamp { status.st_size,
+    return TArchiveCache::TFileStamp { status.st_size,
         qint64(status.st_mtim.tv_sec) * 1000000000 + qint64(status.st_mtim.tv_nsec) };
 }
 
@@ -122,12 +116,27 @@ TArchiveCache::TArchiveCache(const QString& folder)
 
 TArchiveContents TArchiveCache::Contents(const QString& archive)
 {
-    if (!FLoaded)
-        Load();
-    const QString key = QDir::cleanPath(QFileInfo(archive).absoluteFilePath());
     // Taken before the archive is read: a change while it is read makes the entry stale at
     // the next lookup instead of hiding the change.
     const std::optional<TFileStamp> stamp = StampOf(archive);
+    return Lookup(archive, stamp);
+}
+
+TArchiveContents TArchiveCache::Contents(const QString& archive, qint64 size, qint64 modifiedNs)
+{
+    return Lookup(archive, TFileStamp { size, modifiedNs });
+}
+
+TArchiveContents TArchiveCache::Lookup(
+    const QString& archive, const std::optional<TFileStamp>& stamp)
+{
+    if (!FLoaded)
+        Load();
+    if (FCurrentFolder.isEmpty() && QDir::isRelativePath(archive))
+        FCurrentFolder = QDir::currentPath();
+    // Asked once per cache: a listing's names are all relative to the same folder.
+    const QString key = QDir::cleanPath(
+        QDir::isRelativePath(archive) ? FCurrentFolder + QLatin1Char('/') + archive : archive);
     if (stamp) {
         const auto found = FEntries.find(key);
         if (found != FEntries.end() && found->second.Size == stamp->Size

@@ -6,6 +6,7 @@
 #include <QtGlobal>
 
 #include <map>
+#include <optional>
 
 // What each archive of a listing holds, remembered between scans in one file of a folder,
 // so that browsing a folder of archives again costs no more than a stat of each. An entry
@@ -32,12 +33,22 @@ public:
     // archive as it is now. Members that are not images are left out: a listing has no use
     // for them and an archive may hold thousands. Raises as TImageSource::Contents does.
     TArchiveContents Contents(const QString& archive);
+    // The same for an archive whose size and modification time the caller has just taken
+    // from the descriptor it read the archive's first bytes from.
+    TArchiveContents Contents(const QString& archive, qint64 size, qint64 modifiedNs);
     // Writes the cache if a lookup changed it, atomically; entries of archives that are no
     // longer there are dropped. Whether the write succeeded matters to no one.
     void Save();
 
     // How many lookups had to read their archive: what a listing from the cache avoids.
     int ArchivesRead() const { return FArchivesRead; }
+
+    // What an entry is checked against.
+    struct TFileStamp
+    {
+        qint64 Size = 0;
+        qint64 ModifiedNs = 0;
+    };
 
 private:
     struct TEntry
@@ -49,9 +60,11 @@ private:
         TArchiveContents Contents;
     };
 
+    TArchiveContents Lookup(const QString& archive, const std::optional<TFileStamp>& stamp);
     void Load();
 
     QString FFolder;
+    QString FCurrentFolder;
     bool FLoaded = false;
     bool FChanged = false;
     quint64 FNextMade = 0;

@@ -21,6 +21,10 @@
 namespace {
 
 constexpr std::size_t ArchiveBlockSize = 65536;
+// What a listing of a zip hands the archive reader at a time: a local header and the start
+// of the data. The zip reader inflates all the input it has (into a buffer of 256 KiB): given
+// 64 KiB, it would inflate a hundred times what a header needs, for every zip of a folder.
+constexpr std::size_t ZipListingBlockSize = 512;
 // What libarchive reports for a file no reader recognises (its ARCHIVE_ERRNO_FILE_FORMAT on
 // a system without EFTYPE).
 constexpr int FileFormatErrno = EILSEQ;
@@ -41,6 +45,13 @@ bool HasSevenZipSignature(int handle)
     char signature[6];
     return ::pread(handle, signature, sizeof signature, 0) == qint64(sizeof signature)
         && std::equal(signature, signature + sizeof signature, "7z\xBC\xAF\x27\x1C");
+}
+
+bool HasZipSignature(int handle)
+{
+    char signature[4];
+    return ::pread(handle, signature, sizeof signature, 0) == qint64(sizeof signature)
+        && std::equal(signature, signature + sizeof signature, "PK\x03\x04");
 }
 
 QString BaseName(const QString& path)
@@ -114,12 +125,21 @@ bool TImageSource::OpenArchive()
     FArchive = archive_read_new();
     if (!FArchive)
         throw EReadError(FFile, ENOMEM);
-    archive_read_support_format_zip(FArchive);
-    archive_read_support_format_7zip(FArchive);
-    archive_read_support_format_raw(FArchive);
-    archive_read_support_filter_all(FArchive);
+    const bool listingZip = FListing && HasZipSignature(FHandle);
+    if (listingZip) {
+        // A listing of a folder of zips pays for no other reader's bid, and for no search
+        // of the central directory from the end: the local headers, read in order, say
+        // everything a listing needs.
+        archive_read_support_format_zip_streamable(FArchive);
+    } else {
+        archive_read_support_format_zip(FArchive);
+        archive_read_support_format_7zip(FArchive);
+        archive_read_support_format_raw(FArchive);
+        archive_read_support_filter_all(FArchive);
+    }
     FFormatKnown = false;
-    if (archive_read_open_fd(FArchive, FHandle, ArchiveBlockSize) != ARCHIVE_OK) {
+    if (archive_read_open_fd(FArchive, FHandle, listingZip ? ZipListingBlockSize : ArchiveBlockSize)
+        != ARCHIVE_OK) {
         // Neither an archive nor compressed (the raw reader passes on tiny and empty files):
         // a plain file, unless its name says it is an archive, which is then damaged.
         if (archive_errno(FArchive) == FileFormatErrno && !FFile.isEmpty()
@@ -399,6 +419,7 @@ qint64 TImageSource::CountRest()
 TArchiveContents TImageSource::Contents(const QString& file)
 {
     TImageSource source(file, QString(), slNone);
+    source.FListing = true;
     TArchiveContents contents;
     try {
         if (!source.OpenArchive())

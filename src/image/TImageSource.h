@@ -103,6 +103,8 @@ private:
     bool FInFile = false;
     bool FDrainSevenZip = true;
     bool FFormatKnown = false;
+    // Opened by Contents, which reads only each member's first bytes.
+    bool FListing = false;
     unsigned long FCrc = 0;
     std::optional<qint64> FStatedSize;
     qint64 FPosition = 0;
