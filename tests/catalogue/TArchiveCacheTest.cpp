@@ -134,10 +134,18 @@ TEST_F(ArchiveCache, TheListingOfTheWindowAndTheCliUsesTheUsersCacheFolder)
     EXPECT_TRUE(QFile::exists(CacheFolder.Path("Conveyor/") + TArchiveCache::FileName));
     WreckKeepingStamp();
     const std::vector<TTextRow> second = ListCatalogue(Folder.Path(), QStringLiteral("*.zip"));
+    // The listing takes the time from the descriptor it reads the header from: a nanosecond
+    // later is read afresh there too.
+    struct timespec later = ModifiedTime(Archive);
+    later.tv_nsec = (later.tv_nsec + 1) % 1000000000;
+    SetModifiedTime(Archive, later);
+    const std::vector<TTextRow> third = ListCatalogue(Folder.Path(), QStringLiteral("*.zip"));
     qputenv("XDG_CACHE_HOME", saved);
     ASSERT_EQ(first.size(), 1u);
     EXPECT_EQ(first[0][ccImageName], "SPEED RACER         ");
     EXPECT_EQ(second, first);
+    ASSERT_EQ(third.size(), 1u);
+    EXPECT_EQ(third[0][ccImageName], DamagedArchiveText);
 }
 
 TEST_F(ArchiveCache, NothingIsWrittenWhenNothingChangedAndGoneArchivesAreDropped)
