@@ -7,7 +7,6 @@
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QDir>
-#include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -105,8 +104,9 @@ const QString TArchiveCache::FileName = QStringLiteral("archives.cache");
 
 QString TArchiveCache::UserFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
-        + QStringLiteral("/Conveyor");
+    // Without a home there is no cache folder, rather than one at the root.
+    const QString location = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return location.isEmpty() ? QString() : location + QStringLiteral("/Conveyor");
 }
 
 TArchiveCache::TArchiveCache(const QString& folder)
@@ -159,6 +159,8 @@ TArchiveContents TArchiveCache::Lookup(
 void TArchiveCache::Load()
 {
     FLoaded = true;
+    if (FFolder.isEmpty())
+        return;
     const std::optional<QByteArray> file = ReadCacheFile(FFolder + QLatin1Char('/') + FileName);
     const qsizetype headerLength = qsizetype(sizeof CacheMagic) + 4;
     if (!file || file->size() < headerLength + HashLength
@@ -202,7 +204,7 @@ void TArchiveCache::Load()
 
 void TArchiveCache::Save()
 {
-    if (!FChanged)
+    if (!FChanged || FFolder.isEmpty())
         return;
     FChanged = false;
     std::erase_if(FEntries, [](const auto& entry) { return !StampOf(entry.first); });

@@ -23,10 +23,11 @@ public:
     static constexpr qint64 MaxFileSize = 8 * 1024 * 1024;
 
     // The user's cache folder for Conveyor: $XDG_CACHE_HOME/Conveyor, by default
-    // ~/.cache/Conveyor.
+    // ~/.cache/Conveyor. Empty when the user has no home.
     static QString UserFolder();
 
-    // Nothing is read before the first archive is looked up.
+    // Nothing is read before the first archive is looked up. An empty folder keeps nothing
+    // between listings.
     explicit TArchiveCache(const QString& folder);
 
     // What TImageSource::Contents says of the archive, from the cache when it holds the
