@@ -269,17 +269,54 @@ void TImageSource::Select(bool choose)
         return;
     }
     if (FWanted.isEmpty()) {
-        const QString first = name;
-        const std::optional<qint64> size = FStatedSize;
+        QString first = name;
+        std::optional<qint64> size = FStatedSize;
         QString other;
-        if (NextFile(&other))
-            throw EReadError(FFile,
-                QStringLiteral("the archive holds several files; name one of: %1")
-                    .arg(Members(FFile).join(QStringLiteral(", "))));
-        // Back to the one file, whose data the look past it has consumed.
+        if (NextFile(&other)) {
+            // Several files: an archive of one image and its notes is that image, as its
+            // row in the catalogue says; of several images, the user chooses.
+            CloseArchive();
+            const TArchiveContents contents = ListContents();
+            FListing = false;
+            FDrainSevenZip = true;
+            QStringList images;
+            for (const TArchiveMember& member : contents.Members) {
+                if (member.Header.IsImage())
+                    images << member.Path;
+            }
+            if (contents.State == asEncrypted || contents.State == asDamaged) {
+                FEncrypted = contents.State == asEncrypted;
+                const QString prefix = QStringLiteral("Read error on %1: ").arg(FFile);
+                throw EReadError(FFile,
+                    contents.Reason.startsWith(prefix) ? contents.Reason.mid(prefix.size())
+                                                       : QStringLiteral("damaged archive"));
+            }
+            if (images.size() != 1) {
+                QStringList names = images;
+                if (names.isEmpty()) {
+                    for (const TArchiveMember& member : contents.Members)
+                        names << member.Path;
+                }
+                throw EReadError(FFile,
+                    QStringLiteral("the archive holds several files; name one of: %1")
+                        .arg(names.join(QStringLiteral(", "))));
+            }
+            first = images.constFirst();
+            size.reset();
+            for (const TArchiveMember& member : contents.Members) {
+                if (member.Path == first)
+                    size = member.Size;
+            }
+        }
+        // Back to the one image, whose data the look past it has consumed.
         CloseArchive();
+        FPosition = 0;
+        FCrc = 0;
         OpenArchive();
-        NextFile(&name);
+        do {
+            if (!NextFile(&name))
+                throw EReadError(FFile, QStringLiteral("the archive holds no file %1").arg(first));
+        } while (name != first);
         FMember = first;
         FStatedSize = size;
     } else {
@@ -419,6 +456,13 @@ qint64 TImageSource::CountRest()
 TArchiveContents TImageSource::Contents(const QString& file)
 {
     TImageSource source(file, QString(), slNone);
+    return source.ListContents();
+}
+
+TArchiveContents TImageSource::ListContents()
+{
+    TImageSource& source = *this;
+    const QString& file = FFile;
     source.FListing = true;
     TArchiveContents contents;
     try {

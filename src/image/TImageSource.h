@@ -89,6 +89,8 @@ private:
     void ReadGzipTrailer(std::uint32_t* crc, std::uint32_t* length) const;
     // Reads to the end of the current file and returns how many bytes that was.
     qint64 CountRest();
+    // Contents, of the file this source has open.
+    TArchiveContents ListContents();
 
     QString FFile;
     QString FMember;

@@ -54,7 +54,7 @@ protected:
             { "a", "-bd", "-ms=on", "Speed Racer.7z", "Speed Racer (U) [!].z64",
                 "Speed Racer (J).z64", "readme.txt" });
         PackArchive(Folder, QStringLiteral("zip"),
-            { "-q", "Speed Racer Deluxe (USA).zip", "Speed Racer (U) [!].z64" });
+            { "-q", "Speed Racer Deluxe (USA).zip", "Speed Racer (U) [!].z64", "readme.txt" });
         PackArchive(Folder, QStringLiteral("zip"),
             { "-q", "-P", "secret", "locked.zip", "Speed Racer (J).z64" });
         QFile whole(Folder.Path("Speed Racer Deluxe (USA).zip"));
@@ -147,13 +147,16 @@ TEST_F(ArchiveCommands, SendTakesTheOneImageAndRefusesToChooseAmongSeveral)
     TArchiveRun run = RunArchiveCli({ QStringLiteral("send"), QStringLiteral("--simulate"), out,
         Folder.Path("Speed Racer Deluxe (USA).zip") });
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+    // Its one image, beside a text file, as its one row in the catalogue says.
     EXPECT_TRUE(run.Out.contains("Delivered 1 file (1048576 bytes)")) << run.Out.toStdString();
+    EXPECT_TRUE(run.Out.contains("Simulator stored SPEED RA.Z64")) << run.Out.toStdString();
 
     const QString several = QStringLiteral("several");
     run = RunArchiveCli({ QStringLiteral("send"), QStringLiteral("--simulate"),
         Folder.Path(several), Folder.Path("Speed Racer.7z") });
     EXPECT_EQ(run.ExitCode, 1);
-    EXPECT_TRUE(run.Err.contains("Speed Racer (J).z64, Speed Racer (U) [!].z64"))
+    // The images are named, and only they: the notes beside them are no choice.
+    EXPECT_TRUE(run.Err.contains("name one of: Speed Racer (J).z64, Speed Racer (U) [!].z64\n"))
         << run.Err.toStdString();
     // Refused before the port: the simulated device never saw a transfer.
     EXPECT_FALSE(run.Err.contains("Connected")) << run.Err.toStdString();
