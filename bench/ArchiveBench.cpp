@@ -7,10 +7,11 @@
 //   listing 200 zips of 8 MiB images, first time     5.0 x the 200 plain images (6.5 ms)
 //   the same listing again, from the cache           1.33 x the plain images (1.7 ms)
 //   listing a solid 7z of 10 images of 8 MiB         0.98 x one pass over it (3.1 s)
-//   delivering 32 MiB, padded layout: zip 1.16 x, 7z 1.48 x the plain .z64 (0.47 s)
-//   delivering 32 MiB, dense content: zip 1.21 x (1.69 x while another program held the
-//     second core), 7z 8 to 9 x: LZMA decodes such bytes at about 20 MB/s, and the
-//     integrity pass cannot overlap the transfer
+//   delivering 32 MiB, padded layout: zip 1.16 x, 7z 1.48 x the plain .z64 (0.47 s);
+//     single runs ranged over zip 0.97 to 1.19 x, 7z 1.17 to 1.48 x
+//   delivering 32 MiB, dense content: zip 1.21 to 1.84 x (the read-ahead needs the second
+//     core, which other work on this machine often held), 7z 8 to 11 x: LZMA decodes such
+//     bytes at about 20 MB/s, and the integrity pass cannot overlap the transfer
 //   port accesses per byte 3.00003 in every case; peak memory of a delivery 3.2 MiB plain,
 //   5.0 MiB zip, 38 MiB 7z (the 32 MiB LZMA2 dictionary 7-Zip chose for this file).
 
