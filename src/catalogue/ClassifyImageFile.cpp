@@ -1,6 +1,7 @@
 #include "ClassifyImageFile.h"
 
 #include "catalogue/CatalogueRow.h"
+#include "catalogue/TArchiveCache.h"
 #include "catalogue/TImageHeader.h"
 #include "image/TImageSource.h"
 #include "platform/EInOutError.h"
@@ -72,13 +73,14 @@ QString MemberFileName(const QString& path)
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-void AppendArchiveRows(const QString& path, std::vector<QString> row, qint64 archiveSize,
-    std::vector<std::vector<QString>>& rows)
+void AppendArchiveRows(const QString& path, std::vector<QString> row, const TImageHeader& header,
+    std::vector<std::vector<QString>>& rows, TArchiveCache* cache)
 {
     row[ccKind] = QString::fromUtf16(ArchiveRowKind);
     TArchiveContents contents;
     try {
-        contents = TImageSource::Contents(path);
+        contents = cache ? cache->Contents(path, header.Size, header.ModifiedNs)
+                         : TImageSource::Contents(path);
     } catch (const Exception&) {
         // Read a moment ago, gone or changed now: as unreadable as a damaged archive.
         contents.State = asDamaged;
@@ -100,7 +102,7 @@ void AppendArchiveRows(const QString& path, std::vector<QString> row, qint64 arc
         }
         if (images.empty()) {
             row[ccImageName] = NotAnImageText;
-            row[ccSize] = SizeText(archiveSize);
+            row[ccSize] = SizeText(header.Size);
         } else if (images.size() == 1) {
             FillImageColumns(images.front()->Header, images.front()->Size, row);
             row[ccMember] = images.front()->Path;
@@ -141,8 +143,8 @@ void ClassifyImageFile(
         FillImageColumns(header, header.Size, row);
 }
 
-void AppendCatalogueRows(
-    const QString& selectedDirectory, const QString& name, std::vector<std::vector<QString>>& rows)
+void AppendCatalogueRows(const QString& selectedDirectory, const QString& name,
+    std::vector<std::vector<QString>>& rows, TArchiveCache* cache)
 {
     std::vector<QString> row(CatalogueColumnCount);
     FillNameColumns(name, row);
@@ -160,7 +162,7 @@ void AppendCatalogueRows(
         rows.push_back(std::move(row));
         return;
     }
-    AppendArchiveRows(path, std::move(row), header.Size, rows);
+    AppendArchiveRows(path, std::move(row), header, rows, cache);
 }
 
 QString CatalogueRowSource(const QString& selectedDirectory, std::span<const QString> row)

@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+class TArchiveCache;
+
 // The "Image Name" text of a file that does not begin with the image magic.
 inline const QString NotAnImageText = QStringLiteral("--> WARNING: NOT AN IMAGE");
 // The "Mbit" text of a file that could not be read.
@@ -35,8 +37,9 @@ void ClassifyImageFile(
 // for an archive, one row for its only image (the archive's names, the image's name and
 // size), one for each of its several images (the image's names), or one row that says it
 // holds no image or is damaged or encrypted. Members that are not images are not listed.
-void AppendCatalogueRows(
-    const QString& selectedDirectory, const QString& name, std::vector<std::vector<QString>>& rows);
+// What an archive holds comes from the cache when one is given and knows the archive.
+void AppendCatalogueRows(const QString& selectedDirectory, const QString& name,
+    std::vector<std::vector<QString>>& rows, TArchiveCache* cache = nullptr);
 
 // The image source a row stands for: the file's path, or for an image inside an archive
 // the archive's path, "/", and the image's path inside it. Empty for a row without a file.

@@ -2,6 +2,7 @@
 
 #include "catalogue/CatalogueRow.h"
 #include "catalogue/ClassifyImageFile.h"
+#include "catalogue/TArchiveCache.h"
 #include "platform/FileListing.h"
 
 std::vector<TTextRow> ListCatalogue(
@@ -17,11 +18,14 @@ std::vector<TTextRow> CatalogueRows(
     std::vector<TTextRow> rows;
     rows.reserve(std::size_t(names.size()));
     int number = 0;
+    // Read only once an archive is met, written only when an archive was read.
+    TArchiveCache cache(TArchiveCache::UserFolder());
     for (const QString& name : names) {
         if (onFileRead)
             onFileRead(++number);
-        AppendCatalogueRows(prefix, name, rows);
+        AppendCatalogueRows(prefix, name, rows, &cache);
     }
+    cache.Save();
     // The window's scan has always sorted by file name three times: choosing the column
     // sorts, choosing the direction sorts, then an explicit sort. The sort is not stable and
     // a pass over rows it has just sorted may exchange rows with equal names (A.JAP and

@@ -9,7 +9,7 @@ TImageHeader ReadImageHeader(const QString& path)
 {
     TReadOnlyFile file(path);
     TImageHeader header;
-    header.Size = file.Size();
+    header.ModifiedNs = file.ModifiedNs(&header.Size);
     // One read covers the magic, the name and the country code in every order.
     header.Present = file.ReadAt(0, header.Bytes.data(), TImageHeader::Length);
     file.Close();

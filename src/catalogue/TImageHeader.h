@@ -12,6 +12,9 @@
 struct TImageHeader : TCartridgeHeader
 {
     qint64 Size = 0;
+    // The file's modification time in nanoseconds, from the same look as its size; nothing
+    // for an image inside an archive.
+    qint64 ModifiedNs = 0;
 };
 
 // Reads the size and the header bytes of a file, only those present. Raises EInOutError.

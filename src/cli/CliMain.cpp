@@ -4,6 +4,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/InfoCommand.h"
 #include "cli/ListCommand.h"
+#include "cli/MembersCommand.h"
 #include "cli/PortsCommand.h"
 #include "cli/ProbeCommand.h"
 #include "cli/SendCommand.h"
@@ -23,6 +24,8 @@ namespace {
 // Every command, in the order the help lists them.
 const std::array<const TCommand*, 6> Commands
     = { &SendCommand, &ProbeCommand, &PortsCommand, &SimulateCommand, &ListCommand, &InfoCommand };
+// Commands for scripts, such as the shell's completion, that the help does not list.
+const std::array<const TCommand*, 1> HiddenCommands = { &MembersCommand };
 
 const QCommandLineOption VersionOption(
     QStringLiteral("version"), QStringLiteral("Shows the caption of Conveyor with its version."));
@@ -88,6 +91,10 @@ int RunConveyorCli(const QStringList& rawArguments)
         return UsageError(QStringLiteral("no command given"));
     const QString name = arguments.takeFirst();
     for (const TCommand* command : Commands) {
+        if (command->Name == name)
+            return RunCommand(*command, arguments);
+    }
+    for (const TCommand* command : HiddenCommands) {
         if (command->Name == name)
             return RunCommand(*command, arguments);
     }

@@ -41,7 +41,13 @@ void PrintTsv(const std::vector<TTextRow>& rows)
     }
 }
 
-void PrintTable(const std::vector<TTextRow>& rows)
+QString CountText(std::size_t count, const char* one, const char* several)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? one : several);
+}
+
+// files: how many files the rows come from; an archive of several images gives a row each.
+void PrintTable(const std::vector<TTextRow>& rows, int files)
 {
     std::array<qsizetype, HeaderButtonCount> widths {};
     for (std::size_t i = 0; i < VisibleColumns.size(); ++i) {
@@ -60,15 +66,20 @@ void PrintTable(const std::vector<TTextRow>& rows)
     printLine([&](std::size_t i) { return VisibleCaptions[i]; });
     for (const TTextRow& row : rows)
         printLine([&](std::size_t i) { return row[std::size_t(VisibleColumns[i])]; });
-    WriteText(stdout,
-        QStringLiteral("%1 %2\n").arg(rows.size()).arg(rows.size() == 1 ? "file" : "files"));
+    const QString count = rows.size() == std::size_t(files)
+        ? CountText(rows.size(), "file", "files")
+        : CountText(rows.size(), "row", "rows") + QStringLiteral(" from ")
+            + CountText(std::size_t(files), "file", "files");
+    WriteText(stdout, count + QLatin1Char('\n'));
 }
 
 int RunList(const QCommandLineParser& parser)
 {
     std::vector<TTextRow> rows;
+    int files = 0;
     try {
-        rows = ListCatalogue(parser.positionalArguments().constFirst(), parser.value(MaskOption));
+        rows = ListCatalogue(parser.positionalArguments().constFirst(), parser.value(MaskOption),
+            [&files](int number) { files = number; });
     } catch (const EInOutError& error) {
         ReportError(error.Message());
         return ExitFailure;
@@ -77,7 +88,7 @@ int RunList(const QCommandLineParser& parser)
     if (parser.isSet(TsvOption))
         PrintTsv(rows);
     else
-        PrintTable(rows);
+        PrintTable(rows, files);
     return ExitSuccess;
 }
 
@@ -87,7 +98,9 @@ const TCommand ListCommand = {
     QStringLiteral("list"),
     QStringLiteral("Lists the images of a folder as the catalogue table shows them."),
     QStringLiteral("Lists the images of DIR as the catalogue table shows them after a scan, in\n"
-                   "the same order."),
+                   "the same order: an archive that holds one image is one row, one that holds\n"
+                   "several is a row for each (\"IMAGE in ARCHIVE\"). What each archive holds\n"
+                   "is remembered in the user's cache folder between listings."),
     {},
     { MaskOption, TsvOption },
     { { QStringLiteral("DIR"), QStringLiteral("The folder to list."), false } },

@@ -21,6 +21,10 @@
 namespace {
 
 constexpr std::size_t ArchiveBlockSize = 65536;
+// What a listing of a zip hands the archive reader at a time: a local header and the start
+// of the data. The zip reader inflates all the input it has (into a buffer of 256 KiB): given
+// 64 KiB, it would inflate a hundred times what a header needs, for every zip of a folder.
+constexpr std::size_t ZipListingBlockSize = 512;
 // What libarchive reports for a file no reader recognises (its ARCHIVE_ERRNO_FILE_FORMAT on
 // a system without EFTYPE).
 constexpr int FileFormatErrno = EILSEQ;
@@ -41,6 +45,13 @@ bool HasSevenZipSignature(int handle)
     char signature[6];
     return ::pread(handle, signature, sizeof signature, 0) == qint64(sizeof signature)
         && std::equal(signature, signature + sizeof signature, "7z\xBC\xAF\x27\x1C");
+}
+
+bool HasZipSignature(int handle)
+{
+    char signature[4];
+    return ::pread(handle, signature, sizeof signature, 0) == qint64(sizeof signature)
+        && std::equal(signature, signature + sizeof signature, "PK\x03\x04");
 }
 
 QString BaseName(const QString& path)
@@ -114,12 +125,21 @@ bool TImageSource::OpenArchive()
     FArchive = archive_read_new();
     if (!FArchive)
         throw EReadError(FFile, ENOMEM);
-    archive_read_support_format_zip(FArchive);
-    archive_read_support_format_7zip(FArchive);
-    archive_read_support_format_raw(FArchive);
-    archive_read_support_filter_all(FArchive);
+    const bool listingZip = FListing && HasZipSignature(FHandle);
+    if (listingZip) {
+        // A listing of a folder of zips pays for no other reader's bid, and for no search
+        // of the central directory from the end: the local headers, read in order, say
+        // everything a listing needs.
+        archive_read_support_format_zip_streamable(FArchive);
+    } else {
+        archive_read_support_format_zip(FArchive);
+        archive_read_support_format_7zip(FArchive);
+        archive_read_support_format_raw(FArchive);
+        archive_read_support_filter_all(FArchive);
+    }
     FFormatKnown = false;
-    if (archive_read_open_fd(FArchive, FHandle, ArchiveBlockSize) != ARCHIVE_OK) {
+    if (archive_read_open_fd(FArchive, FHandle, listingZip ? ZipListingBlockSize : ArchiveBlockSize)
+        != ARCHIVE_OK) {
         // Neither an archive nor compressed (the raw reader passes on tiny and empty files):
         // a plain file, unless its name says it is an archive, which is then damaged.
         if (archive_errno(FArchive) == FileFormatErrno && !FFile.isEmpty()
@@ -252,17 +272,54 @@ void TImageSource::Select(bool choose)
         return;
     }
     if (FWanted.isEmpty()) {
-        const QString first = name;
-        const std::optional<qint64> size = FStatedSize;
+        QString first = name;
+        std::optional<qint64> size = FStatedSize;
         QString other;
-        if (NextFile(&other))
-            throw EReadError(FFile,
-                QStringLiteral("the archive holds several files; name one of: %1")
-                    .arg(Members(FFile).join(QStringLiteral(", "))));
-        // Back to the one file, whose data the look past it has consumed.
+        if (NextFile(&other)) {
+            // Several files: an archive of one image and its notes is that image, as its
+            // row in the catalogue says; of several images, the user chooses.
+            CloseArchive();
+            const TArchiveContents contents = ListContents();
+            FListing = false;
+            FDrainSevenZip = true;
+            QStringList images;
+            for (const TArchiveMember& member : contents.Members) {
+                if (member.Header.IsImage())
+                    images << member.Path;
+            }
+            if (contents.State == asEncrypted || contents.State == asDamaged) {
+                FEncrypted = contents.State == asEncrypted;
+                const QString prefix = QStringLiteral("Read error on %1: ").arg(FFile);
+                throw EReadError(FFile,
+                    contents.Reason.startsWith(prefix) ? contents.Reason.mid(prefix.size())
+                                                       : QStringLiteral("damaged archive"));
+            }
+            if (images.size() != 1) {
+                QStringList names = images;
+                if (names.isEmpty()) {
+                    for (const TArchiveMember& member : contents.Members)
+                        names << member.Path;
+                }
+                throw EReadError(FFile,
+                    QStringLiteral("the archive holds several files; name one of: %1")
+                        .arg(names.join(QStringLiteral(", "))));
+            }
+            first = images.constFirst();
+            size.reset();
+            for (const TArchiveMember& member : contents.Members) {
+                if (member.Path == first)
+                    size = member.Size;
+            }
+        }
+        // Back to the one image, whose data the look past it has consumed.
         CloseArchive();
+        FPosition = 0;
+        FCrc = 0;
         OpenArchive();
-        NextFile(&name);
+        do {
+            if (!NextFile(&name))
+                throw EReadError(FFile, QStringLiteral("the archive holds no file %1").arg(first));
+        } while (name != first);
         FMember = first;
         FStatedSize = size;
     } else {
@@ -402,6 +459,14 @@ qint64 TImageSource::CountRest()
 TArchiveContents TImageSource::Contents(const QString& file)
 {
     TImageSource source(file, QString(), slNone);
+    return source.ListContents();
+}
+
+TArchiveContents TImageSource::ListContents()
+{
+    TImageSource& source = *this;
+    const QString& file = FFile;
+    source.FListing = true;
     TArchiveContents contents;
     try {
         if (!source.OpenArchive())

@@ -89,6 +89,8 @@ private:
     void ReadGzipTrailer(std::uint32_t* crc, std::uint32_t* length) const;
     // Reads to the end of the current file and returns how many bytes that was.
     qint64 CountRest();
+    // Contents, of the file this source has open.
+    TArchiveContents ListContents();
 
     QString FFile;
     QString FMember;
@@ -103,6 +105,8 @@ private:
     bool FInFile = false;
     bool FDrainSevenZip = true;
     bool FFormatKnown = false;
+    // Opened by Contents, which reads only each member's first bytes.
+    bool FListing = false;
     unsigned long FCrc = 0;
     std::optional<qint64> FStatedSize;
     qint64 FPosition = 0;

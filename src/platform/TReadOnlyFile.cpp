@@ -36,6 +36,15 @@ qint64 TReadOnlyFile::Size() const
     return status.st_size;
 }
 
+qint64 TReadOnlyFile::ModifiedNs(qint64* size) const
+{
+    struct stat status;
+    if (::fstat(FHandle, &status) != 0)
+        Fail("take the size of", errno);
+    *size = status.st_size;
+    return qint64(status.st_mtim.tv_sec) * 1000000000 + qint64(status.st_mtim.tv_nsec);
+}
+
 qsizetype TReadOnlyFile::ReadAt(qint64 offset, char* buffer, qsizetype length) const
 {
     qsizetype done = 0;

@@ -14,6 +14,9 @@ public:
     TReadOnlyFile& operator=(const TReadOnlyFile&) = delete;
 
     qint64 Size() const;
+    // The modification time in nanoseconds since the epoch, with the size from the same
+    // look at the file.
+    qint64 ModifiedNs(qint64* size) const;
     // Reads up to length bytes at offset into buffer and returns how many were there: a file
     // that ends early is no error.
     qsizetype ReadAt(qint64 offset, char* buffer, qsizetype length) const;

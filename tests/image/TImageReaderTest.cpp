@@ -1,10 +1,15 @@
 #include "image/TImageReader.h"
 #include "ImageTestFiles.h"
 #include "TTestFolder.h"
+#include "TestArchives.h"
 #include "platform/EFOpenError.h"
+#include "platform/Exception.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 namespace {
@@ -111,4 +116,51 @@ TEST(TImageReader, AMissingFileIsAnOpenError)
             QStringLiteral("Cannot open file ") + path
                 + QStringLiteral(": No such file or directory"));
     }
+}
+
+// The second pass over an archive's member runs ahead of the transfer on a thread of its
+// own; the transfer must see exactly what a pass of its own would have given.
+TEST(TImageReaderArchives, AMemberReadAheadGivesTheImageWholeAndItsErrorsWhereTheyFall)
+{
+    TTestFolder folder;
+    const QByteArray cartridge = CartridgeImage(9 * 65536 + 4000, 31);
+    const QByteArray device = InOrder(cartridge, boDevice);
+    folder.Write(QStringLiteral("racer.z64"), InOrder(cartridge, boBigEndian));
+    PackArchive(folder, QStringLiteral("zip"), { "-q", "racer.zip", "racer.z64" });
+    PackArchive(folder, QStringLiteral("7z"), { "a", "-bd", "racer.7z", "racer.z64" });
+    for (const char* name : { "racer.zip", "racer.7z" }) {
+        SCOPED_TRACE(name);
+        const QString path = folder.Path(QString::fromLatin1(name));
+        TImageReader reader(path);
+        EXPECT_EQ(reader.Size(), cartridge.size());
+        // Reads that end inside the read-ahead's blocks and across them.
+        QByteArray all;
+        std::vector<std::uint8_t> block(4 * 1000);
+        for (qint64 got; (got = reader.Read(block.data(), qint64(block.size()))) > 0;)
+            all.append(reinterpret_cast<const char*>(block.data()), got);
+        EXPECT_EQ(all, device);
+        EXPECT_TRUE(reader.AtEnd());
+
+        // A transfer that stops halfway leaves nothing running behind it.
+        auto half = std::make_unique<TImageReader>(path);
+        EXPECT_EQ(half->Read(block.data(), qint64(block.size())), qint64(block.size()));
+        half.reset();
+    }
+
+    // Wrecked between the integrity pass and the transfer: the transfer ends in the error,
+    // never in a short image taken for a whole one.
+    const QString zip = folder.Path(QStringLiteral("racer.zip"));
+    TImageReader reader(zip);
+    QFile file(zip);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(file.size() / 2));
+    ASSERT_EQ(file.write(QByteArray(4096, '\x55')), 4096);
+    file.close();
+    std::vector<std::uint8_t> block(Block);
+    EXPECT_THROW(
+        {
+            while (reader.Read(block.data(), Block) > 0) { }
+            reader.AtEnd();
+        },
+        Exception);
 }
