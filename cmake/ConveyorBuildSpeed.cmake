@@ -21,6 +21,19 @@ endif()
 
 option(CONVEYOR_PCH "Share precompiled Qt and standard headers between targets" ON)
 
+# Full debug information costs a third of the compile time of the test programs; line tables
+# (-g1) still give every backtrace, a sanitizer's reports included, its files and lines.
+# scripts/test turns this on; a tree for a debugger keeps -g.
+option(CONVEYOR_LINE_TABLES "Debug information of line tables only (-g1)" OFF)
+if(CONVEYOR_LINE_TABLES)
+  foreach(config DEBUG RELWITHDEBINFO)
+    foreach(language C CXX)
+      string(REGEX REPLACE "(^| )-g( |$)" "\\1-g1\\2" CMAKE_${language}_FLAGS_${config}
+        "${CMAKE_${language}_FLAGS_${config}}")
+    endforeach()
+  endforeach()
+endif()
+
 # bfd spends most of a sanitizer build's link steps on its debug sections.
 include(CheckLinkerFlag)
 check_linker_flag(CXX -fuse-ld=lld CONVEYOR_HAVE_LLD)
