@@ -611,8 +611,12 @@ void TFMain::changeEvent(QEvent* event)
                     PlaceRestoredFrame();
             });
             // The window manager gives the frame back its borders when it pleases, perhaps
-            // after the window was placed with the borderless maximised margins.
+            // after the window was placed with the borderless maximised margins, and Qt may
+            // learn of them only from the configure event of a later placing: the margins
+            // are looked at again for a second.
             FRestoredUntil = QDeadlineTimer(1000);
+            for (int wait = 100; wait <= 1000; wait += 100)
+                QTimer::singleShot(wait, this, [this] { FollowRestoredMargins(); });
         }
         return;
     }
