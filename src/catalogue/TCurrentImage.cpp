@@ -7,6 +7,7 @@
 #include "platform/EInOutError.h"
 #include "platform/Exception.h"
 #include "platform/IoErrorText.h"
+#include "platform/TReadOnlyFile.h"
 
 #include <algorithm>
 #include <memory>
@@ -28,42 +29,43 @@ std::optional<TCurrentImage> ExamineCurrentImage(
     if (image.KeepsExtension)
         image.OwnExtension = FileExtension(image.RealName);
     image.InsideArchive = row[ccKind] == QStringView(MemberRowKind);
-    const auto examine = [&image](const TImageHeader& header) {
-        image.PlainExtension = PlainNewExtension(header.Order());
-        const std::optional<quint8> country = header.Country();
-        if (country)
-            image.System = CountrySystemText(*country).value_or(QString());
-    };
+    // The header and the checksums come from one pass over the image's start: reaching an
+    // image inside a solid 7z may mean inflating the images before it.
+    const auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(CheckedLength);
+    char* const start = reinterpret_cast<char*>(bytes.get());
+    qint64 present = -1;
+    bool checkable = true;
     if (!row[ccKind].isEmpty()) {
-        // An archive's image: reaching it may mean inflating the images before it in a solid
-        // 7z, so the header and the checksums come from one pass. An archive that is damaged
-        // keeps the words its row has.
+        // An archive that is damaged keeps the words its row has.
         try {
-            const std::unique_ptr<TImageSource> source = TImageSource::OpenName(image.Source);
-            const auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(CheckedLength);
-            char* const start = reinterpret_cast<char*>(bytes.get());
-            TImageHeader header;
-            header.Present = qsizetype(source->Read(start, TImageHeader::Length));
-            std::copy_n(start, header.Present, header.Bytes.data());
-            examine(header);
-            qint64 present = header.Present;
-            if (present == TImageHeader::Length)
-                present += source->Read(start + present, CheckedLength - present);
-            image.Check = CheckImageStart(bytes.get(), present);
+            present = TImageSource::OpenName(image.Source)->Read(start, CheckedLength);
         } catch (const Exception&) {
         }
     } else {
-        const QString path = selectedDirectory + image.RealName;
         try {
-            examine(ReadImageHeader(path));
+            TReadOnlyFile file(selectedDirectory + image.RealName);
+            present = file.ReadAt(0, start, TImageHeader::Length);
             try {
-                image.Check = CheckImageFile(path);
+                if (present == TImageHeader::Length)
+                    present += file.ReadAt(present, start + present, CheckedLength - present);
             } catch (const EInOutError&) {
                 // Unreadable past its header: no verdict, as for no image.
+                checkable = false;
             }
         } catch (const EInOutError& error) {
             image.ImageName = IoErrorText(error.ErrorCode());
         }
+    }
+    if (present >= 0) {
+        TImageHeader header;
+        header.Present = qsizetype(std::min<qint64>(present, TImageHeader::Length));
+        std::copy_n(start, header.Present, header.Bytes.data());
+        image.PlainExtension = PlainNewExtension(header.Order());
+        const std::optional<quint8> country = header.Country();
+        if (country)
+            image.System = CountrySystemText(*country).value_or(QString());
+        if (checkable)
+            image.Check = CheckImageStart(bytes.get(), present);
     }
     image.CurrentSystem = image.System;
     return image;

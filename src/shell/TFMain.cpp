@@ -924,7 +924,6 @@ void TFMain::ReadCatalogue()
     FUi->Edit4->clear();
     FUi->Edit5->clear();
     FShownRealName.clear();
-    FShownSource.clear();
     FPlainExtension.clear();
     FKeepsExtension = false;
     FOwnExtension.clear();
@@ -992,7 +991,6 @@ void TFMain::ShowCurrentImage()
     FUi->Edit4->setText(image->System);
     FCurrentSystem = image->CurrentSystem;
     FShownRealName = image->RealName;
-    FShownSource = image->Source;
     FPlainExtension = image->PlainExtension;
     FKeepsExtension = image->KeepsExtension;
     FOwnExtension = image->OwnExtension;

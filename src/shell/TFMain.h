@@ -246,8 +246,6 @@ private:
     // The name on disk of the file the current-status group shows: the one a rename
     // renames.
     QString FShownRealName;
-    // The image source of the shown row: its file, or its archive and its path inside it.
-    QString FShownSource;
     // What a rename without the system appends: the extension of the shown file's order;
     // empty before any file was shown.
     QString FPlainExtension;

@@ -1,3 +1,4 @@
+#include "BuiltCliRun.h"
 #include "TTestFolder.h"
 #include "TestArchives.h"
 #include "TestImages.h"
@@ -9,28 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct TArchiveRun
-{
-    int ExitCode = -1;
-    QByteArray Out;
-    QByteArray Err;
-};
-
-TArchiveRun RunArchiveCli(const QStringList& arguments)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(CONVEYOR_CLI), arguments);
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-    }
-    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-        process.readAllStandardOutput(), process.readAllStandardError() };
-}
 
 // Writes a little-endian 32-bit field.
 void PutZipWord(QByteArray& bytes, qsizetype at, quint32 value)
@@ -67,7 +46,7 @@ protected:
 
 TEST_F(ArchiveCommands, ListShowsTheArchiveRowsOfTheWindowAndCountsRowsAndFiles)
 {
-    const TArchiveRun table = RunArchiveCli({ QStringLiteral("list"), QStringLiteral("--mask"),
+    const TBuiltCliRun table = RunBuiltCli({ QStringLiteral("list"), QStringLiteral("--mask"),
         QStringLiteral("*.zip;*.7z"), Folder.Path() });
     ASSERT_EQ(table.ExitCode, 0) << table.Err.toStdString();
     EXPECT_EQ(table.Out,
@@ -80,7 +59,7 @@ TEST_F(ArchiveCommands, ListShowsTheArchiveRowsOfTheWindowAndCountsRowsAndFiles)
                    "5 rows from 4 files\n"));
 
     // The hidden columns tell the member rows from plain files.
-    const TArchiveRun tsv = RunArchiveCli({ QStringLiteral("list"), QStringLiteral("--tsv"),
+    const TBuiltCliRun tsv = RunBuiltCli({ QStringLiteral("list"), QStringLiteral("--tsv"),
         QStringLiteral("--mask"), QStringLiteral("*.7z"), Folder.Path() });
     ASSERT_EQ(tsv.ExitCode, 0);
     EXPECT_EQ(tsv.Out,
@@ -92,8 +71,8 @@ TEST_F(ArchiveCommands, ListShowsTheArchiveRowsOfTheWindowAndCountsRowsAndFiles)
 
 TEST_F(ArchiveCommands, InfoDescribesTheImageOrEachImageOfAnArchive)
 {
-    TArchiveRun run
-        = RunArchiveCli({ QStringLiteral("info"), Folder.Path("Speed Racer Deluxe (USA).zip") });
+    TBuiltCliRun run
+        = RunBuiltCli({ QStringLiteral("info"), Folder.Path("Speed Racer Deluxe (USA).zip") });
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     EXPECT_TRUE(
         run.Out.startsWith("File:       Speed Racer Deluxe (USA).zip/Speed Racer (U) [!].z64\n"
@@ -104,7 +83,7 @@ TEST_F(ArchiveCommands, InfoDescribesTheImageOrEachImageOfAnArchive)
                            "Byte Order: big-endian (z64)\n"))
         << run.Out.toStdString();
 
-    run = RunArchiveCli({ QStringLiteral("info"), Folder.Path("Speed Racer.7z") });
+    run = RunBuiltCli({ QStringLiteral("info"), Folder.Path("Speed Racer.7z") });
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     QList<QByteArray> blocks;
     for (const QByteArray& line : run.Out.split('\n')) {
@@ -119,7 +98,7 @@ TEST_F(ArchiveCommands, InfoDescribesTheImageOrEachImageOfAnArchive)
     EXPECT_TRUE(run.Out.contains("\n\nFile:"));
     EXPECT_TRUE(run.Out.contains("Image Name: MACH GO GO GO       \nSystem:     JAP\n"));
 
-    run = RunArchiveCli(
+    run = RunBuiltCli(
         { QStringLiteral("info"), Folder.Path("Speed Racer.7z/Speed Racer (J).z64") });
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     EXPECT_TRUE(run.Out.startsWith("File:       Speed Racer.7z/Speed Racer (J).z64\n"));
@@ -127,7 +106,7 @@ TEST_F(ArchiveCommands, InfoDescribesTheImageOrEachImageOfAnArchive)
 
     for (const char* name : { "cut.zip", "locked.zip" }) {
         SCOPED_TRACE(name);
-        run = RunArchiveCli({ QStringLiteral("info"), Folder.Path(QString::fromLatin1(name)) });
+        run = RunBuiltCli({ QStringLiteral("info"), Folder.Path(QString::fromLatin1(name)) });
         EXPECT_EQ(run.ExitCode, 1);
         EXPECT_TRUE(run.Out.isEmpty());
         EXPECT_TRUE(run.Err.contains(Folder.Path(QString::fromLatin1(name)).toUtf8()))
@@ -135,8 +114,8 @@ TEST_F(ArchiveCommands, InfoDescribesTheImageOrEachImageOfAnArchive)
     }
     EXPECT_TRUE(run.Err.contains("encrypted archive"));
 
-    const TArchiveRun members
-        = RunArchiveCli({ QStringLiteral("members"), Folder.Path("Speed Racer.7z") });
+    const TBuiltCliRun members
+        = RunBuiltCli({ QStringLiteral("members"), Folder.Path("Speed Racer.7z") });
     EXPECT_EQ(members.ExitCode, 0);
     EXPECT_EQ(members.Out, QByteArray("Speed Racer (J).z64\nSpeed Racer (U) [!].z64\n"));
 }
@@ -144,7 +123,7 @@ TEST_F(ArchiveCommands, InfoDescribesTheImageOrEachImageOfAnArchive)
 TEST_F(ArchiveCommands, SendTakesTheOneImageAndRefusesToChooseAmongSeveral)
 {
     const QString out = Folder.Path(QStringLiteral("received"));
-    TArchiveRun run = RunArchiveCli({ QStringLiteral("send"), QStringLiteral("--simulate"), out,
+    TBuiltCliRun run = RunBuiltCli({ QStringLiteral("send"), QStringLiteral("--simulate"), out,
         Folder.Path("Speed Racer Deluxe (USA).zip") });
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     // Its one image, beside a text file, as its one row in the catalogue says.
@@ -152,8 +131,8 @@ TEST_F(ArchiveCommands, SendTakesTheOneImageAndRefusesToChooseAmongSeveral)
     EXPECT_TRUE(run.Out.contains("Simulator stored SPEED RA.Z64")) << run.Out.toStdString();
 
     const QString several = QStringLiteral("several");
-    run = RunArchiveCli({ QStringLiteral("send"), QStringLiteral("--simulate"),
-        Folder.Path(several), Folder.Path("Speed Racer.7z") });
+    run = RunBuiltCli({ QStringLiteral("send"), QStringLiteral("--simulate"), Folder.Path(several),
+        Folder.Path("Speed Racer.7z") });
     EXPECT_EQ(run.ExitCode, 1);
     // The images are named, and only they: the notes beside them are no choice.
     EXPECT_TRUE(run.Err.contains("name one of: Speed Racer (J).z64, Speed Racer (U) [!].z64\n"))
@@ -162,8 +141,8 @@ TEST_F(ArchiveCommands, SendTakesTheOneImageAndRefusesToChooseAmongSeveral)
     EXPECT_FALSE(run.Err.contains("Connected")) << run.Err.toStdString();
     EXPECT_TRUE(QDir(Folder.Path(several)).isEmpty());
 
-    run = RunArchiveCli({ QStringLiteral("send"), QStringLiteral("--simulate"),
-        Folder.Path(several), Folder.Path("Speed Racer.7z/Speed Racer (J).z64") });
+    run = RunBuiltCli({ QStringLiteral("send"), QStringLiteral("--simulate"), Folder.Path(several),
+        Folder.Path("Speed Racer.7z/Speed Racer (J).z64") });
     EXPECT_EQ(run.ExitCode, 0) << run.Err.toStdString();
 }
 
@@ -182,14 +161,14 @@ TEST_F(ArchiveCommands, AMemberClaimingFourGibibytesIsListedAndNeverSent)
     Folder.Write(QStringLiteral("bomb.zip"), zip);
     ASSERT_TRUE(QFile::remove(Folder.Path("stored.zip")));
 
-    const TArchiveRun list = RunArchiveCli({ QStringLiteral("list"), QStringLiteral("--mask"),
+    const TBuiltCliRun list = RunBuiltCli({ QStringLiteral("list"), QStringLiteral("--mask"),
         QStringLiteral("bomb.zip"), Folder.Path() });
     ASSERT_EQ(list.ExitCode, 0);
     EXPECT_TRUE(list.Out.contains("BOMB      ZIP  MACH GO GO GO         32767 MBit\n"))
         << list.Out.toStdString();
 
     const QString out = Folder.Path(QStringLiteral("received"));
-    const TArchiveRun send = RunArchiveCli(
+    const TBuiltCliRun send = RunBuiltCli(
         { QStringLiteral("send"), QStringLiteral("--simulate"), out, Folder.Path("bomb.zip") });
     EXPECT_EQ(send.ExitCode, 1);
     EXPECT_TRUE(send.Err.contains(Folder.Path("bomb.zip").toUtf8())) << send.Err.toStdString();

@@ -1,3 +1,4 @@
+#include "BuiltCliRun.h"
 #include "CheckedImages.h"
 #include "TTestFolder.h"
 #include "TestImages.h"
@@ -13,29 +14,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-struct TCatalogueRun
-{
-    int ExitCode = -1;
-    QByteArray Out;
-    QByteArray Err;
-};
-
-TCatalogueRun RunCli(const QStringList& arguments)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // The system's error texts are the C locale's.
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(CONVEYOR_CLI), arguments);
-    if (!process.waitForFinished(20000)) {
-        process.kill();
-        process.waitForFinished();
-    }
-    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-        process.readAllStandardOutput(), process.readAllStandardError() };
-}
 
 class CatalogueCommands : public ::testing::Test
 {
@@ -61,7 +39,8 @@ protected:
 
 TEST_F(CatalogueCommands, ListTsvIsTheSortedTableOneRowPerLine)
 {
-    const TCatalogueRun run = RunCli({ QStringLiteral("list"), QStringLiteral("--tsv"), Folder.Path() });
+    const TBuiltCliRun run
+        = RunBuiltCli({ QStringLiteral("list"), QStringLiteral("--tsv"), Folder.Path() });
     ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
     EXPECT_TRUE(run.Err.isEmpty());
     const QList<QByteArray> lines = run.Out.split('\n');
@@ -79,7 +58,7 @@ TEST_F(CatalogueCommands, ListTsvIsTheSortedTableOneRowPerLine)
 
 TEST_F(CatalogueCommands, ListTakesAMask)
 {
-    const TCatalogueRun run = RunCli({ QStringLiteral("list"), QStringLiteral("--mask"),
+    const TBuiltCliRun run = RunBuiltCli({ QStringLiteral("list"), QStringLiteral("--mask"),
         QStringLiteral("*.txt;*.PAL"), QStringLiteral("--tsv"), Folder.Path() });
     ASSERT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Out,
@@ -89,7 +68,7 @@ TEST_F(CatalogueCommands, ListTakesAMask)
 
 TEST_F(CatalogueCommands, ListForPeopleHasAHeaderAndACount)
 {
-    const TCatalogueRun run = RunCli({ QStringLiteral("list"), Folder.Path() });
+    const TBuiltCliRun run = RunBuiltCli({ QStringLiteral("list"), Folder.Path() });
     ASSERT_EQ(run.ExitCode, 0);
     const QList<QByteArray> lines = run.Out.split('\n');
     ASSERT_EQ(lines.size(), 8);
@@ -103,27 +82,31 @@ TEST_F(CatalogueCommands, ListForPeopleHasAHeaderAndACount)
 TEST(CatalogueCommandsStatus, EmptyUnreadableAndWrongUsage)
 {
     TTestFolder folder;
-    TCatalogueRun run = RunCli({ QStringLiteral("list"), QStringLiteral("--tsv"), folder.Path() });
+    TBuiltCliRun run
+        = RunBuiltCli({ QStringLiteral("list"), QStringLiteral("--tsv"), folder.Path() });
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_TRUE(run.Out.isEmpty());
 
-    run = RunCli({ QStringLiteral("list"), folder.Path(QStringLiteral("missing")) });
+    run = RunBuiltCli({ QStringLiteral("list"), folder.Path(QStringLiteral("missing")) });
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_TRUE(run.Out.isEmpty());
     EXPECT_TRUE(run.Err.contains("No such file or directory")) << run.Err.toStdString();
 
-    EXPECT_EQ(RunCli({ QStringLiteral("list") }).ExitCode, 2);
+    EXPECT_EQ(RunBuiltCli({ QStringLiteral("list") }).ExitCode, 2);
     EXPECT_EQ(
-        RunCli({ QStringLiteral("list"), QStringLiteral("--bogus"), folder.Path() }).ExitCode, 2);
-    EXPECT_EQ(RunCli({ QStringLiteral("list"), folder.Path(), folder.Path() }).ExitCode, 2);
-    EXPECT_EQ(RunCli({ QStringLiteral("info") }).ExitCode, 2);
+        RunBuiltCli({ QStringLiteral("list"), QStringLiteral("--bogus"), folder.Path() }).ExitCode,
+        2);
+    EXPECT_EQ(RunBuiltCli({ QStringLiteral("list"), folder.Path(), folder.Path() }).ExitCode, 2);
+    EXPECT_EQ(RunBuiltCli({ QStringLiteral("info") }).ExitCode, 2);
     EXPECT_EQ(
-        RunCli({ QStringLiteral("info"), QStringLiteral("a"), QStringLiteral("b") }).ExitCode, 2);
+        RunBuiltCli({ QStringLiteral("info"), QStringLiteral("a"), QStringLiteral("b") }).ExitCode,
+        2);
 }
 
 TEST_F(CatalogueCommands, InfoTellsWhatTheCatalogueReads)
 {
-    TCatalogueRun run = RunCli({ QStringLiteral("info"), Folder.Path(QStringLiteral("Racer.v64")) });
+    TBuiltCliRun run
+        = RunBuiltCli({ QStringLiteral("info"), Folder.Path(QStringLiteral("Racer.v64")) });
     ASSERT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Out,
         QByteArray("File:       Racer.v64\n"
@@ -137,7 +120,7 @@ TEST_F(CatalogueCommands, InfoTellsWhatTheCatalogueReads)
                    "Boot Code:  (none)\n"
                    "Verdict:    cannot be checked (unknown boot code)\n"));
 
-    run = RunCli({ QStringLiteral("info"), Folder.Path(QStringLiteral("notes.txt")) });
+    run = RunBuiltCli({ QStringLiteral("info"), Folder.Path(QStringLiteral("notes.txt")) });
     ASSERT_EQ(run.ExitCode, 0);
     EXPECT_EQ(run.Out,
         QByteArray("File:       notes.txt\n"
@@ -152,10 +135,10 @@ TEST_F(CatalogueCommands, InfoTellsWhatTheCatalogueReads)
                    "Verdict:    (none)\n"));
 
     // A FIFO is no reason to hang.
-    run = RunCli({ QStringLiteral("info"), Folder.Path(QStringLiteral("x.v64")) });
+    run = RunBuiltCli({ QStringLiteral("info"), Folder.Path(QStringLiteral("x.v64")) });
     EXPECT_EQ(run.ExitCode, 1);
 
-    run = RunCli({ QStringLiteral("info"), Folder.Path(QStringLiteral("gone.v64")) });
+    run = RunBuiltCli({ QStringLiteral("info"), Folder.Path(QStringLiteral("gone.v64")) });
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_TRUE(run.Out.isEmpty());
     EXPECT_TRUE(run.Err.contains("No such file or directory"));
@@ -181,7 +164,7 @@ TEST(CatalogueCommandsChecksums, InfoTellsOrderChecksumsBootCodeAndVerdict)
     for (const auto& [order, text] : orders) {
         const QString path = folder.Write(
             QStringLiteral("game") + ByteOrderExtension(order), InByteOrder(image, order));
-        const TCatalogueRun run = RunCli({ QStringLiteral("info"), path });
+        const TBuiltCliRun run = RunBuiltCli({ QStringLiteral("info"), path });
         ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
         EXPECT_EQ(CheckLines(run.Out),
             "Byte Order: " + text + "\nStored:     " + stored + "\nComputed:   " + stored
@@ -190,14 +173,14 @@ TEST(CatalogueCommandsChecksums, InfoTellsOrderChecksumsBootCodeAndVerdict)
 
     const QString bad = folder.Write(
         QStringLiteral("bad.z64"), CheckedCartridgeImage(bc6105, 0x101000, 2, false));
-    TCatalogueRun run = RunCli({ QStringLiteral("info"), bad });
+    TBuiltCliRun run = RunBuiltCli({ QStringLiteral("info"), bad });
     EXPECT_TRUE(run.Out.contains("Boot Code:  6105\nVerdict:    checksums do not match\n"))
         << run.Out.toStdString();
 
     // The boot code is whole and known, but the checked megabyte is not.
     const QString shortFile = folder.Write(
         QStringLiteral("short.n64"), InByteOrder(image.left(0x2000), boLittleEndian));
-    run = RunCli({ QStringLiteral("info"), shortFile });
+    run = RunBuiltCli({ QStringLiteral("info"), shortFile });
     EXPECT_EQ(CheckLines(run.Out),
         "Byte Order: little-endian (n64)\nStored:     " + stored
             + "\nComputed:   (none)\nBoot Code:  6102\nVerdict:    cannot be checked (file too "
@@ -210,7 +193,7 @@ TEST(CatalogueCommandsOrders, ListShowsTheSameGameInEveryOrderAlike)
     folder.Write(QStringLiteral("Game.v64"), ImageBytes("same game", 'J'));
     folder.Write(QStringLiteral("Game.z64"), BigEndianHeaderBytes("same game", 'J'));
     folder.Write(QStringLiteral("Game.n64"), LittleEndianHeaderBytes("same game", 'J'));
-    const TCatalogueRun run = RunCli({ QStringLiteral("list"), QStringLiteral("--tsv"),
+    const TBuiltCliRun run = RunBuiltCli({ QStringLiteral("list"), QStringLiteral("--tsv"),
         QStringLiteral("--mask"), QStringLiteral("*.v64;*.z64;*.n64"), folder.Path() });
     ASSERT_EQ(run.ExitCode, 0);
     // Rows of one base name may come in any order.

@@ -102,7 +102,6 @@ protected:
         return Start();
     }
 
-    TSortedStringGrid* Grid() const { return Find<TSortedStringGrid>("StringGrid1"); }
     QString Status() const { return Find<QLabel>("Label6")->text(); }
     QString Preview() const { return Find<QLabel>("Label13")->text(); }
     QString Shown(const char* edit) const { return Find<QLineEdit>(edit)->text(); }
@@ -143,20 +142,12 @@ protected:
         return up ? 1 : down ? -1 : 0;
     }
 
+    using TMainWindowTest::ClickRow;
     void ClickRow(const QString& fileName)
     {
         const int row = RowOf(fileName);
         ASSERT_GE(row, 0) << fileName.toStdString();
-        const QRect cell = Grid()->visualRect(Grid()->model()->index(row, 0));
-        QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, cell.center());
-    }
-
-    void TypeNewName(const QString& text)
-    {
-        auto* edit = Find<QLineEdit>("Edit1");
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, text);
+        TMainWindowTest::ClickRow(row);
     }
 
     void Rename(const QString& text)

@@ -68,7 +68,6 @@ QStringList FileNames(const TSortedStringGrid* grid)
 class TCatalogueListing : public TMainWindowTest
 {
 protected:
-    TSortedStringGrid* Grid() const { return Find<TSortedStringGrid>("StringGrid1"); }
     QString Status() const { return Find<QLabel>("Label6")->text(); }
     QString Count() const { return Find<QLabel>("Label11")->text(); }
     QComboBox* Filter() const { return Find<QComboBox>("ComboBox1"); }

@@ -25,7 +25,6 @@ protected:
         return Start();
     }
 
-    TSortedStringGrid* Grid() const { return Find<TSortedStringGrid>("StringGrid1"); }
     QComboBox* Filter() const { return Find<QComboBox>("ComboBox1"); }
     QString Status() const { return Find<QLabel>("Label6")->text(); }
     QString Preview() const { return Find<QLabel>("Label13")->text(); }
@@ -37,20 +36,6 @@ protected:
         for (int row = 0; row < Grid()->RowCount(); ++row)
             names << Grid()->Cells(5, row);
         return names;
-    }
-
-    void ClickRow(int row)
-    {
-        const QRect cell = Grid()->visualRect(Grid()->model()->index(row, 0));
-        QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, cell.center());
-    }
-
-    void TypeNewName(const QString& text)
-    {
-        auto* edit = Find<QLineEdit>("Edit1");
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, text);
     }
 };
 

@@ -56,7 +56,6 @@ protected:
         return window;
     }
 
-    TSortedStringGrid* Grid() const { return Find<TSortedStringGrid>("StringGrid1"); }
     QString Shown() const { return Find<QLineEdit>("Edit3")->text(); }
     QString Status() const { return Find<QLabel>("Label6")->text(); }
     QStringList OnDisk() const { return QDir(Images.Path()).entryList(QDir::Files, QDir::Name); }

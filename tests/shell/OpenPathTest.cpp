@@ -40,7 +40,6 @@ protected:
         Settle();
     }
 
-    TSortedStringGrid* Grid() const { return Find<TSortedStringGrid>("StringGrid1"); }
     QString CurrentFile() const { return Grid()->Cells(ccRealName, Grid()->Row()); }
     QString Status() const { return Find<QLabel>("Label6")->text(); }
     QString Listed() const { return Find<TDirectoryListBox>("DirectoryListBox1")->Directory(); }

@@ -24,17 +24,7 @@ protected:
     QLineEdit* Edit(const char* name) const { return Find<QLineEdit>(name); }
     QString Preview() const { return Find<QLabel>("Label13")->text(); }
     QString Status() const { return Find<QLabel>("Label6")->text(); }
-    TSortedStringGrid* Grid() const { return Find<TSortedStringGrid>("StringGrid1"); }
     QStringList OnDisk() const { return QDir(Images.Path()).entryList(QDir::Files, QDir::Name); }
-
-    // Types a new base name as a user would: the old one selected and replaced.
-    void Type(const QString& text)
-    {
-        QLineEdit* edit = Edit("Edit1");
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, text);
-    }
 
     void Apply()
     {
@@ -69,7 +59,7 @@ TEST_F(TRenamePanel, ThePreviewFollowsTheTypedNameAndTheSystemCheckBox)
     // The preview shows what a rename would give from the start.
     EXPECT_EQ(Preview(), "RACER.v64");
 
-    Type(QStringLiteral("Demo"));
+    TypeNewName(QStringLiteral("Demo"));
     EXPECT_EQ(Preview(), "Demo.v64");
     Find<QCheckBox>("CheckBox1")->setChecked(true);
     EXPECT_EQ(Preview(), "Demo.USA");
@@ -85,7 +75,7 @@ TEST_F(TRenamePanel, ChoosingAnotherRowReplacesTheTypedName)
 {
     Images.Write(QStringLiteral("alpine.pal"), ImageBytes("ALPINE", 'P'));
     StartWith(QStringLiteral("racer.v64"), ImageBytes("RACER", 'E'));
-    Type(QStringLiteral("Typed"));
+    TypeNewName(QStringLiteral("Typed"));
 
     const QRect second = Grid()->visualRect(Grid()->model()->index(1, 0));
     QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, second.center());
@@ -97,7 +87,7 @@ TEST_F(TRenamePanel, TheSystemBecomesTheExtension)
 {
     StartWith(QStringLiteral("racer.v64"), ImageBytes("RACER", 'E'));
     Find<QCheckBox>("CheckBox1")->setChecked(true);
-    Type(QStringLiteral("Demo"));
+    TypeNewName(QStringLiteral("Demo"));
     Apply();
 
     EXPECT_EQ(OnDisk(), (QStringList { "Demo.USA" }));
@@ -111,7 +101,7 @@ TEST_F(TRenamePanel, TheSystemBecomesTheExtension)
 TEST_F(TRenamePanel, WithoutTheCheckBoxOrASystemTheExtensionIsV64)
 {
     StartWith(QStringLiteral("racer.usa"), ImageBytes("RACER", 'E'));
-    Type(QStringLiteral("Demo"));
+    TypeNewName(QStringLiteral("Demo"));
     Apply();
     EXPECT_EQ(OnDisk(), (QStringList { "Demo.v64" }));
 
@@ -122,7 +112,7 @@ TEST_F(TRenamePanel, WithoutTheCheckBoxOrASystemTheExtensionIsV64)
     ASSERT_EQ(Edit("Edit3")->text(), "BLANK.V64");
     EXPECT_TRUE(Edit("Edit4")->text().isEmpty());
     Find<QCheckBox>("CheckBox1")->setChecked(true);
-    Type(QStringLiteral("Plain"));
+    TypeNewName(QStringLiteral("Plain"));
     EXPECT_EQ(Preview(), "Plain.v64");
     Apply();
     EXPECT_EQ(OnDisk(), (QStringList { "Demo.v64", "Plain.v64" }));
@@ -132,7 +122,7 @@ TEST_F(TRenamePanel, AGermanImageIsListedOnlyUnderAllFilesAfterwards)
 {
     StartWith(QStringLiteral("bahn.v64"), ImageBytes("BAHN", 'D'));
     Find<QCheckBox>("CheckBox1")->setChecked(true);
-    Type(QStringLiteral("Bahn"));
+    TypeNewName(QStringLiteral("Bahn"));
     Apply();
 
     EXPECT_EQ(OnDisk(), (QStringList { "Bahn.GER" }));
@@ -148,7 +138,7 @@ TEST_F(TRenamePanel, TheFileIsRenamedByItsNameOnDisk)
     // Mixed case on disk; the table shows it upper-cased.
     StartWith(QStringLiteral("Mixed.Case.v64"), ImageBytes("MIXED", 'J'));
     EXPECT_EQ(Edit("Edit3")->text(), "MIXED.CASE.V64");
-    Type(QStringLiteral("tidy"));
+    TypeNewName(QStringLiteral("tidy"));
     Apply();
     EXPECT_EQ(OnDisk(), (QStringList { "tidy.v64" }));
 }
@@ -162,7 +152,7 @@ TEST_F(TRenamePanel, AnExistingFileIsNeverReplaced)
     ASSERT_EQ(window.CurrentDeliveryRow().Path, window.SelectedDirectory() + "racer.v64");
     const int scans = Scans;
 
-    Type(QStringLiteral("taken"));
+    TypeNewName(QStringLiteral("taken"));
     Apply();
     EXPECT_EQ(Status(), " Rename failed: a file named taken.v64 already exists");
     EXPECT_EQ(Images.Read("taken.v64"), other);
@@ -173,14 +163,14 @@ TEST_F(TRenamePanel, AnExistingFileIsNeverReplaced)
 
     // Nor is a name that differs from another file's only in case: the table and the device
     // would show two rows of one name.
-    Type(QStringLiteral("TAKEN"));
+    TypeNewName(QStringLiteral("TAKEN"));
     Apply();
     EXPECT_EQ(
         Status(), " Rename refused: TAKEN.v64 differs from the file taken.v64 only in letter case");
     EXPECT_EQ(OnDisk(), (QStringList { "racer.v64", "taken.v64" }));
     EXPECT_EQ(Scans, scans);
     // The file itself may change its case.
-    Type(QStringLiteral("RACER"));
+    TypeNewName(QStringLiteral("RACER"));
     Apply();
     EXPECT_EQ(OnDisk(), (QStringList { "RACER.v64", "taken.v64" }));
 }
@@ -192,7 +182,7 @@ TEST_F(TRenamePanel, ThePreviewIsAlwaysTheNameARenameGives)
     Find<QCheckBox>("CheckBox1")->setChecked(true);
     // The scan put the first row's name there, and the preview says so.
     EXPECT_EQ(Preview(), "ALPHA.PAL");
-    Type(QStringLiteral("Bravo"));
+    TypeNewName(QStringLiteral("Bravo"));
     Apply();
     ASSERT_EQ(OnDisk(), (QStringList { "Bravo.PAL", "zulu.usa" }));
     // After the rename the rescan makes BRAVO current again and the preview follows at once;
@@ -219,7 +209,7 @@ TEST_F(TRenamePanel, ARefusedRenameTellsWhy)
     QFile::setPermissions(Images.Path("locked"), QFile::Permissions(0x5555));
     Start();
 
-    Type(QStringLiteral("Demo"));
+    TypeNewName(QStringLiteral("Demo"));
     {
         TUnprivileged unprivileged;
         Apply();
@@ -261,7 +251,7 @@ TEST_F(TRenamePanel, AnEmptyNameOrNoFileChangesNothing)
     Find<TDirectoryListBox>("DirectoryListBox1")->SetDirectory(Images.Path("empty"));
     Settle();
     ASSERT_TRUE(Edit("Edit3")->text().isEmpty());
-    Type(QStringLiteral("Demo"));
+    TypeNewName(QStringLiteral("Demo"));
     Apply();
     EXPECT_EQ(Status(), "No File Selected!");
     EXPECT_EQ(OnDisk(), (QStringList { "racer.v64" }));
@@ -277,7 +267,7 @@ TEST_F(TRenamePanel, TypingLimits)
     QTest::keyClicks(Edit("Edit1"), QStringLiteral("XY"));
     EXPECT_EQ(Edit("Edit1")->text(), "LONGERNAME");
 
-    Type(QStringLiteral("ABCDEFGHIJ"));
+    TypeNewName(QStringLiteral("ABCDEFGHIJ"));
     EXPECT_EQ(Edit("Edit1")->text(), "ABCDEFGH");
 
     // The new image name takes 20 characters and changes nothing.

@@ -7,6 +7,7 @@
 #include "framework/TApplication.h"
 #include "framework/TSpeedButton.h"
 #include "shell/TFMain.h"
+#include "widgets/TSortedStringGrid.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -14,6 +15,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -90,6 +92,23 @@ protected:
         if (!found)
             ADD_FAILURE() << "no control " << name;
         return found;
+    }
+
+    TSortedStringGrid* Grid() const { return Find<TSortedStringGrid>("StringGrid1"); }
+
+    void ClickRow(int row)
+    {
+        const QRect cell = Grid()->visualRect(Grid()->model()->index(row, 0));
+        QTest::mouseClick(Grid()->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+
+    // Types a new base name as a user would: the old one selected and replaced.
+    void TypeNewName(const QString& text)
+    {
+        auto* edit = Find<QLineEdit>("Edit1");
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, text);
     }
 
     QString Ini() const { return QString::fromUtf8(Program.Read(QStringLiteral("Conveyor.ini"))); }
